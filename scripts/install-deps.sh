@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs everything Cascade's builds and tests need on a Debian 12 machine.
+# Safe to run again: it only calls apt when something is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libgl-dev libglu1-mesa-dev libegl-dev libx11-dev libpng-dev
+  libgl1-mesa-dri libegl-mesa0 libglx-mesa0
+  clang libclang-rt-14-dev
+  xvfb xauth x11-utils xdotool imagemagick
+  g++-mingw-w64-i686 mingw-w64-i686-dev googletest
+  wine wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libglu1-mesa:i386
+)
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+fi
+
+missing=()
+for pkg in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$pkg" 2>/dev/null || true)
+  [ "$status" = installed ] || missing+=("$pkg")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq \
+    -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,261 @@
+#include "recording_gl.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace gldouble {
+namespace {
+
+std::vector<Call> log;
+std::vector<unsigned char> image;
+bool recording = true;
+bool genListsFails = false;
+GLuint nextListName = 1;
+GLuint nextTextureName = 1;
+
+void record(const char* name, std::initializer_list<double> values)
+{
+    if (!recording)
+        return;
+    Call call;
+    call.name = name;
+    call.args.assign(values.begin(), values.end());
+    log.push_back(std::move(call));
+}
+
+std::size_t bytesPerPixel(GLenum format)
+{
+    switch (format) {
+    case GL_RGBA: return 4;
+    case GL_RGB: return 3;
+    case GL_LUMINANCE_ALPHA: return 2;
+    case GL_LUMINANCE:
+    case GL_ALPHA: return 1;
+    default: return 0;
+    }
+}
+
+void recordPixels(const char* name, std::initializer_list<double> values, GLenum format,
+                  GLsizei width, GLsizei height, const void* pixels)
+{
+    if (!recording)
+        return;
+    std::size_t size = 0;
+    if (pixels && width > 0 && height > 0)
+        size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * bytesPerPixel(format);
+    const auto* bytes = static_cast<const unsigned char*>(pixels);
+    image.assign(bytes, bytes + size);
+    record(name, values);
+    log.back().digest = digestOf(pixels, size);
+}
+
+} // namespace
+
+Call::Call(std::string callName, std::initializer_list<double> values)
+    : name(std::move(callName)), args(values)
+{
+}
+
+bool Call::operator==(const Call& other) const
+{
+    return name == other.name && args == other.args && digest == other.digest;
+}
+
+std::string describe(const Call& call)
+{
+    std::string text = call.name + "(";
+    char number[40];
+    for (std::size_t i = 0; i < call.args.size(); ++i) {
+        std::snprintf(number, sizeof number, "%s%.17g", i ? ", " : "", call.args[i]);
+        text += number;
+    }
+    text += ")";
+    if (call.digest) {
+        std::snprintf(number, sizeof number, " #%016llx", static_cast<unsigned long long>(call.digest));
+        text += number;
+    }
+    return text;
+}
+
+std::ostream& operator<<(std::ostream& out, const Call& call) { return out << describe(call); }
+
+void reset()
+{
+    log.clear();
+    image.clear();
+    genListsFails = false;
+    nextListName = 1;
+    nextTextureName = 1;
+}
+
+void setRecording(bool on) { recording = on; }
+
+const std::vector<Call>& calls() { return log; }
+std::size_t callCount() { return log.size(); }
+
+std::size_t countOf(const std::string& name)
+{
+    std::size_t n = 0;
+    for (const Call& call : log)
+        n += call.name == name;
+    return n;
+}
+
+std::size_t find(const std::string& name, std::size_t from)
+{
+    for (std::size_t i = from; i < log.size(); ++i)
+        if (log[i].name == name)
+            return i;
+    return npos;
+}
+
+std::vector<Call> slice(std::size_t from, std::size_t count)
+{
+    if (from >= log.size())
+        return {};
+    const std::size_t end = count > log.size() - from ? log.size() : from + count;
+    return std::vector<Call>(log.begin() + static_cast<std::ptrdiff_t>(from),
+                             log.begin() + static_cast<std::ptrdiff_t>(end));
+}
+
+std::vector<Call> callsNamed(const std::string& name)
+{
+    std::vector<Call> named;
+    for (const Call& call : log)
+        if (call.name == name)
+            named.push_back(call);
+    return named;
+}
+
+const std::vector<unsigned char>& lastImage() { return image; }
+
+std::uint64_t digestOf(const void* data, std::size_t size)
+{
+    std::uint64_t hash = 1469598103934665603ull;
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i) {
+        hash ^= bytes[i];
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+void setGenListsFails(bool fails) { genListsFails = fails; }
+
+} // namespace gldouble
+
+using gldouble::record;
+
+extern "C" {
+
+void glClear(GLbitfield mask) { record("glClear", {double(mask)}); }
+void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { record("glClearColor", {r, g, b, a}); }
+void glEnable(GLenum cap) { record("glEnable", {double(cap)}); }
+void glDisable(GLenum cap) { record("glDisable", {double(cap)}); }
+void glBlendFunc(GLenum s, GLenum d) { record("glBlendFunc", {double(s), double(d)}); }
+void glDepthMask(GLboolean flag) { record("glDepthMask", {double(flag)}); }
+void glDepthFunc(GLenum func) { record("glDepthFunc", {double(func)}); }
+void glHint(GLenum target, GLenum mode) { record("glHint", {double(target), double(mode)}); }
+void glLineWidth(GLfloat width) { record("glLineWidth", {width}); }
+void glPointSize(GLfloat size) { record("glPointSize", {size}); }
+void glShadeModel(GLenum mode) { record("glShadeModel", {double(mode)}); }
+void glPolygonMode(GLenum face, GLenum mode) { record("glPolygonMode", {double(face), double(mode)}); }
+void glLightModeli(GLenum pname, GLint param) { record("glLightModeli", {double(pname), double(param)}); }
+void glColorMaterial(GLenum face, GLenum mode) { record("glColorMaterial", {double(face), double(mode)}); }
+void glPixelStorei(GLenum pname, GLint param) { record("glPixelStorei", {double(pname), double(param)}); }
+
+void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { record("glViewport", {double(x), double(y), double(w), double(h)}); }
+void glMatrixMode(GLenum mode) { record("glMatrixMode", {double(mode)}); }
+void glLoadIdentity() { record("glLoadIdentity", {}); }
+void glPushMatrix() { record("glPushMatrix", {}); }
+void glPopMatrix() { record("glPopMatrix", {}); }
+void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) { record("glOrtho", {l, r, b, t, n, f}); }
+void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) { record("glRotatef", {angle, x, y, z}); }
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) { record("glTranslatef", {x, y, z}); }
+
+void glBegin(GLenum mode) { record("glBegin", {double(mode)}); }
+void glEnd() { record("glEnd", {}); }
+void glVertex2f(GLfloat x, GLfloat y) { record("glVertex2f", {x, y}); }
+void glVertex3d(GLdouble x, GLdouble y, GLdouble z) { record("glVertex3d", {x, y, z}); }
+void glColor3d(GLdouble r, GLdouble g, GLdouble b) { record("glColor3d", {r, g, b}); }
+void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { record("glColor4f", {r, g, b, a}); }
+void glNormal3f(GLfloat x, GLfloat y, GLfloat z) { record("glNormal3f", {x, y, z}); }
+void glTexCoord2f(GLfloat s, GLfloat t) { record("glTexCoord2f", {s, t}); }
+void glTexCoord2d(GLdouble s, GLdouble t) { record("glTexCoord2d", {s, t}); }
+
+void glFogi(GLenum pname, GLint param) { record("glFogi", {double(pname), double(param)}); }
+void glFogf(GLenum pname, GLfloat param) { record("glFogf", {double(pname), param}); }
+void glFogfv(GLenum pname, const GLfloat* p) { record("glFogfv", {double(pname), p[0], p[1], p[2], p[3]}); }
+
+GLuint glGenLists(GLsizei range)
+{
+    GLuint first = 0;
+    if (!gldouble::genListsFails && range > 0) {
+        first = gldouble::nextListName;
+        gldouble::nextListName += static_cast<GLuint>(range);
+    }
+    record("glGenLists", {double(range)});
+    return first;
+}
+void glNewList(GLuint list, GLenum mode) { record("glNewList", {double(list), double(mode)}); }
+void glEndList() { record("glEndList", {}); }
+void glCallList(GLuint list) { record("glCallList", {double(list)}); }
+void glDeleteLists(GLuint list, GLsizei range) { record("glDeleteLists", {double(list), double(range)}); }
+
+void glGenTextures(GLsizei n, GLuint* textures)
+{
+    for (GLsizei i = 0; i < n; ++i)
+        textures[i] = gldouble::nextTextureName++;
+    record("glGenTextures", {double(n)});
+}
+void glDeleteTextures(GLsizei n, const GLuint* textures)
+{
+    record("glDeleteTextures", {double(n)});
+    if (gldouble::recording)
+        for (GLsizei i = 0; i < n; ++i)
+            gldouble::log.back().args.push_back(textures[i]);
+}
+void glBindTexture(GLenum target, GLuint texture) { record("glBindTexture", {double(target), double(texture)}); }
+void glTexParameteri(GLenum target, GLenum pname, GLint param) { record("glTexParameteri", {double(target), double(pname), double(param)}); }
+void glTexEnvf(GLenum target, GLenum pname, GLfloat param) { record("glTexEnvf", {double(target), double(pname), param}); }
+void glTexEnvfv(GLenum target, GLenum pname, const GLfloat* p) { record("glTexEnvfv", {double(target), double(pname), p[0], p[1], p[2], p[3]}); }
+void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
+                  GLint border, GLenum format, GLenum type, const GLvoid* pixels)
+{
+    gldouble::recordPixels("glTexImage2D",
+                           {double(target), double(level), double(internalFormat), double(width),
+                            double(height), double(border), double(format), double(type)},
+                           format, width, height, pixels);
+}
+void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height,
+                     GLenum format, GLenum type, const GLvoid* pixels)
+{
+    gldouble::recordPixels("glTexSubImage2D",
+                           {double(target), double(level), double(x), double(y), double(width),
+                            double(height), double(format), double(type)},
+                           format, width, height, pixels);
+}
+
+void gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz,
+               GLdouble ux, GLdouble uy, GLdouble uz)
+{
+    record("gluLookAt", {ex, ey, ez, cx, cy, cz, ux, uy, uz});
+}
+void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar)
+{
+    record("gluPerspective", {fovy, aspect, zNear, zFar});
+}
+GLint gluBuild2DMipmaps(GLenum target, GLint components, GLsizei width, GLsizei height,
+                        GLenum format, GLenum type, const void* data)
+{
+    gldouble::recordPixels("gluBuild2DMipmaps",
+                           {double(target), double(components), double(width), double(height),
+                            double(format), double(type)},
+                           format, width, height, data);
+    return 0;
+}
+
+} // extern "C"
