@@ -9,7 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-XvfbServer::XvfbServer(int width, int height)
+XvfbServer::XvfbServer(std::vector<std::string> extraArguments, int width, int height)
 {
     int fds[2];
     if (pipe(fds) != 0)
@@ -23,8 +23,14 @@ XvfbServer::XvfbServer(int width, int height)
         dup2(nullFd, 2);
         const std::string fd = std::to_string(fds[1]);
         const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-               "-noreset", static_cast<char*>(nullptr));
+        std::vector<std::string> arguments = {"Xvfb", "-displayfd", fd, "-screen", "0", screen, "-nolisten", "tcp",
+                                              "-noreset"};
+        arguments.insert(arguments.end(), extraArguments.begin(), extraArguments.end());
+        std::vector<char*> argv;
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        execvp("Xvfb", argv.data());
         _exit(127);
     }
     close(fds[1]);

@@ -7,10 +7,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class XvfbServer {
 public:
-    XvfbServer(int width = 1024, int height = 768);
+    // extraArguments go to Xvfb as they are (e.g. "-extension", "GLX").
+    explicit XvfbServer(std::vector<std::string> extraArguments = {}, int width = 1024, int height = 768);
     ~XvfbServer();
 
     bool ok() const { return !display_.empty(); }
