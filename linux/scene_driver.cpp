@@ -41,9 +41,9 @@ void SceneDriver::start(const Options& options, int width, int height)
     // sceneReset has just written every setting: the hooks go in after it.
     // sceneFrame reads overlayOn and copies letterboxSetting every frame.
     if (options.overlay)
-        scene.overlayOn = 1;
+        cascade::scene.overlayOn = 1;
     if (options.letterboxGiven)
-        scene.letterboxSetting = options.letterbox;
+        cascade::scene.letterboxSetting = options.letterbox;
     started_ = true;
 }
 
