@@ -5,6 +5,7 @@
 #include "scene/scene_state.h"
 
 #include <climits>
+#include <cstdlib>
 #include <cmath>
 
 namespace {
