@@ -64,13 +64,8 @@ void replayStarCloud(SequenceReplay& replay)
 TEST(Scene, StartSetsValuesSeedsAndBuildsTheStarList)
 {
     startFresh(800, 600);
-    using namespace cascade;
-    EXPECT_TRUE(scene.sizeUnit == 1.0 && scene.cameraRate == 1.0 && scene.backdropRate == 1.0);
-    EXPECT_TRUE(scene.worldOn && scene.starsOn && scene.fogOn);
-    EXPECT_FALSE(scene.overlayOn || scene.flatPassOn || scene.streakDepthOn || scene.lightingOn);
-    EXPECT_TRUE(camera.fov == 100.0 && camera.nearPlane == 0.01f && camera.farPlane == 3.0f);
-    EXPECT_EQ(backdrop.colour.b, 0.075f);
-    EXPECT_EQ(stars.pointCount, 133);
+    // A backdrop that fades gets a third of the 400 points.
+    EXPECT_EQ(cascade::stars.pointCount, 133);
 
     // Fog parameters first, then the star list, then a first clear that only
     // fades, since the backdrop's alpha is 0.2.
