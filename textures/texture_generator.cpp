@@ -172,11 +172,13 @@ void fillPerPixel(TextureKind kind, int width, int height, GLenum format)
     }
 }
 
-// Adds one puff to the grid. Outside its radius a puff adds exactly 0, so only
-// its bounding box, clipped to the image, is visited; a cell it leaves alone
-// keeps a value that was already weighed for the maximum.
+// Adds one puff to the grid. At and beyond its radius a puff adds exactly 0
+// (t comes out at 1 or more), so only the cells strictly inside it, within its
+// bounding box clipped to the image, are visited; a cell it leaves alone keeps
+// a value that was already weighed for the maximum.
 void addPuff(int px, int py, int radius, int width, int height, float& maxValue)
 {
+    const int radiusSquared = radius * radius;
     const int rowFirst = py - radius < 0 ? 0 : py - radius;
     const int rowLast = py + radius > height - 1 ? height - 1 : py + radius;
     const int columnFirst = px - radius < 0 ? 0 : px - radius;
@@ -189,6 +191,8 @@ void addPuff(int px, int py, int radius, int width, int height, float& maxValue)
             const int squares = dx * dx + dy * dy;
             float t;
             if (radius > 0) {
+                if (squares >= radiusSquared)
+                    continue;
                 t = static_cast<float>(std::sqrt(static_cast<double>(squares)) / radius);
                 if (t > 1)
                     t = 1;
