@@ -2,6 +2,7 @@
 
 #include "components/gl_api.h"
 #include "components/random_source.h"
+#include "scene/overlay.h"
 #include "scene/scene_state.h"
 
 #include <cstdint>
@@ -67,6 +68,7 @@ void sceneReset()
     const std::int32_t reading = static_cast<std::int32_t>(cascade::clock.milliseconds);
     randomSeed(static_cast<std::uint32_t>(reading) + seedOffset);
     stars.build();
+    setUpOverlay();
 }
 
 void sceneStart(int width, int height)
@@ -103,6 +105,8 @@ void sceneFrame()
     glDisable(GL_LIGHTING);
     backdrop.set2DView();
     backdrop.clear();
+    if (s.overlayOn)
+        drawOverlay();
 
     if (s.worldOn) {
         backdrop.setViewport(backdrop.width, backdrop.height, backdrop.letterbox);
