@@ -27,6 +27,9 @@ int runHeadlessRender(const Options& options)
     PngWriter writer;
     if (!writer.open(options.renderPath, error))
         return fail(error);
+    // A stop before the rename leaves any old picture as it was.
+    armInterruptedRender(writer.temporaryPath(),
+                         "cascade: interrupted; '" + options.renderPath + "' not written\n");
 
     EglContext context;
     if (!context.create(options.width, options.height, error))
@@ -43,14 +46,8 @@ int runHeadlessRender(const Options& options)
     driver.start(options, options.width, options.height);
     // The pbuffer is single-buffered: each frame draws over the last one, as
     // the fading backdrop expects, and there is nothing to swap.
-    for (long frame = 0; frame < options.frames; ++frame) {
-        if (stopRequested()) {
-            driver.stop();
-            // The picture is unfinished: say so and keep the old file, if any.
-            return fail("interrupted; '" + options.renderPath + "' not written");
-        }
+    for (long frame = 0; frame < options.frames; ++frame)
         driver.frame();
-    }
     glFinish();
     // Only the read-back's own error matters here; the scene's calls are not
     // examined, as on Windows.
@@ -67,7 +64,11 @@ int runHeadlessRender(const Options& options)
     if (glError != GL_NO_ERROR)
         return fail("reading the picture back failed (GL error " + std::to_string(glError) + ")");
 
-    if (!writer.commit(options.width, options.height, pixels, error))
+    // A stop while the file is written removes the temporary file: the
+    // target is either the complete picture or as it was before.
+    const bool written = writer.commit(options.width, options.height, pixels, error);
+    disarmInterruptedRender();
+    if (!written)
         return fail(error);
     return 0;
 }

@@ -26,6 +26,9 @@ public:
     // Drops the temporary file (also done by the destructor).
     void discard();
 
+    // The file being written until commit; empty when none is open.
+    const std::string& temporaryPath() const { return tempPath_; }
+
 private:
     std::string path_;
     std::string tempPath_;

@@ -1,12 +1,34 @@
 #include "stop_signals.h"
 
 #include <csignal>
+#include <cstring>
+
+#include <unistd.h>
 
 namespace {
 
-volatile std::sig_atomic_t stopFlag = 0;
+// Filled before the handler may need them; the handler only reads them.
+char renderTemporary[4096];
+char renderMessage[4096];
+volatile std::sig_atomic_t renderArmed = 0;
 
-void onStopSignal(int) { stopFlag = 1; }
+void copyInto(char* destination, std::size_t size, const std::string& text)
+{
+    const std::size_t length = text.size() < size - 1 ? text.size() : size - 1;
+    std::memcpy(destination, text.data(), length);
+    destination[length] = '\0';
+}
+
+void onStopSignal(int)
+{
+    if (renderArmed) {
+        unlink(renderTemporary);
+        const ssize_t written = write(STDERR_FILENO, renderMessage, std::strlen(renderMessage));
+        (void)written;
+        _exit(1);
+    }
+    _exit(0);
+}
 
 } // namespace
 
@@ -14,8 +36,7 @@ void installStopSignals()
 {
     struct sigaction action {};
     action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = 0; // no SA_RESTART: a wait in progress returns EINTR
+    sigfillset(&action.sa_mask);
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
 
@@ -27,4 +48,12 @@ void installStopSignals()
     sigaction(SIGPIPE, &ignore, nullptr);
 }
 
-bool stopRequested() { return stopFlag != 0; }
+void armInterruptedRender(const std::string& temporaryPath, const std::string& message)
+{
+    renderArmed = 0;
+    copyInto(renderTemporary, sizeof renderTemporary, temporaryPath);
+    copyInto(renderMessage, sizeof renderMessage, message);
+    renderArmed = 1;
+}
+
+void disarmInterruptedRender() { renderArmed = 0; }

@@ -3,7 +3,6 @@
 #include "fps_meter.h"
 #include "glx_context.h"
 #include "scene_driver.h"
-#include "stop_signals.h"
 #include "x11_window.h"
 
 #include <cerrno>
@@ -29,7 +28,7 @@ timespec now()
     return time;
 }
 
-// Waits until the deadline, returning early for X events or a stop signal.
+// Waits until the deadline, returning early for X events.
 void waitUntil(Display* display, const timespec& deadline)
 {
     const double remaining = secondsOf(deadline) - secondsOf(now());
@@ -110,7 +109,7 @@ int runX11Saver(const Options& options)
     FpsMeter fps;
     timespec deadline = now();
     bool quit = false;
-    while (!quit && !stopRequested()) {
+    while (!quit) {
         if (window.processEvents())
             break;
         driver.frame();

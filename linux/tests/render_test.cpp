@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -176,6 +177,35 @@ TEST(Render, LetterboxBarsAreBlack)
     EXPECT_GT(band.bright, band.pixels / 50);
 }
 
+TEST(Render, OverlayCoversTheMiddle)
+{
+    const RgbImage plain = render("plain.png", sceneOptions);
+    const RgbImage smoky = render("overlay.png", withOptions({"-overlay"}));
+    // The middle of the picture: sky and the level's edge.
+    auto middle = [](const RgbImage& image) {
+        long greyish = 0;
+        long backdrop = 0;
+        for (int y = height / 4; y < height * 55 / 100; ++y)
+            for (int x = width * 3 / 10; x < width * 7 / 10; ++x) {
+                const std::uint8_t* p = image.at(x, y);
+                const int low = std::min({p[0], p[1], p[2]});
+                const int high = std::max({p[0], p[1], p[2]});
+                greyish += low >= 60 && high - low <= 40;
+                backdrop += isBackdrop(p);
+            }
+        return std::pair{greyish, backdrop};
+    };
+    const long area = (height * 55 / 100 - height / 4) * (width * 7 / 10 - width * 3 / 10);
+    const auto [plainGrey, plainBackdrop] = middle(plain);
+    const auto [smokyGrey, smokyBackdrop] = middle(smoky);
+    // Without the overlay the middle is mostly dark sky; with it, smoke
+    // grey laid over everything.
+    EXPECT_GT(plainBackdrop, area / 3);
+    EXPECT_LT(plainGrey, area / 4);
+    EXPECT_GT(smokyGrey, area * 8 / 10);
+    EXPECT_LT(smokyBackdrop, area / 50);
+}
+
 TEST(RenderErrors, BadRequestsGiveOneLineAndNoFile)
 {
     const std::string directory = scratchDirectory() + "/errors";
@@ -211,12 +241,17 @@ TEST(RenderErrors, BadRequestsGiveOneLineAndNoFile)
     rmdir(directory.c_str());
 }
 
-TEST(RenderErrors, InterruptedRenderWritesNothing)
+TEST(RenderErrors, InterruptedRenderLeavesTheOldPicture)
 {
     const std::string directory = scratchDirectory() + "/interrupted";
     mkdir(directory.c_str(), 0700);
+    const std::string path = directory + "/x.png";
+    {
+        std::ofstream old(path);
+        old << "old picture";
+    }
     for (int signal : {SIGTERM, SIGINT}) {
-        ChildProcess child({program, "-render", directory + "/x.png", "-frames", "10000000", "-size", "64x64"});
+        ChildProcess child({program, "-render", path, "-frames", "10000000", "-size", "64x64"});
         usleep(500000);
         ASSERT_TRUE(child.running());
         child.sendSignal(signal);
@@ -224,8 +259,9 @@ TEST(RenderErrors, InterruptedRenderWritesNothing)
         EXPECT_TRUE(result.exited) << "signal " << signal;
         // An unfinished picture is a failure, not a success.
         EXPECT_EQ(result.exitCode, 1);
+        EXPECT_EQ(lineCount(result.errorText), 1) << result.errorText;
         EXPECT_NE(result.errorText.find("interrupted"), std::string::npos) << result.errorText;
-        EXPECT_TRUE(filesIn(directory).empty());
+        EXPECT_EQ(filesIn(directory), std::vector<std::string>{"x.png"});
+        EXPECT_EQ(readFileBytes(path), "old picture");
     }
-    rmdir(directory.c_str());
 }
