@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, builds every target and runs every test:
-# the native suite plain and under AddressSanitizer + UndefinedBehaviorSanitizer.
+# the native suite plain and under AddressSanitizer + UndefinedBehaviorSanitizer,
+# and the million-frame soak in an optimised build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,3 +14,9 @@ for preset in ci ci-asan; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+
+# The million-frame soak needs an optimised build.
+echo "== release (soak) =="
+cmake --preset release >/dev/null
+cmake --build --preset release -j "$jobs" --target scene_soak
+ctest --preset release -L soak
