@@ -285,7 +285,9 @@ TEST_F(X11Test, TermAndIntEndItAtOnceWithZero)
             const double taken = monotonicSeconds() - sent;
             EXPECT_TRUE(result.exited) << "signal " << signal;
             EXPECT_EQ(result.exitCode, 0) << result.errorText;
-            EXPECT_LT(taken, 0.5) << "slow to stop on signal " << signal;
+            // Allows for the kernel's teardown of a sanitized process on a
+            // busy machine; waiting for the set-up or a frame takes longer.
+            EXPECT_LT(taken, 1.5) << "slow to stop on signal " << signal;
             EXPECT_EQ(result.errorText, "");
         }
     }
