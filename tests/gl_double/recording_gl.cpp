@@ -9,8 +9,21 @@
 namespace gldouble {
 namespace {
 
-std::vector<Call> log;
-std::vector<unsigned char> image;
+// Made on first use and never destroyed: the core's static objects call GL
+// while the program's statics are constructed (the backdrop sets the clear
+// colour) and torn down (a star cloud releases its list), in whatever order
+// that happens.
+std::vector<Call>& callLog()
+{
+    static auto* calls = new std::vector<Call>;
+    return *calls;
+}
+
+std::vector<unsigned char>& imageBytes()
+{
+    static auto* bytes = new std::vector<unsigned char>;
+    return *bytes;
+}
 bool recording = true;
 bool genListsFails = false;
 GLuint nextListName = 1;
@@ -23,7 +36,7 @@ void record(const char* name, std::initializer_list<double> values)
     Call call;
     call.name = name;
     call.args.assign(values.begin(), values.end());
-    log.push_back(std::move(call));
+    callLog().push_back(std::move(call));
 }
 
 std::size_t bytesPerPixel(GLenum format)
@@ -47,9 +60,9 @@ void recordPixels(const char* name, std::initializer_list<double> values, GLenum
     if (pixels && width > 0 && height > 0)
         size = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * bytesPerPixel(format);
     const auto* bytes = static_cast<const unsigned char*>(pixels);
-    image.assign(bytes, bytes + size);
+    imageBytes().assign(bytes, bytes + size);
     record(name, values);
-    log.back().digest = digestOf(pixels, size);
+    callLog().back().digest = digestOf(pixels, size);
 }
 
 } // namespace
@@ -84,8 +97,8 @@ std::ostream& operator<<(std::ostream& out, const Call& call) { return out << de
 
 void reset()
 {
-    log.clear();
-    image.clear();
+    callLog().clear();
+    imageBytes().clear();
     genListsFails = false;
     nextListName = 1;
     nextTextureName = 1;
@@ -93,44 +106,44 @@ void reset()
 
 void setRecording(bool on) { recording = on; }
 
-const std::vector<Call>& calls() { return log; }
-std::size_t callCount() { return log.size(); }
+const std::vector<Call>& calls() { return callLog(); }
+std::size_t callCount() { return callLog().size(); }
 
 std::size_t countOf(const std::string& name)
 {
     std::size_t n = 0;
-    for (const Call& call : log)
+    for (const Call& call : callLog())
         n += call.name == name;
     return n;
 }
 
 std::size_t find(const std::string& name, std::size_t from)
 {
-    for (std::size_t i = from; i < log.size(); ++i)
-        if (log[i].name == name)
+    for (std::size_t i = from; i < callLog().size(); ++i)
+        if (callLog()[i].name == name)
             return i;
     return npos;
 }
 
 std::vector<Call> slice(std::size_t from, std::size_t count)
 {
-    if (from >= log.size())
+    if (from >= callLog().size())
         return {};
-    const std::size_t end = count > log.size() - from ? log.size() : from + count;
-    return std::vector<Call>(log.begin() + static_cast<std::ptrdiff_t>(from),
-                             log.begin() + static_cast<std::ptrdiff_t>(end));
+    const std::size_t end = count > callLog().size() - from ? callLog().size() : from + count;
+    return std::vector<Call>(callLog().begin() + static_cast<std::ptrdiff_t>(from),
+                             callLog().begin() + static_cast<std::ptrdiff_t>(end));
 }
 
 std::vector<Call> callsNamed(const std::string& name)
 {
     std::vector<Call> named;
-    for (const Call& call : log)
+    for (const Call& call : callLog())
         if (call.name == name)
             named.push_back(call);
     return named;
 }
 
-const std::vector<unsigned char>& lastImage() { return image; }
+const std::vector<unsigned char>& lastImage() { return imageBytes(); }
 
 std::uint64_t digestOf(const void* data, std::size_t size)
 {
@@ -216,7 +229,7 @@ void glDeleteTextures(GLsizei n, const GLuint* textures)
     record("glDeleteTextures", {double(n)});
     if (gldouble::recording)
         for (GLsizei i = 0; i < n; ++i)
-            gldouble::log.back().args.push_back(textures[i]);
+            gldouble::callLog().back().args.push_back(textures[i]);
 }
 void glBindTexture(GLenum target, GLuint texture) { record("glBindTexture", {double(target), double(texture)}); }
 void glTexParameteri(GLenum target, GLenum pname, GLint param) { record("glTexParameteri", {double(target), double(pname), double(param)}); }
