@@ -1,0 +1,40 @@
+// A password provider for the end-to-end tests, installed in the test
+// prefix's system directory as PASSWORD.CPL. The test scripts its answers
+// and reads back a log of every request:
+//   CASCADE_TEST_PASSWORD_ANSWERS  one character per request, '0' refuses,
+//                                  anything else (or none left) accepts
+//   CASCADE_TEST_PASSWORD_RECLOSE  when set, a refusal asks to close again
+//                                  right away, as an impatient user would
+//   CASCADE_TEST_PASSWORD_LOG      file that gets one line per request
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+int requests = 0;
+}
+
+extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window)
+{
+    ++requests;
+    BOOL running = FALSE;
+    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    const char* answers = std::getenv("CASCADE_TEST_PASSWORD_ANSWERS");
+    const bool accept = !(answers && static_cast<int>(std::strlen(answers)) >= requests &&
+                          answers[requests - 1] == '0');
+
+    if (const char* logPath = std::getenv("CASCADE_TEST_PASSWORD_LOG")) {
+        if (FILE* log = std::fopen(logPath, "a")) {
+            char title[64] = {};
+            GetWindowTextA(window, title, sizeof title);
+            std::fprintf(log, "request=%d running=%d cursor=%s window=%s answer=%d\n", requests, running ? 1 : 0,
+                         GetCursor() ? "shown" : "hidden", title, accept ? 1 : 0);
+            std::fclose(log);
+        }
+    }
+    if (!accept && std::getenv("CASCADE_TEST_PASSWORD_RECLOSE"))
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    return accept ? TRUE : FALSE;
+}
