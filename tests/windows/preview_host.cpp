@@ -1,9 +1,7 @@
 // Plays the Display control panel for the end-to-end test of preview mode:
 // makes a parent window, starts `saver /p <parent>`, checks the child it
 // makes, throws input at it, then destroys the parent and expects the saver
-// to end with 0. Usage: preview_host <saver> <go-on file>; after printing
-// PREVIEW_READY it waits (up to 20 s) for the go-on file, so the test can
-// take a screenshot of the preview first. Exit code 0 when all held.
+// to end with 0. Usage: preview_host <saver>. Exit code 0 when all held.
 #include <windows.h>
 
 #include <cstdio>
@@ -38,8 +36,8 @@ int fail(int code, const char* why)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3)
-        return fail(2, "usage: preview_host <saver> <go-on file>");
+    if (argc < 2)
+        return fail(2, "usage: preview_host <saver>");
 
     WNDCLASSA panel;
     ZeroMemory(&panel, sizeof panel);
@@ -89,14 +87,6 @@ int main(int argc, char** argv)
     pump(1000);
     if (!IsWindow(child) || WaitForSingleObject(process.hProcess, 0) != WAIT_TIMEOUT)
         return fail(8, "preview ended on input");
-
-    std::printf("PREVIEW_READY\n");
-    std::fflush(stdout);
-    for (int i = 0; i < 400; ++i) {
-        if (GetFileAttributesA(argv[2]) != INVALID_FILE_ATTRIBUTES)
-            break;
-        pump(50);
-    }
 
     const DWORD destroyed = GetTickCount();
     DestroyWindow(parent);

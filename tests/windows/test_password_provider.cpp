@@ -14,6 +14,14 @@
 
 namespace {
 int requests = 0;
+HMODULE self = nullptr;
+}
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH)
+        self = instance;
+    return TRUE;
 }
 
 extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window)
@@ -29,8 +37,13 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window)
         if (FILE* log = std::fopen(logPath, "a")) {
             char title[64] = {};
             GetWindowTextA(window, title, sizeof title);
-            std::fprintf(log, "request=%d running=%d cursor=%s window=%s answer=%d\n", requests, running ? 1 : 0,
-                         GetCursor() ? "shown" : "hidden", title, accept ? 1 : 0);
+            for (char* c = title; *c; ++c)
+                if (*c == ' ')
+                    *c = '_';
+            char path[MAX_PATH] = {};
+            GetModuleFileNameA(self, path, MAX_PATH);
+            std::fprintf(log, "request=%d running=%d cursor=%s window=%s answer=%d path=%s\n", requests,
+                         running ? 1 : 0, GetCursor() ? "shown" : "hidden", title, accept ? 1 : 0, path);
             std::fclose(log);
         }
     }
