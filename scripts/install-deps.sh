@@ -10,8 +10,9 @@ packages=(
   libgl1-mesa-dri libegl-mesa0 libglx-mesa0
   clang libclang-rt-14-dev
   xvfb xauth x11-utils xdotool imagemagick
-  g++-mingw-w64-i686 mingw-w64-i686-dev googletest
+  g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 googletest
   wine wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libglu1-mesa:i386
+  wine64 libwine:amd64 libglu1-mesa:amd64 python3
 )
 
 sudo_cmd=()
@@ -23,8 +24,8 @@ fi
 
 missing=()
 for pkg in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${db:Status-Status}' "$pkg" 2>/dev/null || true)
-  [ "$status" = installed ] || missing+=("$pkg")
+  # One line per installed architecture of a multi-arch package.
+  dpkg-query -W -f='${db:Status-Status}\n' "$pkg" 2>/dev/null | grep -qx installed || missing+=("$pkg")
 done
 
 if [ ${#missing[@]} -gt 0 ]; then
