@@ -25,7 +25,8 @@ fi
 missing=()
 for pkg in "${packages[@]}"; do
   # One line per installed architecture of a multi-arch package.
-  dpkg-query -W -f='${db:Status-Status}\n' "$pkg" 2>/dev/null | grep -qx installed || missing+=("$pkg")
+  status=$(dpkg-query -W -f='${db:Status-Status}\n' "$pkg" 2>/dev/null || true)
+  grep -qx installed <<<"$status" || missing+=("$pkg")
 done
 
 if [ ${#missing[@]} -gt 0 ]; then
