@@ -55,7 +55,9 @@ int runSaverWindow(HWND parent)
     }
     autoPlayMessage = isWin9x ? RegisterWindowMessageA("QueryCancelAutoPlay") : 0;
 
-    int result = 0;
+    // A window mode that could make no window has not run: say so, rather
+    // than end as if the user had closed it.
+    int result = -1;
     if (registerSaverClass()) {
         saverWindow = createSaverWindow(parent);
         if (saverWindow) {

@@ -326,6 +326,9 @@ def main():
     parser.add_argument("--work", required=True)
     parser.add_argument("--screenshot", help="keep the saver_window screenshot here")
     options = parser.parse_args()
+    for name in ("saver", "probe", "preview_host", "password_provider", "work", "screenshot"):
+        if getattr(options, name):
+            setattr(options, name, os.path.abspath(getattr(options, name)))
     os.makedirs(options.work, exist_ok=True)
     cases = Cases(options)
     case = getattr(cases, options.case, None)

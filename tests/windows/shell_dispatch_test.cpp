@@ -179,6 +179,21 @@ TEST_F(Dispatch, SecondFullScreenStartBringsTheFirstToTheFrontAndEndsWithZero)
     UnregisterClassA("WindowsScreenSaverClass", GetModuleHandleA(nullptr));
 }
 
+TEST_F(Dispatch, WindowModeThatCannotRegisterItsClassEndsWithMinusOne)
+{
+    // Another class of the same name already holds the name in this process.
+    WNDCLASSA taken;
+    ZeroMemory(&taken, sizeof taken);
+    taken.lpfnWndProc = DefWindowProcA;
+    taken.hInstance = GetModuleHandleA(nullptr);
+    taken.lpszClassName = "WindowsScreenSaverClass";
+    ASSERT_TRUE(RegisterClassA(&taken));
+    stubhook::destroyAfterCreate = true;
+    EXPECT_EQ(-1, runMode(("/p " + handle(parent)).c_str()));
+    EXPECT_FALSE(madeWindow());
+    UnregisterClassA("WindowsScreenSaverClass", GetModuleHandleA(nullptr));
+}
+
 TEST_F(Dispatch, HandleDigitsWrapAtThirtyTwoBits)
 {
     EXPECT_EQ(parent, parseWindowHandle((handle(parent) + ":9").c_str()));
