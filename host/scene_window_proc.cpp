@@ -1,5 +1,7 @@
 #include "host/scene_host.h"
 
+#include "components/frame_clock.h"
+#include "host/frame_counter.h"
 #include "host/wgl_context.h"
 #include "scene/fixed_gl_state.h"
 #include "scene/scene.h"
@@ -29,6 +31,8 @@ LRESULT CALLBACK sceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 {
     switch (message) {
     case WM_CREATE:
+        startFrameCounter();
+        setMillisecondCounter(frameCounterMilliseconds);
         GetClientRect(window, &clientRect);
         viewWidth = clientRect.right;
         viewHeight = clientRect.bottom;

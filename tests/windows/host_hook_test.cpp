@@ -1,5 +1,7 @@
 // The display host's window hook with the real shell in front of it and a
 // stub scene behind it, on real windows and a real GL context under Wine.
+#include "components/frame_clock.h"
+#include "host/frame_counter.h"
 #include "host/scene_host.h"
 #include "shell/resource_ids.h"
 #include "shell/saver_hooks.h"
@@ -109,6 +111,31 @@ TEST_F(HostHook, FrameTimerDrawsAndAnyTimerIdDrawsOneFrame)
     EXPECT_EQ(0, SendMessageA(window, WM_TIMER, 42, 0));
     EXPECT_EQ(0, SendMessageA(window, WM_TIMER, 0, 0));
     EXPECT_EQ(before + 3, stubscene::frames);
+}
+
+TEST(FrameCounter, TheSceneClockCountsFromWindowCreationOnAMonotonicCounter)
+{
+    resetState();
+    ASSERT_TRUE(registerSaverClass());
+    HWND parent = makeParent(40, 30);
+    // Long enough that a counter from process start would read far more.
+    Sleep(1500);
+    HWND window = createSaverWindow(parent);
+    ASSERT_TRUE(IsWindow(window));
+
+    FrameClock clock;
+    clock.tick();
+    EXPECT_LT(clock.milliseconds, 1000.0);
+    EXPECT_NEAR(frameCounterMilliseconds(), clock.milliseconds, 2.0);
+    Sleep(100);
+    clock.tick();
+    EXPECT_GE(clock.deltaSeconds, 0.09);
+    EXPECT_LT(clock.deltaSeconds, 1.0);
+
+    DestroyWindow(window);
+    DestroyWindow(parent);
+    setMillisecondCounter(nullptr);
+    resetState();
 }
 
 TEST_F(HostHook, SizeChangesAfterCreationLeaveTheSceneAlone)
