@@ -2,6 +2,7 @@
 
 #include "components/gl_api.h"
 #include "components/random_source.h"
+#include "scene/overlay.h"
 #include "scene/scene_state.h"
 
 #include <cstdint>
@@ -63,10 +64,12 @@ void sceneReset()
     stars.colourBase = 0.1;
     stars.colourRange = 0.3;
 
-    // The sum wraps as 32-bit integers do rather than overflowing.
-    const std::int32_t reading = static_cast<std::int32_t>(cascade::clock.milliseconds);
-    randomSeed(static_cast<std::uint32_t>(reading) + seedOffset);
+    // The reading's low 32 bits, plus the offset, wrapping as 32-bit integers
+    // do: past 2^31 ms the clock's reading no longer fits an int.
+    const auto reading = static_cast<std::uint32_t>(static_cast<std::int64_t>(cascade::clock.milliseconds));
+    randomSeed(reading + seedOffset);
     stars.build();
+    setUpOverlay();
 }
 
 void sceneStart(int width, int height)
@@ -103,6 +106,8 @@ void sceneFrame()
     glDisable(GL_LIGHTING);
     backdrop.set2DView();
     backdrop.clear();
+    if (s.overlayOn)
+        drawOverlay();
 
     if (s.worldOn) {
         backdrop.setViewport(backdrop.width, backdrop.height, backdrop.letterbox);

@@ -5,6 +5,7 @@
 #include "scene/scene_state.h"
 
 #include <climits>
+#include <cstdlib>
 #include <cmath>
 
 namespace {
@@ -46,6 +47,19 @@ int truncateToInt(double value)
     return static_cast<int>(value);
 }
 
+// Whether a streak at (x, z) is past the wavy edge z = 0.1 sin(5.5 x). The
+// sine term never leaves [-0.1, 0.1], so outside that band the outcome is
+// known without it: the same answer, bit for bit, for nine streaks in ten at
+// a fraction of the cost.
+bool pastEdge(double x, double z)
+{
+    if (z < -0.1)
+        return true;
+    if (z >= 0.1)
+        return false;
+    return 0.1 * std::sin(5.5 * x) > z;
+}
+
 } // namespace
 
 void StreakField::updateAndDraw()
@@ -66,7 +80,7 @@ void StreakField::updateAndDraw()
         prevZ[i] = z[i];
         x[i] = (frand(0.002) - 0.001) + x[i];
         z[i] = z[i] - (frand(0.0001) * unit + unit * dt * flowSpeed[i]);
-        if (0.1 * std::sin(5.5 * x[i]) > z[i]) {
+        if (pastEdge(x[i], z[i])) {
             fallVelocity[i] = fallVelocity[i] - unit * dt * 0.04;
             y[i] = y[i] + fallVelocity[i];
             if (y[i] < 0) {

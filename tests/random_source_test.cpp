@@ -1,5 +1,6 @@
 #include "components/random_source.h"
 #include "components/scalar_helpers.h"
+#include "sequence_replay.h"
 
 #include <gtest/gtest.h>
 
@@ -20,85 +21,51 @@ const auto* const firstDraw = ::testing::AddGlobalTestEnvironment(new FirstDraw)
 
 } // namespace
 
-TEST(RandomSource, SequenceStartsFromOneAndFromSeed)
+TEST(RandomSource, SequenceAndEdgeValues)
 {
-    // The first value before any seeding comes from the generator's initial
-    // state of 1.
-    EXPECT_EQ(firstUnseededDraw, 41);
-    randomSeed(0);
-    EXPECT_EQ(randomNext(), 38);
+    EXPECT_EQ(firstUnseededDraw, 41);  // the state starts at 1
     randomSeed(0);
     EXPECT_EQ(randomNext(), 38);
     EXPECT_EQ(randomNext(), 7719);
-}
 
-TEST(RandomSource, FrandRangeAndStepCount)
-{
-    // Exactly the generator outputs 0 to 32 fall below 0.001.
-    int below = 0;
-    for (int value = 0; value < 32768; ++value)
-        below += value / 32768.0 * 1.0 < 0.001;
-    EXPECT_EQ(below, 33);
-
+    // frand(1.0) stays below 1, and only the outputs 0 to 32 fall below 0.001.
+    SequenceReplay replay(12345);
     randomSeed(12345);
+    int below = 0;
     double largest = 0.0;
-    for (int i = 0; i < 200000; ++i) {
+    for (int i = 0; i < 300000; ++i) {
+        const int output = replay.next();
         const double value = frand(1.0);
-        ASSERT_GE(value, 0.0);
-        ASSERT_LT(value, 1.0);
-        largest = value > largest ? value : largest;
+        ASSERT_EQ(value, output / 32768.0);
+        below += (value < 0.001) != (output <= 32);
+        largest = std::fmax(largest, value);
     }
+    EXPECT_EQ(below, 0);
     EXPECT_EQ(largest, 32767.0 / 32768.0);
 
+    // frand(0) and frandGauss(0) return 0 and still take one and six steps.
     randomSeed(7);
-    const int first = randomNext();
-    randomSeed(7);
+    replay = SequenceReplay(7);
     EXPECT_EQ(frand(0.0), 0.0);
-    EXPECT_NE(randomNext(), first) << "frand(0) must still advance the generator";
-
-    randomSeed(7);
     EXPECT_EQ(frandGauss(0.0f), 0.0f);
-    randomSeed(7);
-    for (int i = 0; i < 6; ++i)
-        randomNext();
-    const int seventh = randomNext();
-    randomSeed(7);
-    frandGauss(1.0f);
-    EXPECT_EQ(randomNext(), seventh) << "frandGauss takes exactly six steps";
+    replay.skip(7);
+    EXPECT_EQ(randomNext(), replay.next());
+    const double negative = frand(-2.0);
+    EXPECT_TRUE(negative <= 0.0 && negative > -2.0);
 
-    randomSeed(99);
-    for (int i = 0; i < 10000; ++i) {
-        const double value = frand(-2.0);
-        ASSERT_LE(value, 0.0);
-        ASSERT_GT(value, -2.0);
-    }
-}
-
-TEST(RandomSource, FloatAndDoubleFrandAgree)
-{
     randomSeed(5);
     const double wide = frand(static_cast<double>(0.7f));
     randomSeed(5);
-    const float narrow = frand(0.7f);
-    EXPECT_NE(wide, 0.0);
-    EXPECT_EQ(narrow, static_cast<float>(wide));
+    EXPECT_EQ(frand(0.7f), static_cast<float>(wide));
 }
 
-TEST(ScalarHelpers, ClampMinMax)
+TEST(ScalarHelpers, ClampMinMaxWrapAndTrig)
 {
     EXPECT_EQ(clampf(5, 0, 1), 1.0f);
     EXPECT_EQ(clampf(-1, 0, 1), 0.0f);
     EXPECT_EQ(clampf(0.5f, 0, 1), 0.5f);
-    // The lower bound is tested first, so an inverted range yields low.
-    EXPECT_EQ(clampf(5, 10, 1), 10.0f);
-    EXPECT_EQ(maxf(1, 2), 2.0f);
-    EXPECT_EQ(minf(1, 2), 1.0f);
-    EXPECT_EQ(maxi(-3, 4), 4);
-    EXPECT_EQ(mini(-3, 4), -3);
-}
-
-TEST(ScalarHelpers, WrapAndTrig)
-{
+    EXPECT_EQ(clampf(5, 10, 1), 10.0f);  // the lower bound is tested first
+    EXPECT_TRUE(maxf(1, 2) == 2.0f && minf(1, 2) == 1.0f && maxi(-3, 4) == 4 && mini(-3, 4) == -3);
     EXPECT_EQ(wrapf(2.5f, 0, 1), 0.5f);
     EXPECT_EQ(wrapf(-0.25f, 0, 1), 0.75f);
     EXPECT_EQ(wrapf(-1, 0, 1), 1.0f);
