@@ -275,6 +275,54 @@ class Cases:
         status, _ = session.run(self.o.saver, "/a", timeout=20)
         check(status == MINUS_ONE, f"/a on the NT family: exit code {status}, expected -1")
 
+    def change_password_win98(self, session):
+        # The password change goes to MPR.DLL in the system directory; a copy
+        # planted beside the saver must not be the one called. Wine's own
+        # MPR.DLL is set aside for the stand-in while the case runs.
+        saver = os.path.join(self.o.work, "cascade98.scr")
+        shutil.copy(self.o.saver, saver)
+        system_mpr = os.path.join(os.environ["WINEPREFIX"], "drive_c", "windows", "system32", "mpr.dll")
+        kept = system_mpr + ".kept"
+        if not os.path.exists(kept):
+            shutil.copy(system_mpr, kept)
+        log = os.path.join(self.o.work, "change.log")
+        if os.path.exists(log):
+            os.remove(log)
+        try:
+            shutil.copy(self.o.password_provider, system_mpr)
+            shutil.copy(self.o.password_provider, os.path.join(self.o.work, "MPR.DLL"))
+            env = {"CASCADE_TEST_PASSWORD_LOG": "Z:" + log.replace("/", "\\"),
+                   "WINEDLLOVERRIDES": session.env["WINEDLLOVERRIDES"] + ";mpr=n"}
+            desktop = self.probe(session, "desktop")["desktop"]
+
+            def calls():
+                if not os.path.exists(log):
+                    return []
+                with open(log) as f:
+                    return [parse_fields(line) for line in f if line.startswith("change")]
+
+            # The NT family has no saver password: -1, and nothing is loaded.
+            status = session.start(self.o.saver, "/a", desktop, extra_env=env).wait(timeout=30)
+            check(status == MINUS_ONE, f"/a on the NT family: exit code {status}, expected -1")
+            check(calls() == [], "/a on the NT family called the password change")
+
+            status = session.start(saver, "/a", desktop, extra_env=env).wait(timeout=30)
+            print("calls:", calls())
+            check(status == 0, f"/a on Windows 98: exit code {status}, expected 0")
+            check(len(calls()) == 1, "the password change was not called once")
+            call = calls()[0]
+            check(call["provider"] == "SCRSAVE" and call["owner"] == desktop, f"called with {call}")
+            check(call["flags"] == "0" and call["reserved"] == "0", f"called with {call}")
+            check(call["path"].lower() == "c:\\windows\\system32\\mpr.dll",
+                  f"MPR.DLL was loaded from {call['path']}, not the system directory")
+
+            # A handle that is no window: the foreground window owns the change.
+            status = session.start(saver, "/a", "999999", extra_env=env).wait(timeout=30)
+            check(status == 0, f"/a 999999 on Windows 98: exit code {status}, expected 0")
+            check(len(calls()) == 2 and calls()[1]["owner"] != "999999", f"calls: {calls()}")
+        finally:
+            shutil.copy(kept, system_mpr)
+
     def win98_password(self, session):
         # Wine reports Windows 98 to this file name (prefix_settings.reg).
         saver = os.path.join(self.o.work, "cascade98.scr")

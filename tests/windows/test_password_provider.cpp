@@ -1,6 +1,7 @@
-// A password provider for the end-to-end tests, installed in the test
-// prefix's system directory as PASSWORD.CPL. The test scripts its answers
-// and reads back a log of every request:
+// The system's password libraries as the end-to-end tests play them: copied
+// into the test prefix's system directory as PASSWORD.CPL (the verifier) and
+// as MPR.DLL (the password change). The test scripts the verifier's answers
+// and reads back a log of every call:
 //   CASCADE_TEST_PASSWORD_ANSWERS  one character per request, '0' refuses,
 //                                  anything else (or none left) accepts
 //   CASCADE_TEST_PASSWORD_RECLOSE  when set, a refusal asks to close again
@@ -50,4 +51,20 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window)
     if (!accept && std::getenv("CASCADE_TEST_PASSWORD_RECLOSE"))
         PostMessageA(window, WM_CLOSE, 0, 0);
     return accept ? TRUE : FALSE;
+}
+
+extern "C" __declspec(dllexport) DWORD WINAPI PwdChangePasswordA(LPCSTR provider, HWND owner, DWORD flags,
+                                                                 LPVOID reserved)
+{
+    if (const char* logPath = std::getenv("CASCADE_TEST_PASSWORD_LOG")) {
+        if (FILE* log = std::fopen(logPath, "a")) {
+            char path[MAX_PATH] = {};
+            GetModuleFileNameA(self, path, MAX_PATH);
+            std::fprintf(log, "change provider=%s owner=%lu flags=%lu reserved=%d path=%s\n", provider,
+                         static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(owner)),
+                         static_cast<unsigned long>(flags), reserved ? 1 : 0, path);
+            std::fclose(log);
+        }
+    }
+    return 0;
 }

@@ -1,7 +1,8 @@
 // Reports on the saver's windows from another process, for the end-to-end
 // tests: `window_probe saver` describes the full-screen window, `window_probe
 // running` the system's screen-saver-running flag, `window_probe dialog` the
-// settings dialog, `window_probe reset-running` clears that flag. Exit code 0 when the window asked about exists.
+// settings dialog, `window_probe reset-running` clears that flag, `window_probe
+// desktop` prints the desktop window's handle. Exit code 0 when the window asked about exists.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,6 +15,10 @@ int main(int argc, char** argv)
         BOOL running = FALSE;
         SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
         std::printf("running=%d\n", running ? 1 : 0);
+        return 0;
+    }
+    if (std::strcmp(what, "desktop") == 0) {
+        std::printf("desktop=%lu\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(GetDesktopWindow())));
         return 0;
     }
     if (std::strcmp(what, "reset-running") == 0) {
