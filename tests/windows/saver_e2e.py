@@ -147,8 +147,14 @@ class Cases:
 
     def start_saver(self, session, saver=None, extra_env=None):
         saver_process = session.start(saver or self.o.saver, "/s", extra_env=extra_env)
-        found = wait_until(lambda: saver_process.poll() is not None
-                           or self.probe(session)["status"] == 0, 30, step=0.3)
+
+        def ready():
+            # In the foreground only once its creation (and with it the
+            # cursor's start point) is complete.
+            info = self.probe(session)
+            return info["status"] == 0 and info.get("foreground") == "1"
+
+        found = wait_until(lambda: saver_process.poll() is not None or ready(), 30, step=0.3)
         check(found and saver_process.poll() is None,
               f"the saver window did not appear (exit {saver_process.poll()})")
         return saver_process
