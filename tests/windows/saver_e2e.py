@@ -36,8 +36,9 @@ def check(condition, message):
 class Session:
     """An Xvfb display plus the environment for Wine programs on it."""
 
-    def __init__(self, work):
+    def __init__(self, work, xvfb_args=()):
         self.work = work
+        self.xvfb_args = list(xvfb_args)
         self.loader = os.environ["WINE_LOADER"]
         self.wineserver = os.path.join(os.path.dirname(self.loader), "wineserver")
         self.env = dict(os.environ)
@@ -50,7 +51,7 @@ class Session:
         read_end, write_end = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
-             f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24", "-nolisten", "tcp", "-noreset"],
+             f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24", "-nolisten", "tcp", "-noreset", *self.xvfb_args],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
@@ -122,6 +123,24 @@ def bright_fraction(image, crop=None):
         command += ["-crop", crop]
     command += ["-colorspace", "Gray", "-threshold", "50%", "-format", "%[fx:mean]", "info:"]
     return float(subprocess.run(command, capture_output=True, text=True, check=True).stdout)
+
+
+def resident_kib(pid):
+    """Resident memory of a process as the kernel counts it, or -1."""
+    try:
+        with open(f"/proc/{pid}/status") as f:
+            for line in f:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return -1
+
+
+def pictures_differ(first, second):
+    result = subprocess.run(["compare", "-metric", "AE", first, second, "null:"],
+                            capture_output=True, text=True)
+    return float(result.stderr.split()[0]) > 0
 
 
 def wait_until(predicate, timeout, step=0.1):
@@ -380,6 +399,56 @@ class Cases:
         check(self.probe(session, "running").get("running") == "0",
               "the running state is still set after the saver ended")
 
+    def long_run(self, session):
+        # Minutes of the real saver, as an unattended machine runs it for
+        # days: memory flat after warm-up, the picture still moving, and it
+        # still closes on input. CASCADE_LONG_RUN_SECONDS sets the length.
+        length = max(60.0, float(os.environ.get("CASCADE_LONG_RUN_SECONDS", "120")))
+        warm_up = 45.0
+        # llvmpipe's threaded rasterizer grows its binning pools for minutes,
+        # which would hide the saver's own figure.
+        saver = self.start_saver(session, extra_env={"LP_NUM_THREADS": "0"})
+        started = time.monotonic()
+        first = resident_kib(saver.pid)
+        check(first > 0, "cannot read the saver's memory")
+        samples, shots = [], []
+        while time.monotonic() - started < length:
+            check(saver.poll() is None, f"the saver ended by itself (exit {saver.returncode})")
+            elapsed = time.monotonic() - started
+            if elapsed >= warm_up:
+                samples.append(resident_kib(saver.pid))
+            if len(shots) < int(elapsed // 15) + 1:
+                shots.append(session.screenshot(os.path.join(self.o.work, f"long-run-{len(shots)}.png")))
+            time.sleep(2.0)
+        check(len(samples) >= 5, "too few memory samples after warm-up")
+        settled = min(samples[:5])
+        print(f"resident memory: {first} KiB at start, {settled} KiB after warm-up, "
+              f"{samples[-1]} KiB at the end, peak {max(samples)} KiB over {length:.0f} s")
+        check(samples[-1] - settled <= 2048, "resident memory grew after warm-up")
+        check(max(samples) - settled <= 4096, "resident memory peaked after warm-up")
+        still = [i for i in range(1, len(shots)) if not pictures_differ(shots[i - 1], shots[i])]
+        print(f"{len(shots)} screenshots 15 s apart, unchanged between: {still}")
+        check(not still, "the picture stopped moving")
+        session.xdotool("key", "space")
+        self.expect_exit(saver, 0, EXIT_GRACE, "key press after the long run")
+
+    def no_gl(self, session):
+        # A display whose server has no GLX: Wine can make no GL context, yet
+        # the saver still covers the screen and still closes on input.
+        saver = self.start_saver(session)
+        info = self.probe(session)
+        check(info["topmost"] == "1" and info["visible"] == "1", "no topmost saver window without GL")
+        check(int(info["width"]) == SCREEN_WIDTH and int(info["height"]) == SCREEN_HEIGHT,
+              "the saver window does not cover the screen")
+        self.expect_running(session, saver, 2.0, "without GL")
+        # Proof that no context was made: nothing of the scene is drawn.
+        bright = bright_fraction(session.screenshot(os.path.join(self.o.work, "no-gl.png")))
+        check(bright == 0, f"streaks on screen ({bright:.4f}) although the server has no GLX")
+        session.xdotool("mousemove_relative", "--", "3", "2")
+        self.expect_exit(saver, 0, EXIT_GRACE, "5 px of travel without GL")
+
+    no_gl.xvfb_args = ("-extension", "GLX")
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -401,7 +470,7 @@ def main():
         parser.error(f"unknown case {options.case}")
     started = time.monotonic()
     try:
-        with Session(options.work) as session:
+        with Session(options.work, getattr(case, "xvfb_args", ())) as session:
             case(session)
     except Failure as failure:
         print(f"FAIL {options.case}: {failure}")
