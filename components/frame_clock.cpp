@@ -1,6 +1,7 @@
 #include "components/frame_clock.h"
 
 #include <chrono>
+#include <cstdint>
 
 namespace {
 
@@ -32,7 +33,15 @@ FrameClock::~FrameClock() {}
 void FrameClock::tick()
 {
     previousSeconds = seconds;
-    milliseconds = static_cast<double>(currentCounter());
+    // The counter is a 32-bit int and runs out after 2^31 ms (24.8 days).
+    // Advancing by the step between two readings, taken modulo 2^32, carries
+    // the reading on past the wrap instead of jumping back by 49 days; until
+    // the wrap it equals the raw reading exactly. The low 32 bits of
+    // `milliseconds` are always the previous raw reading.
+    const auto previousReading = static_cast<std::uint32_t>(static_cast<std::int64_t>(milliseconds));
+    const auto reading = static_cast<std::uint32_t>(currentCounter());
+    const auto step = static_cast<std::int32_t>(reading - previousReading);
+    milliseconds = milliseconds + step;
     seconds = milliseconds * 0.001;
     deltaSeconds = seconds - previousSeconds;
 }

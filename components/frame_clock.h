@@ -19,5 +19,7 @@ public:
     double previousSeconds = 0.0;
     double seconds = 0.0;
     double deltaSeconds = 0.0;
+    // The latest reading, carried on past the counter's 32-bit wrap so that a
+    // saver running for weeks keeps a steady frame time.
     double milliseconds = 0.0;
 };

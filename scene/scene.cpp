@@ -64,9 +64,10 @@ void sceneReset()
     stars.colourBase = 0.1;
     stars.colourRange = 0.3;
 
-    // The sum wraps as 32-bit integers do rather than overflowing.
-    const std::int32_t reading = static_cast<std::int32_t>(cascade::clock.milliseconds);
-    randomSeed(static_cast<std::uint32_t>(reading) + seedOffset);
+    // The reading's low 32 bits, plus the offset, wrapping as 32-bit integers
+    // do: past 2^31 ms the clock's reading no longer fits an int.
+    const auto reading = static_cast<std::uint32_t>(static_cast<std::int64_t>(cascade::clock.milliseconds));
+    randomSeed(reading + seedOffset);
     stars.build();
     setUpOverlay();
 }
