@@ -23,8 +23,9 @@ fi
 
 missing=()
 for pkg in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${db:Status-Status}' "$pkg" 2>/dev/null || true)
-  [ "$status" = installed ] || missing+=("$pkg")
+  # One status line per installed architecture (libgl1-mesa-dri is there
+  # for amd64 and i386): any installed one will do.
+  dpkg-query -W -f='${db:Status-Status}\n' "$pkg" 2>/dev/null | grep -x installed >/dev/null || missing+=("$pkg")
 done
 
 if [ ${#missing[@]} -gt 0 ]; then

@@ -1,0 +1,14 @@
+// Frames per second over roughly one-second windows, for -fps.
+#pragma once
+
+class FpsMeter {
+public:
+    // Counts one frame at time now (seconds, monotonic). Returns true once
+    // per second with the rate of the window that just closed in fps.
+    bool frame(double now, double& fps);
+
+private:
+    bool started_ = false;
+    double windowStart_ = 0.0;
+    long frames_ = 0;
+};

@@ -1,0 +1,67 @@
+// The command line of the Linux front: XScreenSaver's conventions for the
+// saver, plus the headless renderer's options. Portable: no X11 here, so the
+// parser can be unit-tested and fuzzed on its own.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class Target {
+    OwnWindow,     // an 800 x 600 window of our own (the default)
+    Fullscreen,    // a window covering the screen that closes on input
+    Root,          // the root window (XScreenSaver's -root)
+    ForeignWindow, // a window made by someone else (-window-id or XSCREENSAVER_WINDOW)
+    Render,        // no display: frames rendered off-screen and saved as a PNG
+};
+
+struct Options {
+    Target target = Target::OwnWindow;
+    unsigned long windowId = 0; // ForeignWindow only
+    std::string renderPath;     // Render only
+
+    int width = 800;
+    int height = 600;
+    bool sizeGiven = false;
+
+    // Number of frames to draw before ending; 0 runs until told to stop.
+    // A render always draws a fixed number (300 unless given).
+    long frames = 0;
+    // Fixed frame time in milliseconds; -1 reads the real clock. A render
+    // always uses a fixed time (16 ms unless given).
+    int frameMs = -1;
+
+    long delayMicroseconds = 5000; // the Windows host's 5 ms timer
+    bool showFps = false;
+    bool help = false;
+
+    // Developer hooks applied after the scene's reset, for tests.
+    bool overlay = false;
+    bool letterboxGiven = false;
+    double letterbox = 0.0;
+};
+
+// Largest width or height the parser accepts; the renderer may allow less
+// (the pbuffer limit of the EGL driver) and says so when it does.
+constexpr int maxDimension = 8192;
+constexpr long maxFrames = 10000000;
+constexpr int maxFrameMs = 60000;
+constexpr long maxDelayMicroseconds = 10000000;
+
+struct ParseResult {
+    bool ok = false;
+    std::string error; // one line, without the program name, when !ok
+};
+
+// Parses the arguments after the program name. xscreensaverWindow is the
+// value of XSCREENSAVER_WINDOW, or nullptr when unset: XScreenSaver hands its
+// window over this way, and an explicit -window-id wins over it.
+ParseResult parseOptions(const std::vector<std::string>& args, const char* xscreensaverWindow,
+                         Options& options);
+
+// A window id in decimal or 0x hexadecimal, non-zero and within 32 bits.
+bool parseWindowId(const std::string& text, unsigned long& id);
+
+// "WxH" with both sides 1..maxDimension.
+bool parseSize(const std::string& text, int& width, int& height);
+
+const char* usageText();

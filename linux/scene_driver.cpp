@@ -1,0 +1,65 @@
+#include "scene_driver.h"
+
+#include "components/frame_clock.h"
+#include "scene/fixed_gl_state.h"
+#include "scene/scene.h"
+#include "scene/scene_state.h"
+
+#include <cstdint>
+
+namespace {
+
+// The scripted counter for -frame-ms: frame k reads k * M milliseconds, so
+// every frame lasts exactly M ms and the picture does not depend on the
+// machine's speed.
+std::int64_t fixedFrameMs = -1;
+std::int64_t fixedElapsedMs = 0;
+
+int fixedCounter()
+{
+    // Wraps like a 32-bit millisecond counter would after 24.8 days of
+    // frames, rather than overflowing a signed int.
+    return static_cast<int>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(fixedElapsedMs)));
+}
+
+} // namespace
+
+void SceneDriver::start(const Options& options, int width, int height)
+{
+    if (options.frameMs >= 0) {
+        fixedFrameMs = options.frameMs;
+        fixedElapsedMs = 0;
+        setMillisecondCounter(fixedCounter);
+    } else {
+        fixedFrameMs = -1;
+        setMillisecondCounter(nullptr);
+    }
+
+    applyFixedGLState();
+    sceneStart(width, height);
+
+    // sceneReset has just written every setting: the hooks go in after it.
+    // sceneFrame reads overlayOn and copies letterboxSetting every frame.
+    if (options.overlay)
+        cascade::scene.overlayOn = 1;
+    if (options.letterboxGiven)
+        cascade::scene.letterboxSetting = options.letterbox;
+    started_ = true;
+}
+
+void SceneDriver::frame()
+{
+    if (fixedFrameMs >= 0)
+        fixedElapsedMs += fixedFrameMs;
+    sceneFrame();
+    ++framesDrawn_;
+}
+
+void SceneDriver::stop()
+{
+    if (!started_)
+        return;
+    sceneRelease();
+    setMillisecondCounter(nullptr);
+    started_ = false;
+}

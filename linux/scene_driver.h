@@ -1,0 +1,22 @@
+// Runs the scene the way the Windows host does (fixed GL state, sceneStart,
+// then sceneFrame per tick), whatever kind of context the front made current.
+#pragma once
+
+#include "options.h"
+
+class SceneDriver {
+public:
+    // The caller's GL context must be current. Applies the developer hooks
+    // of the options (-overlay, -letterbox) after the scene's own reset.
+    void start(const Options& options, int width, int height);
+    // One frame; the caller presents it (swap) afterwards.
+    void frame();
+    // Frees the scene's GL objects while the context is still current.
+    void stop();
+
+    long framesDrawn() const { return framesDrawn_; }
+
+private:
+    bool started_ = false;
+    long framesDrawn_ = 0;
+};

@@ -1,0 +1,221 @@
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+ParseResult parse(const std::vector<std::string>& args, Options& options, const char* env = nullptr)
+{
+    return parseOptions(args, env, options);
+}
+
+// Expects a refusal with one line that names what was wrong.
+void expectRefused(const std::vector<std::string>& args, const std::string& mention, const char* env = nullptr)
+{
+    Options options;
+    options.frames = 12345; // must stay untouched on a refusal
+    const ParseResult result = parse(args, options, env);
+    std::string joined;
+    for (const auto& arg : args)
+        joined += arg + " ";
+    EXPECT_FALSE(result.ok) << joined;
+    EXPECT_NE(result.error.find(mention), std::string::npos) << joined << "-> " << result.error;
+    EXPECT_EQ(result.error.find('\n'), std::string::npos) << result.error;
+    EXPECT_EQ(options.frames, 12345) << joined;
+}
+
+} // namespace
+
+TEST(Options, XScreenSaverConventions)
+{
+    Options options;
+    ASSERT_TRUE(parse({}, options).ok);
+    EXPECT_EQ(options.target, Target::OwnWindow);
+    EXPECT_EQ(options.delayMicroseconds, 5000); // the Windows saver's 5 ms timer
+    ASSERT_TRUE(parse({"-root", "-delay", "20000", "-fps"}, options).ok);
+    EXPECT_EQ(options.target, Target::Root);
+    EXPECT_EQ(options.delayMicroseconds, 20000);
+    EXPECT_TRUE(options.showFps);
+
+    // XScreenSaver passes -root and hands its own window over in the
+    // environment; the window wins.
+    ASSERT_TRUE(parse({"-root"}, options, "0x2a00007").ok);
+    EXPECT_EQ(options.target, Target::ForeignWindow);
+    EXPECT_EQ(options.windowId, 0x2a00007u);
+
+    // An explicit -window-id wins over the environment.
+    ASSERT_TRUE(parse({"--window-id", "4194311"}, options, "0x99").ok);
+    EXPECT_EQ(options.target, Target::ForeignWindow);
+    EXPECT_EQ(options.windowId, 4194311u);
+
+    ASSERT_TRUE(parse({"-window"}, options).ok);
+    EXPECT_EQ(options.target, Target::OwnWindow);
+    ASSERT_TRUE(parse({"-fullscreen"}, options).ok);
+    EXPECT_EQ(options.target, Target::Fullscreen);
+    ASSERT_TRUE(parse({}, options, "").ok);
+    EXPECT_EQ(options.target, Target::OwnWindow);
+
+    expectRefused({"-root"}, "XSCREENSAVER_WINDOW", "window");
+}
+
+TEST(Options, RenderTakesFixedFramesAndTime)
+{
+    Options options;
+    ASSERT_TRUE(parse({"-render", "out.png"}, options).ok);
+    EXPECT_EQ(options.target, Target::Render);
+    EXPECT_EQ(options.renderPath, "out.png");
+    EXPECT_EQ(options.frames, 300);
+    EXPECT_EQ(options.frameMs, 16);
+
+    // The environment of a screen saver session must not pull a render onto
+    // a window.
+    ASSERT_TRUE(parse({"-render", "x.png", "-frames", "7", "-size", "1920X1080", "-frame-ms", "0",
+                       "-overlay", "-letterbox", "0.125"},
+                      options, "0x123")
+                    .ok);
+    EXPECT_EQ(options.target, Target::Render);
+    EXPECT_EQ(options.frames, 7);
+    EXPECT_EQ(options.width, 1920);
+    EXPECT_EQ(options.height, 1080);
+    EXPECT_EQ(options.frameMs, 0);
+    EXPECT_TRUE(options.overlay);
+    EXPECT_TRUE(options.letterboxGiven);
+    EXPECT_DOUBLE_EQ(options.letterbox, 0.125);
+
+    ASSERT_TRUE(parse({"-size", "8192x1"}, options).ok);
+    EXPECT_EQ(options.width, 8192);
+    EXPECT_EQ(options.height, 1);
+}
+
+TEST(Options, WindowIdForms)
+{
+    unsigned long id = 0;
+    EXPECT_TRUE(parseWindowId("4194311", id));
+    EXPECT_EQ(id, 4194311u);
+    EXPECT_TRUE(parseWindowId("0x400007", id));
+    EXPECT_EQ(id, 0x400007u);
+    EXPECT_TRUE(parseWindowId("0XABCdef", id));
+    EXPECT_EQ(id, 0xabcdefu);
+    EXPECT_TRUE(parseWindowId("0xFFFFFFFF", id));
+    EXPECT_EQ(id, 0xFFFFFFFFu);
+    EXPECT_TRUE(parseWindowId("4294967295", id));
+
+    id = 77;
+    for (const char* bad : {"", "0", "0x0", "0x", "x12", "-5", "+5", " 5", "5 ", "12abc", "0x12g",
+                            "4294967296", "0x100000000", "99999999999999999999999", "0x0000000000000000001g"}) {
+        EXPECT_FALSE(parseWindowId(bad, id)) << bad;
+        EXPECT_EQ(id, 77u) << bad;
+    }
+}
+
+TEST(Options, SizeForms)
+{
+    int width = 0;
+    int height = 0;
+    EXPECT_TRUE(parseSize("1280x720", width, height));
+    EXPECT_EQ(width, 1280);
+    EXPECT_EQ(height, 720);
+    for (const char* bad : {"", "x", "800", "800x", "x600", "0x600", "800x0", "8193x10", "10x8193",
+                            "800*600", "-800x600", "800x600x2", "800 x600", "1e3x1", "18446744073709551617x1"})
+        EXPECT_FALSE(parseSize(bad, width, height)) << bad;
+    EXPECT_EQ(width, 1280);
+    EXPECT_EQ(height, 720);
+}
+
+TEST(Options, BadInputGivesOneClearLine)
+{
+    expectRefused({"-bogus"}, "'-bogus'");
+    expectRefused({"render.png"}, "'render.png'");
+    expectRefused({"-window-id"}, "-window-id needs a value");
+    expectRefused({"-render"}, "-render needs a value");
+    expectRefused({"-render", ""}, "-render wants a file name");
+    expectRefused({"-window-id", "0"}, "-window-id");
+    expectRefused({"-window-id", "nope"}, "'nope'");
+    expectRefused({"-size", "0x600"}, "-size");
+    expectRefused({"-size", "9000x9000"}, "8192");
+    expectRefused({"-frames", "0"}, "-frames");
+    expectRefused({"-frames", "-3"}, "-frames");
+    expectRefused({"-frames", "100000000"}, "-frames");
+    expectRefused({"-frame-ms", "60001"}, "-frame-ms");
+    expectRefused({"-frame-ms", "1.5"}, "-frame-ms");
+    expectRefused({"-delay", "-1"}, "-delay");
+    expectRefused({"-delay", "10000001"}, "-delay");
+    expectRefused({"-letterbox", "0.5"}, "-letterbox");
+    expectRefused({"-letterbox", "1e-1"}, "-letterbox");
+    expectRefused({"-letterbox", "."}, "-letterbox");
+    expectRefused({"-root", "-render", "x.png"}, "exclude");
+    expectRefused({"-fullscreen", "-window-id", "5"}, "exclude");
+    expectRefused({"-render", "x.png", "-fps"}, "-fps");
+    expectRefused({"-root", "-size", "10x10"}, "-size");
+    // Control characters in an argument cannot break the line.
+    expectRefused({"-size", "1\n2"}, "'1?2'");
+    expectRefused({std::string("-\x1b[2Jx")}, "(try -help)");
+    // A huge argument is shortened in the message.
+    Options options;
+    const ParseResult result = parse({"-frames", std::string(10000, '9')}, options);
+    EXPECT_FALSE(result.ok);
+    EXPECT_LT(result.error.size(), 200u);
+}
+
+TEST(Options, HelpWinsOverEverythingElse)
+{
+    Options options;
+    ASSERT_TRUE(parse({"-root", "-render", "x.png", "-help"}, options).ok);
+    EXPECT_TRUE(options.help);
+    EXPECT_NE(std::string(usageText()).find("-render FILE.png"), std::string::npos);
+}
+
+TEST(Options, RandomGarbageNeverCrashesAndAlwaysExplains)
+{
+    // A seeded sweep of argument vectors built from option names, numbers at
+    // the edges and random bytes; the sanitizer build catches bad reads.
+    const std::vector<std::string> pieces = {
+        "-root", "-window-id", "-delay", "-render", "-frames", "-size", "-frame-ms", "-letterbox",
+        "-fps", "-fullscreen", "-overlay", "--size", "0", "0x", "0xffffffff", "4294967296", "8192x8192",
+        "x", "", "-", "--", "1", "-1", "60000", "0.49", "99999999999999999999",
+    };
+    std::mt19937 random(20261208);
+    int accepted = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::vector<std::string> args;
+        const int count = static_cast<int>(random() % 6);
+        for (int i = 0; i < count; ++i) {
+            if (random() % 3 == 0) {
+                std::string bytes(random() % 12, '\0');
+                for (char& c : bytes)
+                    c = static_cast<char>(random() % 256);
+                args.push_back(bytes);
+            } else {
+                args.push_back(pieces[random() % pieces.size()]);
+            }
+        }
+        Options options;
+        const ParseResult result = parseOptions(args, round % 2 ? "0x1" : nullptr, options);
+        if (result.ok) {
+            ++accepted;
+            EXPECT_TRUE(result.error.empty());
+            EXPECT_GE(options.width, 1);
+            EXPECT_LE(options.width, maxDimension);
+            EXPECT_GE(options.height, 1);
+            EXPECT_LE(options.height, maxDimension);
+            EXPECT_GE(options.delayMicroseconds, 0);
+            if (options.target == Target::ForeignWindow) {
+                EXPECT_NE(options.windowId, 0u);
+            }
+            if (options.target == Target::Render) {
+                EXPECT_GT(options.frames, 0);
+            }
+        } else {
+            ASSERT_FALSE(result.error.empty());
+            ASSERT_EQ(result.error.find('\n'), std::string::npos) << result.error;
+        }
+    }
+    // The sweep must reach both outcomes to mean anything.
+    EXPECT_GT(accepted, 100);
+    EXPECT_LT(accepted, 20000 - 100);
+}

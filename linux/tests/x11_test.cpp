@@ -1,0 +1,345 @@
+// The saver on an X server: each test starts its own Xvfb, runs the real
+// program against it and talks to it the way XScreenSaver, a window manager
+// or a user would.
+#include "process_runner.h"
+#include "xvfb_server.h"
+
+// gtest before Xlib: Xlib's macros (None, Bool, Status) break gtest's headers.
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <csignal>
+#include <memory>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+const std::string program = CASCADE_BINARY;
+
+class X11Test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        server = std::make_unique<XvfbServer>();
+        ASSERT_TRUE(server->ok()) << "Xvfb did not start";
+        display = XOpenDisplay(server->display().c_str());
+        ASSERT_NE(display, nullptr);
+    }
+    void TearDown() override
+    {
+        if (display)
+            XCloseDisplay(display);
+        server.reset();
+    }
+
+    std::vector<std::string> env() const { return {server->environment(), "XSCREENSAVER_WINDOW="}; }
+
+    // The first top-level window whose name is "Cascade", waiting for it.
+    Window waitForSaverWindow(ChildProcess& child, double limit = 20.0)
+    {
+        const double deadline = monotonicSeconds() + limit;
+        while (monotonicSeconds() < deadline && child.running()) {
+            Window rootReturn = 0;
+            Window parent = 0;
+            Window* children = nullptr;
+            unsigned count = 0;
+            XQueryTree(display, DefaultRootWindow(display), &rootReturn, &parent, &children, &count);
+            Window found = 0;
+            for (unsigned i = 0; i < count && !found; ++i) {
+                char* name = nullptr;
+                XWindowAttributes attributes{};
+                if (XFetchName(display, children[i], &name) && name) {
+                    if (std::string(name) == "Cascade" && XGetWindowAttributes(display, children[i], &attributes) &&
+                        attributes.map_state == IsViewable)
+                        found = children[i];
+                    XFree(name);
+                }
+            }
+            if (children)
+                XFree(children);
+            if (found)
+                return found;
+            usleep(20000);
+        }
+        return 0;
+    }
+
+    // Counts of pixels by kind in a window's current contents.
+    struct Census {
+        long darkBlue = 0;
+        long bright = 0;
+        long total = 0;
+    };
+    Census census(Window window, int width, int height)
+    {
+        Census result;
+        XImage* image = XGetImage(display, window, 0, 0, width, height, AllPlanes, ZPixmap);
+        if (!image)
+            return result;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const unsigned long pixel = XGetPixel(image, x, y);
+                const int r = (pixel >> 16) & 0xff;
+                const int g = (pixel >> 8) & 0xff;
+                const int b = pixel & 0xff;
+                result.darkBlue += r <= 6 && g <= 6 && b >= 14 && b <= 28;
+                result.bright += r + g + b >= 450;
+                ++result.total;
+            }
+        XDestroyImage(image);
+        return result;
+    }
+
+    void sendKey(Window window, KeySym key)
+    {
+        XEvent event{};
+        event.xkey.type = KeyPress;
+        event.xkey.display = display;
+        event.xkey.window = window;
+        event.xkey.root = DefaultRootWindow(display);
+        event.xkey.keycode = XKeysymToKeycode(display, key);
+        event.xkey.same_screen = True;
+        XSendEvent(display, window, True, KeyPressMask, &event);
+        XFlush(display);
+    }
+
+    std::unique_ptr<XvfbServer> server;
+    Display* display = nullptr;
+};
+
+std::string hex(unsigned long id)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%lx", id);
+    return text;
+}
+
+} // namespace
+
+TEST_F(X11Test, DrawsIntoAWindowItDidNotCreate)
+{
+    // As XScreenSaver does: a window of the default visual, handed over by
+    // id, once as -window-id and once through XSCREENSAVER_WINDOW.
+    const int width = 320;
+    const int height = 240;
+    for (bool throughEnvironment : {false, true}) {
+        const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, width, height, 0, 0,
+                                                  WhitePixel(display, DefaultScreen(display)));
+        XMapWindow(display, window);
+        XSync(display, False);
+        Census before = census(window, width, height);
+        EXPECT_EQ(before.darkBlue, 0);
+
+        std::vector<std::string> argv = {program, "-frames", "200", "-frame-ms", "16", "-delay", "0"};
+        std::vector<std::string> environment = env();
+        if (throughEnvironment) {
+            argv.push_back("-root");
+            environment.back() = "XSCREENSAVER_WINDOW=" + std::to_string(window);
+        } else {
+            argv.insert(argv.end(), {"-window-id", hex(window)});
+        }
+        const ProcessResult result = runProcess(argv, environment, 120.0);
+        EXPECT_TRUE(result.exited && result.exitCode == 0) << result.errorText;
+
+        // The picture stays in the window after the program ends.
+        const Census after = census(window, width, height);
+        EXPECT_GT(after.darkBlue, after.total / 4) << "through environment: " << throughEnvironment;
+        EXPECT_GT(after.bright, 20) << "through environment: " << throughEnvironment;
+        XDestroyWindow(display, window);
+        XSync(display, False);
+    }
+}
+
+TEST_F(X11Test, EndsWhenItsForeignWindowIsDestroyed)
+{
+    const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 200, 150, 0, 0, 0);
+    XMapWindow(display, window);
+    XSync(display, False);
+    ChildProcess child({program, "-window-id", std::to_string(window)}, env());
+    usleep(800000);
+    ASSERT_TRUE(child.running());
+    XDestroyWindow(display, window);
+    XSync(display, False);
+    const ProcessResult result = child.wait(10.0);
+    EXPECT_TRUE(result.exited);
+    EXPECT_EQ(result.exitCode, 0) << result.errorText;
+    EXPECT_FALSE(result.timedOut);
+}
+
+TEST_F(X11Test, OwnWindowEndsOnEscapeQAndClose)
+{
+    for (const char* how : {"Escape", "q", "close"}) {
+        ChildProcess child({program}, env());
+        const Window window = waitForSaverWindow(child);
+        ASSERT_NE(window, 0u) << how;
+        XWindowAttributes attributes{};
+        XGetWindowAttributes(display, window, &attributes);
+        EXPECT_EQ(attributes.width, 800);
+        EXPECT_EQ(attributes.height, 600);
+
+        // A key that is not one of the two changes nothing.
+        sendKey(window, XK_space);
+        usleep(300000);
+        EXPECT_TRUE(child.running()) << how;
+
+        const std::string which = how;
+        if (which == "Escape") {
+            sendKey(window, XK_Escape);
+        } else if (which == "q") {
+            sendKey(window, XK_q);
+        } else {
+            // What a window manager sends when the user closes the window.
+            XEvent event{};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = window;
+            event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+            event.xclient.format = 32;
+            event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+            event.xclient.data.l[1] = CurrentTime;
+            XSendEvent(display, window, False, NoEventMask, &event);
+            XFlush(display);
+        }
+        const ProcessResult result = child.wait(10.0);
+        EXPECT_TRUE(result.exited) << how;
+        EXPECT_EQ(result.exitCode, 0) << how << ": " << result.errorText;
+    }
+}
+
+TEST_F(X11Test, FullscreenEndsOnAMoveOfMoreThanFourPixels)
+{
+    ChildProcess child({program, "-fullscreen"}, env());
+    const Window window = waitForSaverWindow(child);
+    ASSERT_NE(window, 0u);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display, window, &attributes);
+    EXPECT_EQ(attributes.width, 1024);
+    EXPECT_EQ(attributes.height, 768);
+    usleep(300000); // let it take the pointer's start position
+
+    Window rootReturn = 0;
+    Window childReturn = 0;
+    int x = 0;
+    int y = 0;
+    int winX = 0;
+    int winY = 0;
+    unsigned mask = 0;
+    XQueryPointer(display, DefaultRootWindow(display), &rootReturn, &childReturn, &x, &y, &winX, &winY, &mask);
+    // 4 pixels away in the sum of both axes, reached in small steps: stays.
+    for (auto [dx, dy] : {std::pair{1, 0}, {2, 1}, {3, 1}, {1, 1}, {0, 0}}) {
+        XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, x + dx, y + dy);
+        XFlush(display);
+        usleep(100000);
+    }
+    EXPECT_TRUE(child.running());
+    // 3 across and 2 down is 5: ends.
+    XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, x + 3, y + 2);
+    XFlush(display);
+    const ProcessResult moved = child.wait(10.0);
+    EXPECT_TRUE(moved.exited);
+    EXPECT_EQ(moved.exitCode, 0) << moved.errorText;
+
+    for (const char* how : {"key", "click"}) {
+        ChildProcess again({program, "-fullscreen"}, env());
+        const Window saver = waitForSaverWindow(again);
+        ASSERT_NE(saver, 0u);
+        usleep(300000);
+        if (std::string(how) == "key") {
+            // Any key ends a full-screen saver, not only Escape.
+            sendKey(saver, XK_space);
+        } else {
+            XEvent event{};
+            event.xbutton.type = ButtonPress;
+            event.xbutton.window = saver;
+            event.xbutton.button = Button1;
+            event.xbutton.same_screen = True;
+            XSendEvent(display, saver, True, ButtonPressMask, &event);
+            XFlush(display);
+        }
+        const ProcessResult result = again.wait(10.0);
+        EXPECT_TRUE(result.exited) << how;
+        EXPECT_EQ(result.exitCode, 0) << how << ": " << result.errorText;
+    }
+}
+
+TEST_F(X11Test, TermAndIntEndItAtOnceWithZero)
+{
+    // Once right as the window appears (the scene's set-up is under way)
+    // and once in the middle of the frames.
+    for (int signal : {SIGTERM, SIGINT}) {
+        for (useconds_t pause : {0u, 700000u}) {
+            ChildProcess child({program, "-size", "320x240"}, env());
+            ASSERT_NE(waitForSaverWindow(child), 0u);
+            usleep(pause);
+            ASSERT_TRUE(child.running());
+            const double sent = monotonicSeconds();
+            child.sendSignal(signal);
+            const ProcessResult result = child.wait(10.0);
+            const double taken = monotonicSeconds() - sent;
+            EXPECT_TRUE(result.exited) << "signal " << signal;
+            EXPECT_EQ(result.exitCode, 0) << result.errorText;
+            // Allows for the kernel's teardown of a sanitized process on a
+            // busy machine; waiting for the set-up or a frame takes longer.
+            EXPECT_LT(taken, 1.5) << "slow to stop on signal " << signal;
+            EXPECT_EQ(result.errorText, "");
+        }
+    }
+}
+
+TEST_F(X11Test, ServerGoingAwayEndsItWithAMessage)
+{
+    ChildProcess child({program}, env());
+    ASSERT_NE(waitForSaverWindow(child), 0u);
+    XCloseDisplay(display);
+    display = nullptr;
+    usleep(300000);
+    server->kill();
+    const ProcessResult result = child.wait(10.0);
+    // Ended by itself, not by a signal (no crash, no core).
+    EXPECT_TRUE(result.exited) << "signal " << result.signal;
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.errorText.find("lost the connection to the X server"), std::string::npos) << result.errorText;
+}
+
+TEST_F(X11Test, StartUpFaultsGiveOneClearLine)
+{
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::string> env;
+        std::string mention;
+    };
+    const std::vector<Case> cases = {
+        {{"-window-id", "0x7fffff0"}, env(), "there is no window 0x7fffff0"},
+        {{"-root"}, {"DISPLAY=:31999", "XSCREENSAVER_WINDOW="}, "cannot open the X display"},
+        {{"-root"}, {server->environment(), "XSCREENSAVER_WINDOW=garbage"}, "XSCREENSAVER_WINDOW"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> argv = {program};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const ProcessResult result = runProcess(argv, c.env, 20.0);
+        EXPECT_TRUE(result.exited) << c.mention;
+        EXPECT_NE(result.exitCode, 0) << c.mention;
+        EXPECT_EQ(lineCount(result.errorText), 1) << result.errorText;
+        EXPECT_NE(result.errorText.find(c.mention), std::string::npos) << result.errorText;
+    }
+}
+
+TEST(X11Faults, NoGlxOnTheServerGivesOneClearLine)
+{
+    XvfbServer server({"-extension", "GLX"});
+    ASSERT_TRUE(server.ok());
+    for (const char* target : {"-root", "-window"}) {
+        const ProcessResult result = runProcess({program, target}, {server.environment(), "XSCREENSAVER_WINDOW="}, 20.0);
+        EXPECT_TRUE(result.exited) << target;
+        EXPECT_EQ(result.exitCode, 1) << target;
+        EXPECT_EQ(lineCount(result.errorText), 1) << result.errorText;
+        EXPECT_NE(result.errorText.find("no GLX extension"), std::string::npos) << result.errorText;
+    }
+}

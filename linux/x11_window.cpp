@@ -1,0 +1,272 @@
+#include "x11_window.h"
+
+#include <X11/Xatom.h>
+#include <X11/keysym.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+// The window we draw into, so that the error handler can tell "our window
+// was destroyed under us" (a normal end for a hack) from a real fault.
+Window targetWindow = 0;
+bool trapping = false;
+int trappedError = 0;
+
+int onIoError(Display*)
+{
+    std::fprintf(stderr, "cascade: lost the connection to the X server; stopping\n");
+    std::fflush(stderr);
+    // Nothing of the connection or the GL context can be torn down now; end
+    // without running exit handlers that would talk to the dead server.
+    _exit(1);
+}
+
+int onProtocolError(Display* display, XErrorEvent* event)
+{
+    if (trapping) {
+        trappedError = event->error_code;
+        return 0;
+    }
+    if (targetWindow && event->resourceid == targetWindow &&
+        (event->error_code == BadWindow || event->error_code == BadDrawable || event->error_code >= 128)) {
+        std::fprintf(stderr, "cascade: the window went away; stopping\n");
+        std::fflush(stderr);
+        _exit(0);
+    }
+    char text[160] = {0};
+    XGetErrorText(display, event->error_code, text, sizeof text);
+    std::fprintf(stderr, "cascade: X error: %s (request %d.%d)\n", text, event->request_code,
+                 event->minor_code);
+    std::fflush(stderr);
+    _exit(1);
+}
+
+} // namespace
+
+Display* openDisplay(std::string& error)
+{
+    XSetIOErrorHandler(onIoError);
+    XSetErrorHandler(onProtocolError);
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        const char* name = std::getenv("DISPLAY");
+        error = std::string("cannot open the X display '") + (name ? name : "") +
+                "' (use -render FILE.png to draw without one)";
+    }
+    return display;
+}
+
+X11Window::~X11Window() { destroy(); }
+
+bool X11Window::create(Display* display, const XVisualInfo& visual, int width, int height,
+                       bool fullscreen, std::string& error)
+{
+    display_ = display;
+    own_ = true;
+    fullscreen_ = fullscreen;
+    visual_ = visual;
+    const int screen = visual.screen;
+    const Window root = RootWindow(display, screen);
+    if (fullscreen) {
+        width = DisplayWidth(display, screen);
+        height = DisplayHeight(display, screen);
+    }
+    width_ = width;
+    height_ = height;
+
+    colormap_ = XCreateColormap(display, root, visual.visual, AllocNone);
+    XSetWindowAttributes attributes{};
+    attributes.colormap = colormap_;
+    attributes.background_pixel = BlackPixel(display, screen);
+    attributes.border_pixel = 0;
+    attributes.event_mask = KeyPressMask | StructureNotifyMask | ExposureMask;
+    attributes.override_redirect = fullscreen ? True : False;
+    if (fullscreen)
+        attributes.event_mask |= ButtonPressMask | PointerMotionMask;
+    window_ = XCreateWindow(display, root, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+                            visual.depth, InputOutput, visual.visual,
+                            CWColormap | CWBackPixel | CWBorderPixel | CWEventMask | CWOverrideRedirect,
+                            &attributes);
+    if (!window_) {
+        error = "the X server would not create a window";
+        return false;
+    }
+    targetWindow = window_;
+    XStoreName(display, window_, "Cascade");
+    XClassHint classHint{};
+    char name[] = "cascade";
+    char className[] = "Cascade";
+    classHint.res_name = name;
+    classHint.res_class = className;
+    XSetClassHint(display, window_, &classHint);
+    deleteMessage_ = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, window_, &deleteMessage_, 1);
+
+    if (fullscreen) {
+        // An invisible cursor, as the Windows saver hides its own.
+        char empty[1] = {0};
+        Pixmap bitmap = XCreateBitmapFromData(display, window_, empty, 1, 1);
+        XColor black{};
+        blankCursor_ = XCreatePixmapCursor(display, bitmap, bitmap, &black, &black, 0, 0);
+        XFreePixmap(display, bitmap);
+        XDefineCursor(display, window_, blankCursor_);
+    }
+
+    XMapRaised(display, window_);
+    // Wait until the window is on screen: drawing and grabs need it viewable.
+    XEvent event;
+    do {
+        XWindowEvent(display, window_, StructureNotifyMask, &event);
+    } while (event.type != MapNotify);
+
+    if (fullscreen) {
+        grabInput();
+        Window rootReturn = 0;
+        Window childReturn = 0;
+        int winX = 0;
+        int winY = 0;
+        unsigned mask = 0;
+        XQueryPointer(display, window_, &rootReturn, &childReturn, &startX_, &startY_, &winX, &winY, &mask);
+    }
+    return true;
+}
+
+void X11Window::grabInput()
+{
+    // Without a window manager nobody gives us the focus; the grabs make sure
+    // the keys and the pointer that end the saver reach it. A grab can fail
+    // briefly right after mapping, so try for a moment.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        const int keyboard = XGrabKeyboard(display_, window_, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+        const int pointer = XGrabPointer(display_, window_, True, ButtonPressMask | PointerMotionMask,
+                                         GrabModeAsync, GrabModeAsync, window_, blankCursor_, CurrentTime);
+        if (keyboard == GrabSuccess && pointer == GrabSuccess) {
+            grabbed_ = true;
+            return;
+        }
+        if (keyboard == GrabSuccess)
+            XUngrabKeyboard(display_, CurrentTime);
+        if (pointer == GrabSuccess)
+            XUngrabPointer(display_, CurrentTime);
+        usleep(20000);
+    }
+}
+
+bool X11Window::adopt(Display* display, Window window, std::string& error)
+{
+    display_ = display;
+    own_ = false;
+    window_ = window;
+
+    XWindowAttributes attributes{};
+    XSync(display, False);
+    trapping = true;
+    trappedError = 0;
+    const Status found = XGetWindowAttributes(display, window, &attributes);
+    XSync(display, False);
+    trapping = false;
+    if (!found || trappedError) {
+        char text[32];
+        std::snprintf(text, sizeof text, "0x%lx", window);
+        error = std::string("there is no window ") + text + " on this display";
+        window_ = 0;
+        return false;
+    }
+    width_ = attributes.width;
+    height_ = attributes.height;
+
+    XVisualInfo wanted{};
+    wanted.visualid = XVisualIDFromVisual(attributes.visual);
+    int count = 0;
+    XVisualInfo* infos = XGetVisualInfo(display, VisualIDMask, &wanted, &count);
+    if (!infos || count < 1) {
+        error = "cannot find the visual of the window";
+        window_ = 0;
+        return false;
+    }
+    visual_ = infos[0];
+    XFree(infos);
+
+    // Only structure events: the owner (XScreenSaver, or the root's
+    // clients) handles input, and only one client may select button presses.
+    XSelectInput(display, window, StructureNotifyMask);
+    targetWindow = window;
+    return true;
+}
+
+bool X11Window::movedTooFar(int x, int y) const
+{
+    // The Windows saver's rule: more than 4 pixels from where the pointer
+    // stood, counted as |dx| + |dy|, so a slow drift ends it and a small
+    // jiggle does not.
+    const long travel = std::labs(static_cast<long>(x) - startX_) + std::labs(static_cast<long>(y) - startY_);
+    return travel > 4;
+}
+
+bool X11Window::processEvents()
+{
+    bool quit = false;
+    while (XPending(display_)) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        switch (event.type) {
+        case KeyPress:
+            if (fullscreen_) {
+                quit = true;
+            } else if (own_) {
+                const KeySym key = XLookupKeysym(&event.xkey, 0);
+                if (key == XK_Escape || key == XK_q || key == XK_Q)
+                    quit = true;
+            }
+            break;
+        case ButtonPress:
+            if (fullscreen_)
+                quit = true;
+            break;
+        case MotionNotify:
+            if (fullscreen_ && movedTooFar(event.xmotion.x_root, event.xmotion.y_root))
+                quit = true;
+            break;
+        case ClientMessage:
+            if (own_ && static_cast<Atom>(event.xclient.data.l[0]) == deleteMessage_)
+                quit = true;
+            break;
+        case DestroyNotify:
+            if (event.xdestroywindow.window == window_) {
+                quit = true;
+                window_ = 0;
+                targetWindow = 0;
+                own_ = false;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return quit;
+}
+
+void X11Window::destroy()
+{
+    if (!display_)
+        return;
+    if (grabbed_) {
+        XUngrabPointer(display_, CurrentTime);
+        XUngrabKeyboard(display_, CurrentTime);
+        grabbed_ = false;
+    }
+    if (own_ && window_)
+        XDestroyWindow(display_, window_);
+    if (blankCursor_)
+        XFreeCursor(display_, blankCursor_);
+    if (colormap_)
+        XFreeColormap(display_, colormap_);
+    targetWindow = 0;
+    window_ = 0;
+    blankCursor_ = 0;
+    colormap_ = 0;
+    display_ = nullptr;
+}

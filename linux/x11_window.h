@@ -1,0 +1,58 @@
+// The X11 side of the saver: the connection, the window it draws into (its
+// own, a full-screen one, the root or someone else's) and the input that
+// ends it. GL contexts live in glx_context.*.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <string>
+
+// Opens $DISPLAY with handlers that turn a lost server or a protocol error
+// into one clear line on stderr and a clean exit, never a crash.
+Display* openDisplay(std::string& error);
+
+class X11Window {
+public:
+    X11Window() = default;
+    X11Window(const X11Window&) = delete;
+    X11Window& operator=(const X11Window&) = delete;
+    ~X11Window();
+
+    // A window of our own with the given visual; fullscreen covers the screen
+    // without decorations and takes the keyboard and pointer.
+    bool create(Display* display, const XVisualInfo& visual, int width, int height, bool fullscreen,
+                std::string& error);
+    // Someone else's window (or the root): draw into it with its own visual
+    // and leave its input to its owner.
+    bool adopt(Display* display, Window window, std::string& error);
+
+    // Handles pending events; true once the user or the window manager asked
+    // the saver to end, or the window went away.
+    bool processEvents();
+    void destroy();
+
+    Window handle() const { return window_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // For adopted windows: the window's visual, which the GL context must use.
+    const XVisualInfo& visual() const { return visual_; }
+
+private:
+    void grabInput();
+    bool movedTooFar(int x, int y) const;
+
+    Display* display_ = nullptr;
+    Window window_ = 0;
+    bool own_ = false;
+    bool fullscreen_ = false;
+    bool grabbed_ = false;
+    Colormap colormap_ = 0;
+    Cursor blankCursor_ = 0;
+    Atom deleteMessage_ = 0;
+    XVisualInfo visual_{};
+    int width_ = 0;
+    int height_ = 0;
+    int startX_ = 0;
+    int startY_ = 0;
+};
