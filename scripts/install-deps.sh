@@ -10,8 +10,9 @@ packages=(
   libgl1-mesa-dri libegl-mesa0 libglx-mesa0
   clang libclang-rt-14-dev
   xvfb xauth x11-utils xdotool imagemagick
-  g++-mingw-w64-i686 mingw-w64-i686-dev googletest
+  g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 googletest
   wine wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libglu1-mesa:i386
+  wine64 libwine:amd64 libglu1-mesa:amd64 python3
 )
 
 sudo_cmd=()

@@ -1,0 +1,56 @@
+#include "host/scene_host.h"
+
+#include "components/frame_clock.h"
+#include "host/frame_counter.h"
+#include "host/wgl_context.h"
+#include "scene/fixed_gl_state.h"
+#include "scene/scene.h"
+#include "shell/saver_hooks.h"
+#include "shell/saver_shell.h"
+
+RECT clientRect = {0, 0, 0, 0};
+int viewWidth = 0;
+int viewHeight = 0;
+HDC windowDC = nullptr;
+HGLRC glContext = nullptr;
+
+namespace {
+
+const UINT_PTR frameTimerId = 1;
+const UINT framePeriodMs = 5;
+
+} // namespace
+
+void initGLState()
+{
+    applyFixedGLState();
+    sceneStart(viewWidth, viewHeight);
+}
+
+LRESULT CALLBACK sceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        startFrameCounter();
+        setMillisecondCounter(frameCounterMilliseconds);
+        GetClientRect(window, &clientRect);
+        viewWidth = clientRect.right;
+        viewHeight = clientRect.bottom;
+        createGLContext(window, &windowDC, &glContext);
+        initGLState();
+        SetTimer(window, frameTimerId, framePeriodMs, nullptr);
+        return 0;
+    case WM_DESTROY:
+        KillTimer(window, frameTimerId);
+        sceneRelease();
+        releaseGLContext(window, windowDC, glContext);
+        return 0;
+    case WM_TIMER:
+        // Any timer id draws: the shell only passes on what should be drawn.
+        sceneFrame();
+        SwapBuffers(windowDC);
+        return 0;
+    default:
+        return shellDefaultProc(window, message, wParam, lParam);
+    }
+}

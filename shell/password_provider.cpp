@@ -1,0 +1,71 @@
+#include "shell/saver_shell.h"
+
+HMODULE passwordLibrary = nullptr;
+VerifyPasswordFn verifyPassword = nullptr;
+
+HMODULE loadSystemLibrary(const char* fileName)
+{
+    // Only the copy in the system directory: a file of the same name planted
+    // beside the saver or in the current directory must never be loaded.
+    char path[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return nullptr;
+    const size_t nameLength = lstrlenA(fileName);
+    const bool needsSlash = path[length - 1] != '\\';
+    if (length + (needsSlash ? 1 : 0) + nameLength >= MAX_PATH)
+        return nullptr;
+    char* end = path + length;
+    if (needsSlash)
+        *end++ = '\\';
+    lstrcpyA(end, fileName);
+    return LoadLibraryA(path);
+}
+
+void setSaverRunning(BOOL on)
+{
+    if (!isWin9x)
+        return;
+    UINT previous = 0;
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, on, &previous, 0);
+}
+
+void loadPasswordProvider()
+{
+    if (!isWin9x)
+        return;
+    if (passwordLibrary)
+        unloadPasswordProvider();
+
+    HKEY key = nullptr;
+    if (RegOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &key) != ERROR_SUCCESS)
+        return;
+    BYTE value[4] = {0, 0, 0, 0};
+    DWORD size = sizeof value;
+    const LONG read = RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, nullptr, value, &size);
+    const bool passwordOn = read == ERROR_SUCCESS && (value[0] | value[1] | value[2] | value[3]) != 0;
+    if (passwordOn) {
+        passwordLibrary = loadSystemLibrary("PASSWORD.CPL");
+        if (passwordLibrary) {
+            verifyPassword = reinterpret_cast<VerifyPasswordFn>(
+                reinterpret_cast<void*>(GetProcAddress(passwordLibrary, "VerifyScreenSavePwd")));
+            if (verifyPassword)
+                setSaverRunning(TRUE);
+            else
+                unloadPasswordProvider();
+        }
+    }
+    RegCloseKey(key);
+}
+
+void unloadPasswordProvider()
+{
+    if (!isWin9x || !passwordLibrary)
+        return;
+    FreeLibrary(passwordLibrary);
+    passwordLibrary = nullptr;
+    if (verifyPassword) {
+        verifyPassword = nullptr;
+        setSaverRunning(FALSE);
+    }
+}

@@ -1,0 +1,202 @@
+#include "shell/saver_shell.h"
+
+#include "shell/saver_hooks.h"
+
+int closeApproved = 0;
+int verifying = 0;
+POINT cursorStart = {0, 0};
+const DWORD moveThreshold = 4;
+DWORD lastVerifyTick = 0xFFFFFFFFu;
+HMODULE imeLibrary = nullptr;
+AssociateContextFn associateContext = nullptr;
+HIMC savedInputContext = nullptr;
+
+namespace {
+
+const DWORD noRequestYet = 0xFFFFFFFFu;
+const DWORD verifyQuietMs = 200;
+
+void requestClose(HWND window)
+{
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+void detachInputContext(HWND window)
+{
+    // Only if the input method is already in the process: loading it just to
+    // detach it would be wasted.
+    imeLibrary = GetModuleHandleA("IMM32.DLL");
+    if (!imeLibrary)
+        return;
+    associateContext = reinterpret_cast<AssociateContextFn>(
+        reinterpret_cast<void*>(GetProcAddress(imeLibrary, "ImmAssociateContext")));
+    if (associateContext)
+        savedInputContext = associateContext(window, nullptr);
+}
+
+void restoreInputContext(HWND window)
+{
+    if (imeLibrary && associateContext && savedInputContext)
+        associateContext(window, savedInputContext);
+}
+
+void closeOnMouseTravel(HWND window)
+{
+    POINT now;
+    GetCursorPos(&now);
+    const LONG dx = now.x - cursorStart.x;
+    const LONG dy = now.y - cursorStart.y;
+    const DWORD travel = static_cast<DWORD>(dx < 0 ? -dx : dx) + static_cast<DWORD>(dy < 0 ? -dy : dy);
+    if (travel > moveThreshold) {
+        requestClose(window);
+        cursorStart = now;
+    }
+}
+
+LRESULT tail(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != 0 && message == autoPlayMessage) {
+        requestClose(window);
+        return verifyPassword ? 1 : 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace
+
+DWORD ticksSince(DWORD earlier, DWORD later)
+{
+    return later - earlier;
+}
+
+int verifyOnClose(HWND window)
+{
+    if (verifying || closeApproved)
+        return 0;
+    if (!verifyPassword) {
+        closeApproved = 1;
+        return 1;
+    }
+    const DWORD now = GetTickCount();
+    if (lastVerifyTick != noRequestYet && ticksSince(lastVerifyTick, now) < verifyQuietMs)
+        return closeApproved;
+
+    verifying = 1;
+    // Frames queued before the dialog would only delay it.
+    MSG discarded;
+    PeekMessageA(&discarded, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
+    PeekMessageA(&discarded, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
+    closeApproved = static_cast<int>(SendMessageA(window, WM_APP, 0, 0));
+    verifying = 0;
+    if (!closeApproved)
+        SetCursor(nullptr);
+    lastVerifyTick = GetTickCount();
+    return closeApproved;
+}
+
+LRESULT CALLBACK shellDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (previewMode || closeApproved)
+        return tail(window, message, wParam, lParam);
+
+    if (message == WM_CLOSE) {
+        if (isWin9x && !verifyOnClose(window)) {
+            GetCursorPos(&cursorStart);
+            return 0;
+        }
+        return tail(window, message, wParam, lParam);
+    }
+    if (message == WM_APP) {
+        if (isWin9x)
+            return verifyPassword ? verifyPassword(window) : 1;
+        return tail(window, message, wParam, lParam);
+    }
+    if (verifying)
+        return tail(window, message, wParam, lParam);
+
+    switch (message) {
+    case WM_SHOWWINDOW:
+        if (wParam)
+            SetCursor(nullptr);
+        break;
+    case WM_ACTIVATEAPP:
+        if (!wParam)
+            requestClose(window);
+        break;
+    case WM_SETCURSOR:
+        SetCursor(nullptr);
+        return 1;
+    case WM_POWER:
+        if (wParam == PWR_CRITICALRESUME)
+            requestClose(window);
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_POWERBROADCAST:
+        requestClose(window);
+        break;
+    case WM_MOUSEMOVE:
+        closeOnMouseTravel(window);
+        break;
+    default:
+        break;
+    }
+    return tail(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_SETTEXT:
+        return 0;
+    case WM_CREATE:
+        detachInputContext(window);
+        GetCursorPos(&cursorStart);
+        if (!previewMode)
+            SetCursor(nullptr);
+        break;
+    case WM_DESTROY:
+        restoreInputContext(window);
+        PostQuitMessage(0);
+        break;
+    case WM_PAINT:
+        if (closeApproved)
+            return DefWindowProcA(window, message, wParam, lParam);
+        if (!previewMode)
+            SetCursor(nullptr);
+        break;
+    case WM_HELP:
+    case WM_CONTEXTMENU:
+        if (previewMode) {
+            HWND parent = GetParent(window);
+            if (parent && IsWindow(parent))
+                PostMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
+            return 1;
+        }
+        break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (closeApproved)
+            return DefWindowProcA(window, message, wParam, lParam);
+        break;
+    case WM_SYSCOMMAND:
+        if (!previewMode && (wParam == SC_NEXTWINDOW || wParam == SC_PREVWINDOW || wParam == SC_SCREENSAVE))
+            return 0;
+        break;
+    case WM_TIMER:
+        if (closeApproved)
+            return 0;
+        Sleep(0);
+        break;
+    default:
+        break;
+    }
+    return sceneWindowProc(window, message, wParam, lParam);
+}

@@ -1,0 +1,208 @@
+// The display host's window hook with the real shell in front of it and a
+// stub scene behind it, on real windows and a real GL context under Wine.
+#include "components/frame_clock.h"
+#include "host/frame_counter.h"
+#include "host/scene_host.h"
+#include "shell/resource_ids.h"
+#include "shell/saver_hooks.h"
+#include "shell/saver_shell.h"
+#include "stub_scene.h"
+
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+namespace {
+
+void resetState()
+{
+    UnregisterClassA(saverClassName, GetModuleHandleA(nullptr));
+    saverModule = GetModuleHandleA(nullptr);
+    isWin9x = 0;
+    previewMode = 0;
+    closeApproved = 0;
+    verifying = 0;
+    verifyPassword = nullptr;
+    stubscene::reset();
+    MSG message;
+    while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
+HWND makeParent(int width, int height)
+{
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA plain;
+        ZeroMemory(&plain, sizeof plain);
+        plain.lpfnWndProc = DefWindowProcA;
+        plain.hInstance = GetModuleHandleA(nullptr);
+        plain.lpszClassName = "CascadeHostTestParent";
+        RegisterClassA(&plain);
+        registered = true;
+    }
+    return CreateWindowExA(0, "CascadeHostTestParent", "Parent", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+class HostHook : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        resetState();
+        ASSERT_TRUE(registerSaverClass());
+        parent = makeParent(160, 120);
+        window = createSaverWindow(parent);
+        ASSERT_TRUE(IsWindow(window));
+    }
+    void TearDown() override
+    {
+        if (IsWindow(window))
+            DestroyWindow(window);
+        DestroyWindow(parent);
+        resetState();
+    }
+
+    HWND parent = nullptr;
+    HWND window = nullptr;
+};
+
+TEST_F(HostHook, CreationMakesACurrentContextAndStartsTheSceneAtTheClientSize)
+{
+    EXPECT_EQ(1, stubscene::starts);
+    EXPECT_EQ(160, stubscene::startWidth);
+    EXPECT_EQ(120, stubscene::startHeight);
+    EXPECT_TRUE(stubscene::contextAtStart);
+    EXPECT_EQ(wglGetCurrentContext(), glContext);
+    EXPECT_EQ(GetDC(window), windowDC);  // the class's own DC
+
+    // The fixed state went in before the scene started.
+    GLfloat lineWidth = 0;
+    glGetFloatv(GL_LINE_WIDTH, &lineWidth);
+    EXPECT_EQ(1.0f, lineWidth);
+    EXPECT_FALSE(glIsEnabled(GL_DITHER));
+    EXPECT_TRUE(glIsEnabled(GL_COLOR_MATERIAL));
+    GLint depthFunc = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunc);
+    EXPECT_EQ(GL_LEQUAL, depthFunc);
+
+    // The pixel format asks for a double-buffered RGBA window format.
+    PIXELFORMATDESCRIPTOR chosen;
+    DescribePixelFormat(windowDC, GetPixelFormat(windowDC), sizeof chosen, &chosen);
+    EXPECT_TRUE(chosen.dwFlags & PFD_DOUBLEBUFFER);
+    EXPECT_TRUE(chosen.dwFlags & PFD_SUPPORT_OPENGL);
+}
+
+TEST_F(HostHook, FrameTimerDrawsAndAnyTimerIdDrawsOneFrame)
+{
+    // Timer 1 runs by itself.
+    const DWORD start = GetTickCount();
+    MSG message;
+    while (stubscene::frames < 3 && GetTickCount() - start < 5000) {
+        if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+        else
+            Sleep(1);
+    }
+    EXPECT_GE(stubscene::frames, 3);
+
+    const int before = stubscene::frames;
+    EXPECT_EQ(0, SendMessageA(window, WM_TIMER, 1, 0));
+    EXPECT_EQ(0, SendMessageA(window, WM_TIMER, 42, 0));
+    EXPECT_EQ(0, SendMessageA(window, WM_TIMER, 0, 0));
+    EXPECT_EQ(before + 3, stubscene::frames);
+}
+
+TEST(FrameCounter, TheSceneClockCountsFromWindowCreationOnAMonotonicCounter)
+{
+    resetState();
+    ASSERT_TRUE(registerSaverClass());
+    HWND parent = makeParent(40, 30);
+    // Long enough that a counter from process start would read far more.
+    Sleep(1500);
+    const DWORD beforeCreation = GetTickCount();
+    HWND window = createSaverWindow(parent);
+    ASSERT_TRUE(IsWindow(window));
+
+    FrameClock clock;
+    clock.tick();
+    // Tick counts step by up to 16 ms.
+    EXPECT_LE(clock.milliseconds, double(GetTickCount() - beforeCreation) + 20.0);
+    EXPECT_NEAR(frameCounterMilliseconds(), clock.milliseconds, 2.0);
+    Sleep(100);
+    clock.tick();
+    EXPECT_GE(clock.deltaSeconds, 0.09);
+    EXPECT_LT(clock.deltaSeconds, 1.0);
+
+    DestroyWindow(window);
+    DestroyWindow(parent);
+    setMillisecondCounter(nullptr);
+    resetState();
+}
+
+TEST_F(HostHook, SizeChangesAfterCreationLeaveTheSceneAlone)
+{
+    MoveWindow(window, 0, 0, 80, 60, TRUE);
+    EXPECT_EQ(1, stubscene::starts);
+    EXPECT_EQ(160, viewWidth);
+    EXPECT_EQ(120, viewHeight);
+}
+
+TEST_F(HostHook, OtherMessagesReachTheShellUnchanged)
+{
+    isWin9x = 1;
+    struct Answer {
+        static BOOL WINAPI verify(HWND) { return 5; }
+    };
+    // Preview mode answers everything with the system default: leave it.
+    previewMode = 0;
+    verifyPassword = &Answer::verify;
+    EXPECT_EQ(5, SendMessageA(window, WM_APP, 0, 0));
+    EXPECT_EQ(0, SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")));
+}
+
+TEST_F(HostHook, DestructionStopsTheTimerReleasesTheSceneAndTheContext)
+{
+    DestroyWindow(window);
+    EXPECT_EQ(1, stubscene::releases);
+    EXPECT_TRUE(stubscene::contextAtRelease);
+    EXPECT_EQ(nullptr, wglGetCurrentContext());
+    MSG message;
+    EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    const int frames = stubscene::frames;
+    Sleep(50);
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+    EXPECT_EQ(frames, stubscene::frames);
+}
+
+WORD pressCommand = 0;
+
+// Presses a button of the settings dialog once it is up.
+void CALLBACK pressOnTimer(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND dialog = FindWindowA("#32770", "Cascade");
+    if (!dialog)
+        return;
+    KillTimer(nullptr, id);
+    // An unknown command is ignored: the dialog stays.
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1234, BN_CLICKED), 0);
+    if (IsWindow(dialog))
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(pressCommand, BN_CLICKED), 0);
+}
+
+TEST(ConfigDialog, OkGivesOneCancelZeroOtherCommandsNothing)
+{
+    EXPECT_TRUE(registerConfigClasses(GetModuleHandleA(nullptr)));
+    for (WORD command : {WORD(IDOK), WORD(IDCANCEL)}) {
+        pressCommand = command;
+        SetTimer(nullptr, 0, 20, pressOnTimer);
+        const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(CONFIG_DIALOG_ID),
+                                               nullptr, configDialogProc, 0);
+        EXPECT_EQ(command == IDOK ? 1 : 0, result);
+    }
+    EXPECT_FALSE(configDialogProc(nullptr, WM_INITDIALOG, 0, 0));
+    EXPECT_FALSE(configDialogProc(nullptr, WM_COMMAND, MAKEWPARAM(3, 0), 0));
+}
+
+} // namespace

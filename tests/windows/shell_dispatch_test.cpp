@@ -1,0 +1,227 @@
+// The command-line dispatch of the shell, run for real: each window mode
+// makes its window and message loop, and the stub hook ends the window.
+#include "shell/saver_shell.h"
+#include "shell_test_support.h"
+#include "stub_program_hook.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+class Dispatch : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        support::resetShell();
+        stubhook::destroyAfterCreate = true;
+        parent = support::makeTopLevel("Display Properties", 152, 112);
+        ASSERT_TRUE(IsWindow(parent));
+    }
+    void TearDown() override
+    {
+        DestroyWindow(parent);
+        support::resetShell();
+    }
+
+    int run(const std::string& arguments)
+    {
+        support::resetShell();
+        stubhook::destroyAfterCreate = true;
+        return saverMain(GetModuleHandleA(nullptr), nullptr, arguments.c_str(), SW_SHOWNORMAL);
+    }
+
+    std::string handle(HWND window) const
+    {
+        return std::to_string(static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window)));
+    }
+
+    bool madeWindow() const { return stubhook::sawMessage(WM_CREATE); }
+
+    HWND parent = nullptr;
+};
+
+TEST_F(Dispatch, EmptyOrSeparatorOnlyArgumentsOpenTheDialogWithoutOwner)
+{
+    for (const char* text : {"", "  /  -", "/", "-", " "}) {
+        SCOPED_TRACE(std::string("arguments '") + text + "'");
+        EXPECT_EQ(42, run(text));
+        EXPECT_EQ(1, stubhook::registerCalls);
+        EXPECT_EQ(1, stubhook::dialogCalls);
+        EXPECT_EQ(nullptr, stubhook::dialogOwner);
+        EXPECT_FALSE(madeWindow());
+    }
+}
+
+TEST_F(Dispatch, EverySpellingOfTheSaverSwitchStartsTheFullScreenWindow)
+{
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    for (const char* text : {"/s", "-S", "s", "//s", "/save", "/screensaver", " -/ s"}) {
+        SCOPED_TRACE(std::string("arguments '") + text + "'");
+        EXPECT_EQ(0, run(text));
+        ASSERT_TRUE(madeWindow());
+        EXPECT_EQ(nullptr, stubhook::createdParent);
+        EXPECT_EQ(screenWidth, stubhook::createdClient.right);
+        EXPECT_EQ(screenHeight, stubhook::createdClient.bottom);
+        EXPECT_EQ(0, previewMode);
+        EXPECT_FALSE(IsWindow(stubhook::createdWindow));
+    }
+}
+
+TEST_F(Dispatch, PreviewFormsMakeAChildFillingTheParent)
+{
+    const std::string h = handle(parent);
+    for (const std::string& text : {"/p " + h, "/p" + h, "/P   " + h, "/l " + h, "-L" + h, "/p " + h + "ab"}) {
+        SCOPED_TRACE("arguments '" + text + "'");
+        EXPECT_EQ(0, run(text));
+        ASSERT_TRUE(madeWindow());
+        EXPECT_EQ(parent, stubhook::createdParent);
+        EXPECT_EQ(152, stubhook::createdClient.right);
+        EXPECT_EQ(112, stubhook::createdClient.bottom);
+        EXPECT_EQ(1, previewMode);
+    }
+}
+
+TEST_F(Dispatch, PreviewWithoutAUsableHandleEndsWithMinusOne)
+{
+    const std::string h = handle(parent);
+    for (const std::string& text : {"/p:" + h, std::string("/p"), std::string("/p "), std::string("/p 999999"),
+                                    std::string("/p 0"), std::string("/p x") + h}) {
+        SCOPED_TRACE("arguments '" + text + "'");
+        EXPECT_EQ(-1, run(text));
+        EXPECT_FALSE(madeWindow());
+    }
+}
+
+TEST_F(Dispatch, ConfigOwnerIsTheGivenWindowOrElseTheForegroundWindow)
+{
+    HWND other = support::makeTopLevel("Other", 50, 50);
+
+    EXPECT_EQ(42, run("/c:" + handle(parent)));
+    EXPECT_EQ(parent, stubhook::dialogOwner);
+
+    for (const std::string& text : {"/c " + handle(parent), "/c: " + handle(parent), std::string("/c:999999"),
+                                    std::string("/c"), std::string("/C:")}) {
+        SCOPED_TRACE("arguments '" + text + "'");
+        SetForegroundWindow(other);
+        support::pump(20);
+        ASSERT_EQ(other, GetForegroundWindow());
+        EXPECT_EQ(42, run(text));
+        EXPECT_EQ(1, stubhook::dialogCalls);
+        EXPECT_EQ(other, stubhook::dialogOwner);
+    }
+    DestroyWindow(other);
+}
+
+TEST_F(Dispatch, ConfigEndsWithZeroWhenTheProgramRegistersNothing)
+{
+    support::resetShell();
+    stubhook::registerResult = FALSE;
+    EXPECT_EQ(0, saverMain(GetModuleHandleA(nullptr), nullptr, "/c", SW_SHOWNORMAL));
+    EXPECT_EQ(0, stubhook::dialogCalls);
+}
+
+TEST_F(Dispatch, ConfigDialogThatCannotBeCreatedGivesMinusOne)
+{
+    support::resetShell();
+    // A module without dialog 2003: the system's own user32.
+    saverModule = GetModuleHandleA("user32.dll");
+    EXPECT_EQ(-1, runMode("/c"));
+    EXPECT_EQ(0, stubhook::dialogCalls);
+}
+
+TEST_F(Dispatch, UnknownSwitchesAndStrayCharactersEndWithMinusOne)
+{
+    for (const char* text : {"/x", "/\ts", "\t/s", "/\xe9", "/1", "5", "/ b", "/?", "/:s"}) {
+        SCOPED_TRACE(std::string("arguments '") + text + "'");
+        EXPECT_EQ(-1, run(text));
+        EXPECT_FALSE(madeWindow());
+        EXPECT_EQ(0, stubhook::dialogCalls);
+    }
+}
+
+TEST_F(Dispatch, ChangePasswordOnlyOnWindows9x)
+{
+    // Wine reports the NT family unless told otherwise.
+    EXPECT_EQ(-1, run("/a"));
+    EXPECT_EQ(-1, run("/A 1234"));
+
+    support::resetShell();
+    isWin9x = 1;
+    EXPECT_EQ(0, runMode(("/a " + handle(parent)).c_str()));
+    EXPECT_EQ(0, runMode("/a"));
+    EXPECT_FALSE(madeWindow());
+}
+
+TEST_F(Dispatch, SecondFullScreenStartBringsTheFirstToTheFrontAndEndsWithZero)
+{
+    WNDCLASSA saverClass;
+    ZeroMemory(&saverClass, sizeof saverClass);
+    saverClass.lpfnWndProc = DefWindowProcA;
+    saverClass.hInstance = GetModuleHandleA(nullptr);
+    saverClass.lpszClassName = "WindowsScreenSaverClass";
+    ASSERT_TRUE(RegisterClassA(&saverClass));
+    HWND first = CreateWindowExA(0, "WindowsScreenSaverClass", "Screen Saver", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(IsWindow(first));
+    SetForegroundWindow(parent);
+
+    support::resetShell();  // unregisters nothing while the window lives
+    stubhook::destroyAfterCreate = true;
+    EXPECT_EQ(0, saverMain(GetModuleHandleA(nullptr), nullptr, "/s", SW_SHOWNORMAL));
+    EXPECT_FALSE(madeWindow());
+    EXPECT_EQ(first, GetForegroundWindow());
+    EXPECT_EQ(nullptr, passwordLibrary);
+
+    DestroyWindow(first);
+    UnregisterClassA("WindowsScreenSaverClass", GetModuleHandleA(nullptr));
+}
+
+TEST_F(Dispatch, WindowModeThatCannotRegisterItsClassEndsWithMinusOne)
+{
+    // Another class of the same name already holds the name in this process.
+    WNDCLASSA taken;
+    ZeroMemory(&taken, sizeof taken);
+    taken.lpfnWndProc = DefWindowProcA;
+    taken.hInstance = GetModuleHandleA(nullptr);
+    taken.lpszClassName = "WindowsScreenSaverClass";
+    ASSERT_TRUE(RegisterClassA(&taken));
+    stubhook::destroyAfterCreate = true;
+    EXPECT_EQ(-1, runMode(("/p " + handle(parent)).c_str()));
+    EXPECT_FALSE(madeWindow());
+    UnregisterClassA("WindowsScreenSaverClass", GetModuleHandleA(nullptr));
+}
+
+TEST_F(Dispatch, HandleDigitsWrapAtThirtyTwoBits)
+{
+    EXPECT_EQ(parent, parseWindowHandle((handle(parent) + ":9").c_str()));
+    EXPECT_EQ(reinterpret_cast<HWND>(1), parseWindowHandle("4294967297"));
+    EXPECT_EQ(nullptr, parseWindowHandle(" 12"));
+}
+
+TEST_F(Dispatch, ExceptionsEscapingAModeTurnTheRunningStateOff)
+{
+    run("/x");
+    LPTOP_LEVEL_EXCEPTION_FILTER installed = SetUnhandledExceptionFilter(nullptr);
+    SetUnhandledExceptionFilter(installed);
+    EXPECT_EQ(&saverExceptionFilter, installed);
+
+    isWin9x = 1;
+    UINT old = 0;
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &old, 0);
+    BOOL running = FALSE;
+    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    ASSERT_TRUE(running);
+
+    EXCEPTION_RECORD record;
+    ZeroMemory(&record, sizeof record);
+    record.ExceptionCode = EXCEPTION_ACCESS_VIOLATION;
+    EXCEPTION_POINTERS pointers = {&record, nullptr};
+    EXPECT_EQ(EXCEPTION_EXECUTE_HANDLER, saverExceptionFilter(&pointers));
+    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    EXPECT_FALSE(running);
+}
+
+} // namespace
