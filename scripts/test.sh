@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, builds every target and runs every test:
 # the native suite plain and under AddressSanitizer + UndefinedBehaviorSanitizer,
-# the million-frame soak in an optimised build, then the Windows product and
-# its tests under Wine.
+# the million-frame soak in an optimised build, the Windows product and its
+# tests under Wine, then a minute of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -34,3 +34,8 @@ for preset in windows windows64; do
   cmake --build --preset "$preset" -j "$jobs"
   ctest --preset "$preset" -j "$jobs"
 done
+
+echo "== fuzz =="
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+scripts/fuzz.sh 60
