@@ -13,6 +13,9 @@ packages=(
   g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 googletest
   wine wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libglu1-mesa:i386
   wine64 libwine:amd64 libglu1-mesa:amd64 python3
+  # What Wine's X11 driver and dialogs load at run time; apt only recommends them.
+  libgl1 libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
+  fonts-wine
 )
 
 sudo_cmd=()
