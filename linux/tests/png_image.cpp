@@ -1,5 +1,7 @@
 #include "png_image.h"
 
+#include <dirent.h>
+
 #include <png.h>
 
 #include <cstdio>
@@ -28,4 +30,16 @@ std::string readFileBytes(const std::string& path)
     std::stringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+std::vector<std::string> filesIn(const std::string& directory)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(directory.c_str())) {
+        while (dirent* entry = readdir(dir))
+            if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
+                names.push_back(entry->d_name);
+        closedir(dir);
+    }
+    return names;
 }

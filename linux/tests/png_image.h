@@ -16,3 +16,5 @@ struct RgbImage {
 // False when the file is missing or is not an 8-bit RGB PNG.
 bool readRgbPng(const std::string& path, RgbImage& image);
 std::string readFileBytes(const std::string& path);
+// Names in a directory, without "." and "..", in the order the system gives.
+std::vector<std::string> filesIn(const std::string& directory);

@@ -7,7 +7,6 @@
 #include <fstream>
 #include <string>
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,17 +27,7 @@ protected:
         chmod(directory.c_str(), 0700);
         rmdir(directory.c_str());
     }
-    std::vector<std::string> entries() const
-    {
-        std::vector<std::string> names;
-        if (DIR* dir = opendir(directory.c_str())) {
-            while (dirent* entry = readdir(dir))
-                if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
-                    names.push_back(entry->d_name);
-            closedir(dir);
-        }
-        return names;
-    }
+    std::vector<std::string> entries() const { return filesIn(directory); }
     std::string directory;
 };
 

@@ -54,18 +54,6 @@ std::string scratchDirectory()
     return directory.path;
 }
 
-std::vector<std::string> filesIn(const std::string& directory)
-{
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(directory.c_str())) {
-        while (dirent* entry = readdir(dir))
-            if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
-                names.push_back(entry->d_name);
-        closedir(dir);
-    }
-    return names;
-}
-
 // Renders with the options after -render FILE; fails the test on errors.
 RgbImage render(const std::string& name, std::vector<std::string> options)
 {
