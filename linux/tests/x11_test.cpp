@@ -51,6 +51,54 @@ TEST_F(X11Test, DrawsIntoAWindowItDidNotCreate)
     }
 }
 
+TEST_F(X11Test, PictureFollowsItsWindowAsItIsResized)
+{
+    // A window of its own resized by the user, and XScreenSaver's preview
+    // pane resized by its dialog: both grow from 320 x 240 to 640 x 480.
+    // A picture that kept its first size stays in the bottom-left quarter.
+    for (bool own : {true, false}) {
+        Window window = 0;
+        std::vector<std::string> argv = {program};
+        if (own) {
+            argv.insert(argv.end(), {"-size", "320x240"});
+        } else {
+            window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 320, 240, 0, 0,
+                                         WhitePixel(display, DefaultScreen(display)));
+            XMapWindow(display, window);
+            XSync(display, False);
+            argv.insert(argv.end(), {"-window-id", hex(window)});
+        }
+        ChildProcess child(argv, env());
+        if (own)
+            window = waitForSaverWindow(child);
+        ASSERT_NE(window, 0u) << "own: " << own;
+        usleep(500000);
+        XResizeWindow(display, window, 640, 480);
+        XSync(display, False);
+
+        // The quarter the first size never reached, then the whole window.
+        Census corner;
+        const double deadline = monotonicSeconds() + 15.0;
+        while (monotonicSeconds() < deadline && child.running()) {
+            usleep(200000);
+            corner = census(window, 320, 240, 320, 0);
+            if (corner.darkBlue > corner.total / 2)
+                break;
+        }
+        EXPECT_GT(corner.darkBlue, corner.total / 2) << "own: " << own;
+        const Census whole = census(window, 640, 480);
+        EXPECT_GT(whole.darkBlue, whole.total / 4) << "own: " << own;
+        EXPECT_GT(whole.bright, 20) << "own: " << own;
+
+        child.sendSignal(SIGTERM);
+        const ProcessResult result = child.wait(10.0);
+        EXPECT_TRUE(result.exited && result.exitCode == 0) << result.errorText;
+        if (!own)
+            XDestroyWindow(display, window);
+        XSync(display, False);
+    }
+}
+
 TEST_F(X11Test, EndsWhenItsForeignWindowIsDestroyed)
 {
     const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 200, 150, 0, 0, 0);
