@@ -58,7 +58,9 @@ TEST_F(X11Test, PictureFollowsItsWindowAsItIsResized)
     // A picture that kept its first size stays in the bottom-left quarter.
     for (bool own : {true, false}) {
         Window window = 0;
-        std::vector<std::string> argv = {program};
+        // A fixed frame time: a slow machine would otherwise see long bright
+        // streaks over the dark-blue backdrop that the census counts.
+        std::vector<std::string> argv = {program, "-frame-ms", "16"};
         if (own) {
             argv.insert(argv.end(), {"-size", "320x240"});
         } else {
@@ -72,19 +74,27 @@ TEST_F(X11Test, PictureFollowsItsWindowAsItIsResized)
         if (own)
             window = waitForSaverWindow(child);
         ASSERT_NE(window, 0u) << "own: " << own;
-        usleep(500000);
+
+        // Resized only once the scene draws at its first size (a sanitized
+        // build on a busy machine takes many seconds to get there).
+        auto waitForPicture = [&](int width, int height, int left, double limit) {
+            Census seen;
+            const double deadline = monotonicSeconds() + limit;
+            while (monotonicSeconds() < deadline && child.running()) {
+                seen = census(window, width, height, left, 0);
+                if (seen.darkBlue > seen.total / 2)
+                    break;
+                usleep(200000);
+            }
+            return seen;
+        };
+        const Census first = waitForPicture(320, 240, 0, 90.0);
+        ASSERT_GT(first.darkBlue, first.total / 2) << "no picture at the first size; own: " << own;
         XResizeWindow(display, window, 640, 480);
         XSync(display, False);
 
         // The quarter the first size never reached, then the whole window.
-        Census corner;
-        const double deadline = monotonicSeconds() + 15.0;
-        while (monotonicSeconds() < deadline && child.running()) {
-            usleep(200000);
-            corner = census(window, 320, 240, 320, 0);
-            if (corner.darkBlue > corner.total / 2)
-                break;
-        }
+        const Census corner = waitForPicture(320, 240, 320, 30.0);
         EXPECT_GT(corner.darkBlue, corner.total / 2) << "own: " << own;
         const Census whole = census(window, 640, 480);
         EXPECT_GT(whole.darkBlue, whole.total / 4) << "own: " << own;
