@@ -4,11 +4,11 @@
 # with CPack. Install it with: apt-get install ./build/packages/cascade_*.deb
 # An argument names another folder for the package (the package test uses one).
 set -euo pipefail
+out=$(realpath -m "${1:-$(dirname "$0")/../build/packages}")
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-out=$(realpath -m "${1:-build/packages}")
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)" --target cascade cascade_manpage
 
