@@ -23,6 +23,10 @@ int main(int argc, char** argv)
         std::fputs(usageText(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::printf("cascade %s\n", CASCADE_VERSION);
+        return 0;
+    }
     installStopSignals();
     if (options.target == Target::Render)
         return runHeadlessRender(options);

@@ -53,7 +53,8 @@ std::string quoted(const std::string& text)
     return out + "'";
 }
 
-// Accepts "-name" and "--name".
+// Every option is matched here in its one-dash form: XScreenSaver 6 writes
+// "--root", "--delay 5000", older versions and users "-root".
 std::string optionName(const std::string& arg)
 {
     if (arg.size() > 2 && arg[0] == '-' && arg[1] == '-')
@@ -137,6 +138,8 @@ ParseResult parseOptions(const std::vector<std::string>& args, const char* xscre
             parsed.showFps = true;
         } else if (name == "-h" || name == "-help") {
             parsed.help = true;
+        } else if (name == "-version") {
+            parsed.version = true;
         } else if (name == "-overlay") {
             parsed.overlay = true;
         } else if (name == "-window-id") {
@@ -213,7 +216,7 @@ ParseResult parseOptions(const std::vector<std::string>& args, const char* xscre
         }
     }
 
-    if (parsed.help) {
+    if (parsed.help || parsed.version) {
         options = parsed;
         result.ok = true;
         return result;
@@ -265,5 +268,8 @@ const char* usageText()
            "  -render FILE.png     draw off-screen (no display needed) and save a PNG\n"
            "  -frames N            frames to draw (default for -render: 300)\n"
            "  -size WxH            picture or window size (default 800x600)\n"
-           "  -frame-ms M          fixed frame time in ms (default for -render: 16)\n";
+           "  -frame-ms M          fixed frame time in ms (default for -render: 16)\n"
+           "  -version             print the version\n"
+           "Every option may also be written with two dashes (--root).\n"
+           "The manual page, cascade(6) (man 6 cascade), has the details and exit codes.\n";
 }

@@ -33,6 +33,7 @@ struct Options {
     long delayMicroseconds = 5000; // the Windows host's 5 ms timer
     bool showFps = false;
     bool help = false;
+    bool version = false;
 
     // Developer hooks applied after the scene's reset, for tests.
     bool overlay = false;

@@ -47,6 +47,12 @@ void SceneDriver::start(const Options& options, int width, int height)
     started_ = true;
 }
 
+void SceneDriver::resize(int width, int height)
+{
+    cascade::backdrop.width = static_cast<float>(width);
+    cascade::backdrop.height = static_cast<float>(height);
+}
+
 void SceneDriver::frame()
 {
     if (fixedFrameMs >= 0)

@@ -9,6 +9,9 @@ public:
     // The caller's GL context must be current. Applies the developer hooks
     // of the options (-overlay, -letterbox) after the scene's own reset.
     void start(const Options& options, int width, int height);
+    // The drawable's new size, used from the next frame on: the scene sets
+    // its viewport and projection from it on every frame.
+    void resize(int width, int height);
     // One frame; the caller presents it (swap) afterwards.
     void frame();
     // Frees the scene's GL objects while the context is still current.

@@ -102,7 +102,6 @@ int runX11Saver(const Options& options)
     }
 
     SceneDriver driver;
-    // The scene keeps the size the window had when it started, as on Windows.
     driver.start(options, window.width(), window.height());
     context.present();
 
@@ -112,6 +111,8 @@ int runX11Saver(const Options& options)
     while (!quit) {
         if (window.processEvents())
             break;
+        // The picture follows the window's size from the next frame on.
+        driver.resize(window.width(), window.height());
         driver.frame();
         context.present();
         if (options.frames > 0 && driver.framesDrawn() >= options.frames)

@@ -234,6 +234,14 @@ bool X11Window::processEvents()
             if (own_ && static_cast<Atom>(event.xclient.data.l[0]) == deleteMessage_)
                 quit = true;
             break;
+        case ConfigureNotify:
+            // Resized by the user or the window manager, XScreenSaver's
+            // preview pane, or the root after a monitor came or went.
+            if (event.xconfigure.window == window_) {
+                width_ = event.xconfigure.width;
+                height_ = event.xconfigure.height;
+            }
+            break;
         case DestroyNotify:
             if (event.xdestroywindow.window == window_) {
                 quit = true;

@@ -28,7 +28,8 @@ public:
     bool adopt(Display* display, Window window, std::string& error);
 
     // Handles pending events; true once the user or the window manager asked
-    // the saver to end, or the window went away.
+    // the saver to end, or the window went away. Keeps width() and height()
+    // up to date as the window is resized.
     bool processEvents();
     void destroy();
 

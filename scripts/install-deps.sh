@@ -10,6 +10,8 @@ packages=(
   libgl1-mesa-dri libegl-mesa0 libglx-mesa0
   clang libclang-rt-14-dev
   xvfb xauth x11-utils xdotool imagemagick
+  # The Debian package: dpkg-shlibdeps and file for its Depends, man to check its page.
+  dpkg-dev file man-db groff-base
   g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 googletest
   wine wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libglu1-mesa:i386
   wine64 libwine:amd64 libglu1-mesa:amd64 python3

@@ -168,6 +168,51 @@ TEST(Options, HelpWinsOverEverythingElse)
     ASSERT_TRUE(parse({"-root", "-render", "x.png", "-help"}, options).ok);
     EXPECT_TRUE(options.help);
     EXPECT_NE(std::string(usageText()).find("-render FILE.png"), std::string::npos);
+    EXPECT_NE(std::string(usageText()).find("man 6 cascade"), std::string::npos);
+}
+
+TEST(Options, EveryOptionTakesOneOrTwoDashes)
+{
+    // XScreenSaver 6 writes "--root --delay 5000 --fps"; the same command
+    // lines with one dash and with two must mean the same.
+    auto summary = [](const Options& o) {
+        return std::to_string(int(o.target)) + " " + std::to_string(o.windowId) + " " + o.renderPath + " " +
+               std::to_string(o.width) + "x" + std::to_string(o.height) + " " + std::to_string(o.frames) + " " +
+               std::to_string(o.frameMs) + " " + std::to_string(o.delayMicroseconds) + " " +
+               std::to_string(o.showFps) + std::to_string(o.help) + std::to_string(o.version) +
+               std::to_string(o.overlay) + std::to_string(o.letterboxGiven) + " " + std::to_string(o.letterbox);
+    };
+    const std::vector<std::vector<std::string>> lines = {
+        {"-root", "-delay", "20000", "-fps"},
+        {"-window", "-size", "320x200", "-frames", "5", "-frame-ms", "7"},
+        {"-window-id", "0x2a"},
+        {"-fullscreen"},
+        {"-render", "x.png", "-overlay", "-letterbox", ".25"},
+        {"-help"},
+        {"-h"},
+        {"-version"},
+    };
+    for (const auto& line : lines) {
+        std::vector<std::string> doubled;
+        for (const auto& arg : line)
+            doubled.push_back(arg.size() > 1 && arg[0] == '-' && arg[1] >= 'a' ? "-" + arg : arg);
+        Options one;
+        Options two;
+        const ParseResult first = parse(line, one);
+        const ParseResult second = parse(doubled, two);
+        ASSERT_TRUE(first.ok) << line[0] << ": " << first.error;
+        ASSERT_TRUE(second.ok) << doubled[0] << ": " << second.error;
+        EXPECT_EQ(summary(one), summary(two)) << line[0];
+        EXPECT_NE(summary(one), summary(Options{})) << line[0] << " changed nothing";
+    }
+    // Only one or two: a third dash or a bare "--" is a mistake to report.
+    expectRefused({"---root"}, "'---root'");
+    expectRefused({"--"}, "'--'");
+
+    // Like -help, -version answers whatever else the line holds.
+    Options options;
+    ASSERT_TRUE(parse({"--root", "--render", "x.png", "--version"}, options).ok);
+    EXPECT_TRUE(options.version);
 }
 
 TEST(Options, RandomGarbageNeverCrashesAndAlwaysExplains)

@@ -70,16 +70,16 @@ protected:
         return 0;
     }
 
-    // Counts of pixels by kind in a window's current contents.
+    // Counts of pixels by kind in a rectangle of a window's current contents.
     struct Census {
         long darkBlue = 0;
         long bright = 0;
         long total = 0;
     };
-    Census census(Window window, int width, int height)
+    Census census(Window window, int width, int height, int left = 0, int top = 0)
     {
         Census result;
-        XImage* image = XGetImage(display, window, 0, 0, width, height, AllPlanes, ZPixmap);
+        XImage* image = XGetImage(display, window, left, top, width, height, AllPlanes, ZPixmap);
         if (!image)
             return result;
         for (int y = 0; y < height; ++y)

@@ -51,6 +51,64 @@ TEST_F(X11Test, DrawsIntoAWindowItDidNotCreate)
     }
 }
 
+TEST_F(X11Test, PictureFollowsItsWindowAsItIsResized)
+{
+    // A window of its own resized by the user, and XScreenSaver's preview
+    // pane resized by its dialog: both grow from 320 x 240 to 640 x 480.
+    // A picture that kept its first size stays in the bottom-left quarter.
+    for (bool own : {true, false}) {
+        Window window = 0;
+        // A fixed frame time: a slow machine would otherwise see long bright
+        // streaks over the dark-blue backdrop that the census counts.
+        std::vector<std::string> argv = {program, "-frame-ms", "16"};
+        if (own) {
+            argv.insert(argv.end(), {"-size", "320x240"});
+        } else {
+            window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 320, 240, 0, 0,
+                                         WhitePixel(display, DefaultScreen(display)));
+            XMapWindow(display, window);
+            XSync(display, False);
+            argv.insert(argv.end(), {"-window-id", hex(window)});
+        }
+        ChildProcess child(argv, env());
+        if (own)
+            window = waitForSaverWindow(child);
+        ASSERT_NE(window, 0u) << "own: " << own;
+
+        // Resized only once the scene draws at its first size (a sanitized
+        // build on a busy machine takes many seconds to get there).
+        auto waitForPicture = [&](int width, int height, int left, double limit) {
+            Census seen;
+            const double deadline = monotonicSeconds() + limit;
+            while (monotonicSeconds() < deadline && child.running()) {
+                seen = census(window, width, height, left, 0);
+                if (seen.darkBlue > seen.total / 2)
+                    break;
+                usleep(200000);
+            }
+            return seen;
+        };
+        const Census first = waitForPicture(320, 240, 0, 90.0);
+        ASSERT_GT(first.darkBlue, first.total / 2) << "no picture at the first size; own: " << own;
+        XResizeWindow(display, window, 640, 480);
+        XSync(display, False);
+
+        // The quarter the first size never reached, then the whole window.
+        const Census corner = waitForPicture(320, 240, 320, 30.0);
+        EXPECT_GT(corner.darkBlue, corner.total / 2) << "own: " << own;
+        const Census whole = census(window, 640, 480);
+        EXPECT_GT(whole.darkBlue, whole.total / 4) << "own: " << own;
+        EXPECT_GT(whole.bright, 20) << "own: " << own;
+
+        child.sendSignal(SIGTERM);
+        const ProcessResult result = child.wait(10.0);
+        EXPECT_TRUE(result.exited && result.exitCode == 0) << result.errorText;
+        if (!own)
+            XDestroyWindow(display, window);
+        XSync(display, False);
+    }
+}
+
 TEST_F(X11Test, EndsWhenItsForeignWindowIsDestroyed)
 {
     const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 200, 150, 0, 0, 0);

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Builds the Debian package with scripts/package.sh, checks its control fields
+# and file list, unpacks it into a throwaway root and runs what it installed:
+# the program rendering headless, and its manual page through man.
+# Usage: package_test.sh SOURCE_DIR WORK_DIR
+set -uo pipefail
+source_dir=$1
+work=$2
+status=0
+fail() {
+  echo "FAIL: $*" >&2
+  status=1
+}
+
+rm -rf "$work"
+mkdir -p "$work"
+if ! "$source_dir/scripts/package.sh" "$work" >"$work/package.log" 2>&1; then
+  cat "$work/package.log" >&2
+  echo "FAIL: scripts/package.sh failed" >&2
+  exit 1
+fi
+
+version=$(sed -n 's/^project(Cascade VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
+arch=$(dpkg --print-architecture)
+deb="$work/cascade_${version}_${arch}.deb"
+[ -f "$deb" ] || { ls -l "$work" >&2; echo "FAIL: no $deb" >&2; exit 1; }
+
+# -- Control fields.
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = cascade ] || fail "Package: $(field Package)"
+[ "$(field Version)" = "$version" ] || fail "Version: $(field Version), project says $version"
+[ "$(field Architecture)" = "$arch" ] || fail "Architecture: $(field Architecture)"
+[ -n "$(field Maintainer)" ] || fail "no Maintainer"
+summary=$(field Description | head -n 1)
+[ -n "$summary" ] && [ ${#summary} -lt 80 ] || fail "Description summary empty or too long: '$summary'"
+[ "$(field Description | wc -l)" -gt 3 ] || fail "no long description"
+
+# -- The files, their owners and modes (directories aside).
+dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $1, $2, $6}' | sort >"$work/files"
+sort >"$work/expected" <<'EOF'
+-rwxr-xr-x root/root ./usr/libexec/xscreensaver/cascade
+-rw-r--r-- root/root ./usr/share/xscreensaver/config/cascade.xml
+-rw-r--r-- root/root ./usr/share/applications/screensavers/cascade.desktop
+-rw-r--r-- root/root ./usr/share/man/man6/cascade.6.gz
+-rw-r--r-- root/root ./usr/share/doc/cascade/README.md
+-rw-r--r-- root/root ./usr/share/doc/cascade/copyright
+EOF
+diff -u "$work/expected" "$work/files" >&2 || fail "file list differs (- expected, + packaged)"
+
+root="$work/root"
+dpkg -x "$deb" "$root" || { echo "FAIL: dpkg -x" >&2; exit 1; }
+program="$root/usr/libexec/xscreensaver/cascade"
+
+# -- Depends names the package of every library the program loads directly.
+multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+field Depends | tr ',|' '\n\n' | sed 's/(.*//; s/ //g' | grep -v '^$' | sort -u >"$work/depends"
+while read -r soname; do
+  owner=$(dpkg -S "*/$multiarch/$soname" 2>/dev/null | head -n 1 | cut -d: -f1)
+  [ -n "$owner" ] || { fail "no installed package owns $soname"; continue; }
+  grep -Fqx "$owner" "$work/depends" || fail "Depends lacks $owner (for $soname): $(field Depends)"
+done < <(objdump -p "$program" | awk '$1 == "NEEDED" {print $2}')
+[ -s "$work/depends" ] || fail "no Depends"
+
+# -- The installed program: version, help, and a picture without a display.
+[ "$("$program" --version)" = "cascade $version" ] || fail "--version says '$("$program" --version)'"
+[ "$("$program" -version)" = "cascade $version" ] || fail "-version differs from --version"
+"$program" --help | grep -q "man 6 cascade" || fail "-help does not point at the manual page"
+if env -u DISPLAY "$program" --render "$work/shot.png" --size 320x240 --frames 60 2>"$work/render.err"; then
+  file "$work/shot.png" | grep -q "PNG image data, 320 x 240" || fail "render: $(file "$work/shot.png")"
+else
+  fail "the installed program could not render: $(cat "$work/render.err")"
+fi
+
+# -- The desktop entry runs the installed program.
+exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/screensavers/cascade.desktop")
+[ "$exec_line" = "/usr/libexec/xscreensaver/cascade -root" ] || fail "desktop Exec=$exec_line"
+
+# -- The manual page: gzip'd without a name or time stamp, renders without a
+# warning, is indexed by lexgrog, and documents every option that -help and
+# the XScreenSaver settings offer.
+page="$root/usr/share/man/man6/cascade.6.gz"
+gzip -lv "$page" >/dev/null 2>&1 && [ "$(od -An -tu1 -j3 -N1 "$page" | tr -d ' ')" = 0 ] ||
+  fail "the manual page is not gzip'd with -n"
+MANWIDTH=80 man --warnings -l "$page" >"$work/man.txt" 2>"$work/man.err"
+[ -s "$work/man.err" ] && fail "man warns: $(cat "$work/man.err")"
+lexgrog "$page" | grep -q 'cascade - ' || fail "lexgrog finds no NAME line"
+for section in SYNOPSIS OPTIONS XSCREENSAVER "EXIT STATUS" EXAMPLES; do
+  grep -q "^$section" "$work/man.txt" || fail "the manual page has no $section section"
+done
+options=$("$program" -help | grep -oE '^  -[a-z-]+' | tr -d ' ')
+options+=" "$(grep -oE 'arg(-set)?="-[a-z-]+' "$root/usr/share/xscreensaver/config/cascade.xml" | sed 's/.*"//')
+for option in $options; do
+  grep -qE "^ +$option( |$)" "$work/man.txt" || fail "the manual page does not document $option"
+done
+
+[ $status -eq 0 ] && echo "package OK: $(basename "$deb")"
+exit $status
