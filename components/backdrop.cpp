@@ -2,6 +2,12 @@
 
 #include "components/gl_api.h"
 
+namespace {
+
+constexpr float barOverlapPixels = 1.0f;  // how far each bar reaches into the band
+
+} // namespace
+
 Backdrop::Backdrop()
     : width(static_cast<float>(rect.width)), height(static_cast<float>(rect.height))
 {
@@ -32,10 +38,10 @@ void Backdrop::clear()
     glBegin(GL_QUADS);
     glVertex2f(0.0f, 0.0f);
     glVertex2f(W, 0.0f);
-    glVertex2f(W, H * L + 1);
-    glVertex2f(0.0f, H * L + 1);
-    glVertex2f(0.0f, (1 - L) * H - 1);
-    glVertex2f(W, (1 - L) * H - 1);
+    glVertex2f(W, H * L + barOverlapPixels);
+    glVertex2f(0.0f, H * L + barOverlapPixels);
+    glVertex2f(0.0f, (1 - L) * H - barOverlapPixels);
+    glVertex2f(W, (1 - L) * H - barOverlapPixels);
     glVertex2f(W, H);
     glVertex2f(0.0f, H);
     glEnd();
@@ -47,8 +53,8 @@ void Backdrop::clear()
     glBegin(GL_QUADS);
     glVertex2f(0.0f, H * L);
     glVertex2f(W, H * L);
-    glVertex2f(W, (1 - L) * H - 1);
-    glVertex2f(0.0f, (1 - L) * H - 1);
+    glVertex2f(W, (1 - L) * H - barOverlapPixels);
+    glVertex2f(0.0f, (1 - L) * H - barOverlapPixels);
     glEnd();
 }
 

@@ -7,6 +7,8 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
+constexpr double secondsPerMillisecond = 0.001;
+
 // Taken during static initialisation, so the default counter reads close to 0
 // on the first frame.
 const SteadyClock::time_point processStart = SteadyClock::now();
@@ -42,6 +44,6 @@ void FrameClock::tick()
     const auto reading = static_cast<std::uint32_t>(currentCounter());
     const auto step = static_cast<std::int32_t>(reading - previousReading);
     milliseconds = milliseconds + step;
-    seconds = milliseconds * 0.001;
+    seconds = milliseconds * secondsPerMillisecond;
     deltaSeconds = seconds - previousSeconds;
 }

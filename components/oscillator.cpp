@@ -4,6 +4,14 @@
 
 #include <cmath>
 
+namespace {
+
+constexpr double restartChance = 0.001;  // per step of a resting fader
+constexpr double fadeSpeed = 0.1;  // of the full fade, per unit of step time
+constexpr double stopLevel = 0.05;  // a fade-out below this stops at 0
+
+} // namespace
+
 int Oscillator::instanceCount = 0;
 
 Oscillator::Oscillator() : id(instanceCount) { ++instanceCount; }
@@ -16,11 +24,11 @@ void Oscillator::step(double dt)
     // which keeps every later draw of the frame in its place.
     if (fade == 0.0 || fade == 1.0) {
         const double r = frand(1.0);
-        if (r < 0.001)
-            fadeRate = (fade == 1.0) ? -0.1 : 0.1;
+        if (r < restartChance)
+            fadeRate = (fade == 1.0) ? -fadeSpeed : fadeSpeed;
     }
     fade = fade + dt * fadeRate;
-    if (fadeRate < 0 && fade < 0.05) {
+    if (fadeRate < 0 && fade < stopLevel) {
         fade = 0.0;
         fadeRate = 0.0;
     } else if (fadeRate > 0 && fade > 1.0) {

@@ -1,3 +1,4 @@
+// The saver itself calls none of these: they serve unused texture kinds, noise, sphere, tests.
 #pragma once
 
 float clampf(float x, float low, float high);

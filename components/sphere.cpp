@@ -5,6 +5,13 @@
 
 namespace {
 
+// Angles in radians, as floats: the vertices depend on their exact bits.
+constexpr float fullTurn = 6.2831855f;
+constexpr float halfTurn = 3.1415927f;
+// Slices and stacks accepted, both ends included; outside, nothing is drawn.
+constexpr int minSegments = 3;
+constexpr int maxSegments = 100;
+
 struct UnitPoint {
     float x, y, z;
 };
@@ -27,10 +34,11 @@ void emit(const UnitPoint& p, double s, double t, double radius)
 void drawSphere(double radius, int slices, int stacks, double uScale, double vScale,
                 double uOffset, double vOffset)
 {
-    if (slices < 3 || stacks < 3 || slices > 100 || stacks > 100)
+    if (slices < minSegments || stacks < minSegments || slices > maxSegments ||
+        stacks > maxSegments)
         return;
-    const float dTheta = 6.2831855f / static_cast<float>(slices);
-    const float dPhi = 3.1415927f / static_cast<float>(stacks - 1);
+    const float dTheta = fullTurn / static_cast<float>(slices);
+    const float dPhi = halfTurn / static_cast<float>(stacks - 1);
     for (int i = 0; i + 1 < stacks; ++i) {
         const float phi0 = static_cast<float>(i) * dPhi;
         const float phi1 = static_cast<float>(i + 1) * dPhi;

@@ -1,3 +1,4 @@
+// The saver draws no sphere: only tests call drawSphere.
 // A textured sphere with outward normals, centred on the current origin, as
 // stacks - 1 triangle strips from the bottom pole (y = -radius) to the top.
 // Draws nothing unless slices and stacks are both within 3..100.

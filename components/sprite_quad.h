@@ -1,3 +1,4 @@
+// The saver draws no sprite: only tests use SpriteQuad.
 // A textured quad that always faces the camera, spun in the screen plane.
 // The caller translates to where it should stand, binds its texture and sets
 // the colour.

@@ -4,11 +4,17 @@
 #include "components/screen_quad.h"
 #include "scene/scene_state.h"
 
+namespace {
+
+constexpr int smokeSizePixels = 256;  // both sides
+
+} // namespace
+
 void setUpOverlay()
 {
     // 256 x 256 is within every limit of the generator, so the status is not
     // examined.
-    cascade::textureSet[0].generate(SMOKE, 256, 256, GL_RGBA, 1);
+    cascade::textureSet[0].generate(SMOKE, smokeSizePixels, smokeSizePixels, GL_RGBA, 1);
 }
 
 void drawOverlay()

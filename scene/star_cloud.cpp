@@ -8,6 +8,12 @@
 
 namespace {
 
+// Lengths in the cloud's own units, those of outerSize and innerSize.
+constexpr double innerSizeCap = 0.9;  // of the outer size
+constexpr double innerMargin = 0.01;  // keeps points off the inner boundary
+constexpr double tintedShare = 0.1;  // of the points, drawn from the colour range
+constexpr double fullTurnDegrees = 360.0;  // shared out between the layers
+
 struct Point {
     float x = 0.0f;
     float y = 0.0f;
@@ -60,9 +66,9 @@ StarCloud::~StarCloud() { release(); }
 void StarCloud::build()
 {
     const float h = static_cast<float>(outerSize * 0.5);
-    if (outerSize * 0.9 < innerSize)
-        innerSize = outerSize * 0.9;
-    const float r = static_cast<float>(innerSize * 0.5 + 0.01);
+    if (outerSize * innerSizeCap < innerSize)
+        innerSize = outerSize * innerSizeCap;
+    const float r = static_cast<float>(innerSize * 0.5 + innerMargin);
     release();
     listId = glGenLists(1);
     if (listId == 0)
@@ -81,7 +87,7 @@ void StarCloud::build()
         // The rare tinted points draw from the colour range, the common grey
         // ones from the base: the two fields swap roles.
         double red, green, blue;
-        if (frand(1.0) < 0.1) {
+        if (frand(1.0) < tintedShare) {
             blue = frand(colourRange) + colourBase;
             green = frand(colourRange) + colourBase;
             red = frand(colourRange) + colourBase;
@@ -116,7 +122,7 @@ void StarCloud::draw(const Camera& camera)
     if (followCamera)
         glTranslatef(camera.position.x, camera.position.y, camera.position.z);
     for (int i = 0; i < layers; ++i) {
-        glRotatef(static_cast<float>(360.0 / layers), 0.0f, 1.0f, 0.0f);
+        glRotatef(static_cast<float>(fullTurnDegrees / layers), 0.0f, 1.0f, 0.0f);
         glPointSize(static_cast<float>(i + 1));
         glCallList(listId);
     }

@@ -12,24 +12,51 @@ namespace {
 
 // The colour constants are single precision, widened: the picture depends on
 // the exact bits of the values they scale.
-const double redRange = static_cast<double>(0.4f);
-const double greenBlueRange = static_cast<double>(0.1f);
+constexpr double redRange = static_cast<double>(0.4f);
+constexpr double greenBlueRange = static_cast<double>(0.1f);
+// The rest of the streaks' tuning. Lengths are multiples of the size unit
+// unless marked absolute; z runs along the flow, from +1 to -1.
+constexpr double redBase = 0.6;
+constexpr double greenBlueBase = 0.9;
+constexpr double spawnWidthUnits = 3.0;  // x across the cascade
+constexpr double spawnHalfWidthUnits = 1.5;
+constexpr double upperLevelUnits = 0.8;  // y of the level the streaks flow on
+constexpr double flowLengthUnits = 2.0;  // z spread of the first spawn
+constexpr double farEndUnits = 1.0;  // z of a respawn
+constexpr double sceneEndUnits = -1.0;  // z past which a streak respawns
+constexpr double spinRangeDegrees = 360.0;
+constexpr double flowSpeedMin = 0.2;  // units per second
+constexpr double flowSpeedRange = 0.1;
+constexpr double lineWidthMin = 1.0;  // pixels: 1, 2 or 3
+constexpr double lineWidthChoices = 3.0;
+constexpr double driftRange = 0.002;  // absolute, per frame, centred on 0
+constexpr double driftHalfRange = 0.001;
+constexpr double flowJitterUnits = 0.0001;  // per frame
+constexpr double fallAcceleration = 0.04;  // units per frame, gained each second
+constexpr double bounceKeptMin = 0.5;  // a bounce keeps 25 to 50% of the speed
+constexpr double bounceKeptRange = 0.5;
+constexpr double bounceDamping = -0.5;
+constexpr double bounceRise = 1.0;  // of the rebound speed, in the bounce frame
+constexpr double edgeWaveAmplitude = 0.1;  // absolute
+constexpr double edgeWaveNumber = 5.5;  // radians per absolute unit of x
+constexpr double glowPerFallSpeed = 900.0;  // alpha per unit of fall per frame
+constexpr double restingAlpha = 0.4;
 
 void spawn(StreakField& f, int i, double unit, bool first)
 {
-    f.x[i] = frand(3 * unit) - 1.5 * unit;
-    f.y[i] = 0.8 * unit;
-    f.z[i] = first ? frand(2.0) * unit - 1.0 * unit : 1.0 * unit;
+    f.x[i] = frand(spawnWidthUnits * unit) - spawnHalfWidthUnits * unit;
+    f.y[i] = upperLevelUnits * unit;
+    f.z[i] = first ? frand(flowLengthUnits) * unit - farEndUnits * unit : farEndUnits * unit;
     f.prevX[i] = f.x[i];
     f.prevY[i] = f.y[i];
     f.prevZ[i] = f.z[i];
     f.fallVelocity[i] = 0.0;
-    f.red[i] = frand(redRange) + 0.6;
-    f.green[i] = frand(greenBlueRange) + 0.9;
-    f.blue[i] = frand(greenBlueRange) + 0.9;
-    f.spinAngle[i] = frand(360.0);
-    f.flowSpeed[i] = frand(0.1) + 0.2;
-    f.lineWidth[i] = static_cast<int>(frand(3.0) + 1.0);
+    f.red[i] = frand(redRange) + redBase;
+    f.green[i] = frand(greenBlueRange) + greenBlueBase;
+    f.blue[i] = frand(greenBlueRange) + greenBlueBase;
+    f.spinAngle[i] = frand(spinRangeDegrees);
+    f.flowSpeed[i] = frand(flowSpeedRange) + flowSpeedMin;
+    f.lineWidth[i] = static_cast<int>(frand(lineWidthChoices) + lineWidthMin);
 }
 
 // Truncates toward zero like a plain conversion, but saturates instead of
@@ -53,11 +80,11 @@ int truncateToInt(double value)
 // a fraction of the cost.
 bool pastEdge(double x, double z)
 {
-    if (z < -0.1)
+    if (z < -edgeWaveAmplitude)
         return true;
-    if (z >= 0.1)
+    if (z >= edgeWaveAmplitude)
         return false;
-    return 0.1 * std::sin(5.5 * x) > z;
+    return edgeWaveAmplitude * std::sin(edgeWaveNumber * x) > z;
 }
 
 } // namespace
@@ -78,17 +105,17 @@ void StreakField::updateAndDraw()
         prevX[i] = x[i];
         prevY[i] = y[i];
         prevZ[i] = z[i];
-        x[i] = (frand(0.002) - 0.001) + x[i];
-        z[i] = z[i] - (frand(0.0001) * unit + unit * dt * flowSpeed[i]);
+        x[i] = (frand(driftRange) - driftHalfRange) + x[i];
+        z[i] = z[i] - (frand(flowJitterUnits) * unit + unit * dt * flowSpeed[i]);
         if (pastEdge(x[i], z[i])) {
-            fallVelocity[i] = fallVelocity[i] - unit * dt * 0.04;
+            fallVelocity[i] = fallVelocity[i] - unit * dt * fallAcceleration;
             y[i] = y[i] + fallVelocity[i];
             if (y[i] < 0) {
-                fallVelocity[i] = (frand(0.5) + 0.5) * (-0.5) * fallVelocity[i];
-                y[i] = fallVelocity[i] * 1.0 + y[i];
+                fallVelocity[i] = (frand(bounceKeptRange) + bounceKeptMin) * bounceDamping * fallVelocity[i];
+                y[i] = fallVelocity[i] * bounceRise + y[i];
             }
         }
-        if (-1.0 * unit > z[i])
+        if (sceneEndUnits * unit > z[i])
             spawn(*this, i, unit, false);
     }
 
@@ -107,8 +134,8 @@ void StreakField::updateAndDraw()
         glLineWidth(static_cast<float>(lineWidth[i]));
         // Streaks on the upper level glow faintly; once a streak moves
         // vertically by 1/900 of a unit per frame its alpha passes 1.
-        const int a = std::abs(truncateToInt(fallVelocity[i] * 900));
-        const float alpha = static_cast<float>(a + 0.4);
+        const int a = std::abs(truncateToInt(fallVelocity[i] * glowPerFallSpeed));
+        const float alpha = static_cast<float>(a + restingAlpha);
         glColor4f(static_cast<float>(red[i]), static_cast<float>(green[i]),
                   static_cast<float>(blue[i]), alpha);
         glBegin(GL_LINES);

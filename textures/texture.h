@@ -1,3 +1,4 @@
+// The saver itself never calls applyNoise: it serves tests and tools.
 // One GL 2D texture with the parameters its generator and noise pass read.
 // Every generated texture is entered in the process-wide TextureRegistry,
 // which also holds the bind state all textures share.

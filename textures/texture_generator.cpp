@@ -79,7 +79,28 @@ float starTent(float offset, int half)
     return static_cast<float>((half - std::fabs(static_cast<double>(offset))) / half);
 }
 
-void fillPerPixel(TextureKind kind, int width, int height, GLenum format)
+// What a per-pixel formula sees of one pixel: its indices, its offset from
+// the centre (cx, cy) and its distance r from it.
+struct PixelSite {
+    int column;
+    int row;
+    float x;
+    float y;
+    double r;
+    int cx;
+    int cy;
+};
+
+struct Rgba {
+    float r, g, b, a;
+};
+
+Rgba grey(float v) { return Rgba{v, v, v, v}; }
+
+// Runs one kind's formula over the image in row-major order, the order in
+// which the kinds that draw from the random sequence must draw.
+template <Rgba (*shade)(const PixelSite&)>
+void fillEachPixel(int width, int height, GLenum format)
 {
     const int cx = static_cast<int>(width * 0.5);
     const int cy = static_cast<int>(height * 0.5);
@@ -89,87 +110,85 @@ void fillPerPixel(TextureKind kind, int width, int height, GLenum format)
             const float x = static_cast<float>(column - cx);
             const float y = static_cast<float>(row - cy);
             const double r = std::sqrt(static_cast<double>(x) * x + static_cast<double>(y) * y);
-            float R = 0, G = 0, B = 0, A = 0;
-            switch (kind) {
-            case SPHERE: {
-                const float d = spotDistance(r, cx);
-                R = G = B = A = static_cast<float>((1 - static_cast<double>(d) * d) * 255);
-                break;
-            }
-            case NOTSPHERE: {
-                const float d = spotDistance(r, cx);
-                R = G = B = A = static_cast<float>(static_cast<double>(d) * d * 255);
-                break;
-            }
-            case GRADIENT: {
-                float v = static_cast<float>((16 - std::sqrt(2.0 * row)) * 15);
-                // Below row 128 the formula turns negative; those rows are empty.
-                if (v < 0)
-                    v = 0;
-                R = G = B = A = v;
-                break;
-            }
-            case HALO: {
-                float t = static_cast<float>(r / 58);
-                if (t > 1)
-                    t = static_cast<float>(9 - 8 * static_cast<double>(t));
-                const float v = t < 0 ? 0.0f : static_cast<float>(std::pow(static_cast<double>(t), 1.0) * 255);
-                R = G = B = A = v;
-                break;
-            }
-            case STAR: {
-                const float u = starTent(x, cx);
-                const float w = starTent(y, cy);
-                float p = static_cast<float>(static_cast<double>(u) * w);
-                if (p < 0)
-                    p = 0;
-                else if (p > 1)
-                    p = 1;
-                R = G = B = A = static_cast<float>(p * 255.0);
-                break;
-            }
-            case SAND: {
-                const float s = static_cast<float>(frand(1.0));
-                A = 255;
-                if (s < 0.001) {
-                    R = G = B = 0;
-                } else if (s < 0.002) {
-                    R = G = B = 255;
-                } else {
-                    const float g = static_cast<float>(frand(127.0) + 127);
-                    R = g;
-                    G = static_cast<float>(g * 0.8);
-                    B = static_cast<float>(R * 0.6);
-                    A = g;
-                }
-                break;
-            }
-            case BLANK:
-                A = 255;
-                break;
-            case SPARK: {
-                // Past column 128 the band's formula has no real value; those
-                // columns are dark, but still take their one draw so the
-                // sequence stays one draw per pixel.
-                const float a = static_cast<float>(64 - std::abs(column - 64));
-                float v = 0;
-                if (a >= 0) {
-                    float t = static_cast<float>(std::sqrt(static_cast<double>(a)) / 7 - 0.1);
-                    t = maxf(0, minf(t, 1));
-                    v = static_cast<float>(std::pow(static_cast<double>(t), 4.0) * 255);
-                }
-                const double draw = frand(255 - static_cast<double>(v));
-                if (a >= 0 && draw < 10)
-                    v = 255;
-                R = G = B = A = v;
-                break;
-            }
-            case SMOKE:
-                break;
-            }
-            storePixel(index, format, R, G, B, A);
+            const Rgba c = shade(PixelSite{column, row, x, y, r, cx, cy});
+            storePixel(index, format, c.r, c.g, c.b, c.a);
         }
     }
+}
+
+Rgba spherePixel(const PixelSite& p)
+{
+    const float d = spotDistance(p.r, p.cx);
+    return grey(static_cast<float>((1 - static_cast<double>(d) * d) * 255));
+}
+
+Rgba notSpherePixel(const PixelSite& p)
+{
+    const float d = spotDistance(p.r, p.cx);
+    return grey(static_cast<float>(static_cast<double>(d) * d * 255));
+}
+
+Rgba gradientPixel(const PixelSite& p)
+{
+    float v = static_cast<float>((16 - std::sqrt(2.0 * p.row)) * 15);
+    // Past row 128 (above it: row 0 is the bottom of the image) the formula
+    // turns negative; those rows are empty.
+    if (v < 0)
+        v = 0;
+    return grey(v);
+}
+
+Rgba haloPixel(const PixelSite& p)
+{
+    float t = static_cast<float>(p.r / 58);
+    if (t > 1)
+        t = static_cast<float>(9 - 8 * static_cast<double>(t));
+    return grey(t < 0 ? 0.0f : static_cast<float>(std::pow(static_cast<double>(t), 1.0) * 255));
+}
+
+Rgba starPixel(const PixelSite& p)
+{
+    const float u = starTent(p.x, p.cx);
+    const float w = starTent(p.y, p.cy);
+    float product = static_cast<float>(static_cast<double>(u) * w);
+    if (product < 0)
+        product = 0;
+    else if (product > 1)
+        product = 1;
+    return grey(static_cast<float>(product * 255.0));
+}
+
+// One draw per pixel, and a second one for the grains that are neither black
+// nor white.
+Rgba sandPixel(const PixelSite&)
+{
+    const float s = static_cast<float>(frand(1.0));
+    if (s < 0.001)
+        return Rgba{0, 0, 0, 255};
+    if (s < 0.002)
+        return Rgba{255, 255, 255, 255};
+    const float g = static_cast<float>(frand(127.0) + 127);
+    return Rgba{g, static_cast<float>(g * 0.8), static_cast<float>(g * 0.6), g};
+}
+
+Rgba blankPixel(const PixelSite&) { return Rgba{0, 0, 0, 255}; }
+
+Rgba sparkPixel(const PixelSite& p)
+{
+    // Past column 128 the band's formula has no real value; those columns
+    // are dark, but still take their one draw so the sequence stays one draw
+    // per pixel.
+    const float a = static_cast<float>(64 - std::abs(p.column - 64));
+    float v = 0;
+    if (a >= 0) {
+        float t = static_cast<float>(std::sqrt(static_cast<double>(a)) / 7 - 0.1);
+        t = maxf(0, minf(t, 1));
+        v = static_cast<float>(std::pow(static_cast<double>(t), 4.0) * 255);
+    }
+    const double draw = frand(255 - static_cast<double>(v));
+    if (a >= 0 && draw < 10)
+        v = 255;
+    return grey(v);
 }
 
 // Adds one puff to the grid. At and beyond its radius a puff adds exactly 0
@@ -244,6 +263,22 @@ void fillSmoke(Texture& texture, int width, int height, GLenum format)
     }
 }
 
+// One fill per kind; only SMOKE reads the texture, for its puff settings.
+void fillImage(Texture& texture, TextureKind kind, int width, int height, GLenum format)
+{
+    switch (kind) {
+    case SPHERE: fillEachPixel<spherePixel>(width, height, format); break;
+    case NOTSPHERE: fillEachPixel<notSpherePixel>(width, height, format); break;
+    case GRADIENT: fillEachPixel<gradientPixel>(width, height, format); break;
+    case SMOKE: fillSmoke(texture, width, height, format); break;
+    case HALO: fillEachPixel<haloPixel>(width, height, format); break;
+    case STAR: fillEachPixel<starPixel>(width, height, format); break;
+    case SAND: fillEachPixel<sandPixel>(width, height, format); break;
+    case BLANK: fillEachPixel<blankPixel>(width, height, format); break;
+    case SPARK: fillEachPixel<sparkPixel>(width, height, format); break;
+    }
+}
+
 bool acceptable(TextureKind kind, int width, int height, GLenum format)
 {
     if (width < 1 || height < 1)
@@ -283,10 +318,7 @@ int Texture::generate(TextureKind kind, int newWidth, int newHeight, GLenum newF
     registryIndex = slot;
     std::strcpy(registry.names[slot], textureKindName(kind));
 
-    if (kind == SMOKE)
-        fillSmoke(*this, width, height, format);
-    else
-        fillPerPixel(kind, width, height, format);
+    fillImage(*this, kind, width, height, format);
 
     bind();
     applyFilters(mipmapped);

@@ -1,3 +1,4 @@
+// The saver generates only SMOKE, for its overlay: the other eight kinds serve tests and tools.
 // The procedural images the generator can make. The value is what callers
 // pass; the name is what the registry records for a generated texture.
 #pragma once
