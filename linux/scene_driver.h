@@ -6,8 +6,9 @@
 
 class SceneDriver {
 public:
-    // The caller's GL context must be current. Applies the developer hooks
-    // of the options (-overlay, -letterbox) after the scene's own reset.
+    // The caller's GL context must be current. Applies the streaks' drawing
+    // order (-draw) and, after the scene's own reset, the developer hooks
+    // (-overlay, -letterbox).
     void start(const Options& options, int width, int height);
     // One frame; the caller presents it (swap) afterwards.
     void frame();
