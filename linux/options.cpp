@@ -271,7 +271,7 @@ const char* usageText()
            "  -fps                 print frames per second on stderr\n"
            "  -draw exact|batched  streaks in the Windows saver's order, or grouped by\n"
            "                       line width (default batched: the same picture, cheaper)\n"
-           "  -delay MICROSECONDS  time between frames (default 5000)\n"
+           "  -delay MICROSECONDS  least time between frames (default 33333: 30 a second)\n"
            "  -render FILE.png     draw off-screen (no display needed) and save a PNG\n"
            "  -frames N            frames to draw (default for -render: 300)\n"
            "  -size WxH            picture or window size (default 800x600)\n"

@@ -36,7 +36,7 @@ TEST(Options, XScreenSaverConventions)
     Options options;
     ASSERT_TRUE(parse({}, options).ok);
     EXPECT_EQ(options.target, Target::OwnWindow);
-    EXPECT_EQ(options.delayMicroseconds, 5000); // the Windows saver's 5 ms timer
+    EXPECT_EQ(options.delayMicroseconds, 33333); // 30 frames a second, not the Windows saver's 200
     EXPECT_EQ(options.draw, DrawOrder::Batched);
     ASSERT_TRUE(parse({"-root", "-delay", "20000", "-fps"}, options).ok);
     EXPECT_EQ(options.target, Target::Root);
