@@ -3,6 +3,7 @@
 #include <GL/glx.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -15,6 +16,40 @@ bool haveGlx(Display* display, std::string& error)
         return false;
     }
     return true;
+}
+
+// Whether the space-separated list names the extension as a whole word.
+bool listed(const char* extensions, const char* name)
+{
+    const std::size_t length = std::strlen(name);
+    for (const char* at = extensions; at && (at = std::strstr(at, name)) != nullptr; at += length) {
+        const bool starts = at == extensions || at[-1] == ' ';
+        const bool ends = at[length] == ' ' || at[length] == '\0';
+        if (starts && ends)
+            return true;
+    }
+    return false;
+}
+
+// Asks for one swap per refresh of the display. With the context current on
+// the window; false where GLX offers no swap control.
+bool swapOnRefresh(Display* display, int screen, Window window)
+{
+    using SwapIntervalExt = void (*)(Display*, GLXDrawable, int);
+    using SwapIntervalMesa = int (*)(unsigned int);
+    const char* extensions = glXQueryExtensionsString(display, screen);
+    auto address = [](const char* name) { return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)); };
+    if (listed(extensions, "GLX_EXT_swap_control")) {
+        if (auto setInterval = reinterpret_cast<SwapIntervalExt>(address("glXSwapIntervalEXT"))) {
+            setInterval(display, window, 1);
+            return true;
+        }
+    }
+    if (listed(extensions, "GLX_MESA_swap_control")) {
+        if (auto setInterval = reinterpret_cast<SwapIntervalMesa>(address("glXSwapIntervalMESA")))
+            return setInterval(1) == 0;
+    }
+    return false;
 }
 
 } // namespace
@@ -71,6 +106,7 @@ bool GlxContext::create(Display* display, Window window, const XVisualInfo& visu
     window_ = window;
     context_ = context;
     doubleBuffered_ = doubleBuffer != 0;
+    swapsOnRefresh_ = doubleBuffered_ && swapOnRefresh(display, visual.screen, window);
     return true;
 }
 
@@ -91,6 +127,7 @@ void GlxContext::destroy()
     glXMakeCurrent(display_, None, nullptr);
     glXDestroyContext(display_, static_cast<GLXContext>(context_));
     context_ = nullptr;
+    swapsOnRefresh_ = false;
     display_ = nullptr;
     window_ = 0;
 }

@@ -23,6 +23,10 @@ public:
     bool create(Display* display, Window window, const XVisualInfo& visual, std::string& error);
     // Presents the frame: a buffer swap, or a flush on a single-buffered visual.
     void present();
+    // Whether a swap waits for the display's refresh: asked of GLX where it
+    // offers swap control (EXT or MESA), so the saver draws no more frames
+    // than the display shows.
+    bool swapsOnRefresh() const { return swapsOnRefresh_; }
     void destroy();
 
 private:
@@ -30,4 +34,5 @@ private:
     Window window_ = 0;
     void* context_ = nullptr;
     bool doubleBuffered_ = false;
+    bool swapsOnRefresh_ = false;
 };

@@ -122,7 +122,7 @@ ParseResult parseOptions(const std::vector<std::string>& args, const char* xscre
         const bool hasValue = i + 1 < args.size();
         auto value = [&]() -> const std::string& { return args[++i]; };
         const auto needsValue = {"-window-id", "-delay", "-render", "-frames", "-size",
-                                 "-frame-ms", "-letterbox"};
+                                 "-frame-ms", "-letterbox", "-draw"};
         for (const char* option : needsValue)
             if (name == option && !hasValue)
                 return fail(std::string(option) + " needs a value");
@@ -181,6 +181,14 @@ ParseResult parseOptions(const std::vector<std::string>& args, const char* xscre
                 return fail("-frame-ms wants milliseconds from 0 to " + std::to_string(maxFrameMs) +
                             ", not " + quoted(text));
             parsed.frameMs = static_cast<int>(ms);
+        } else if (name == "-draw") {
+            const std::string& text = value();
+            if (text == "exact")
+                parsed.draw = DrawOrder::Exact;
+            else if (text == "batched")
+                parsed.draw = DrawOrder::Batched;
+            else
+                return fail("-draw wants exact or batched, not " + quoted(text));
         } else if (name == "-letterbox") {
             // A fraction of the height per bar: "0", "0.125", ".25"; bars of
             // half the height or more would leave no picture.
@@ -264,7 +272,9 @@ const char* usageText()
            "                       XSCREENSAVER_WINDOW is read the same way\n"
            "  -fullscreen          cover the screen; a key, a click or a mouse move ends it\n"
            "  -fps                 print frames per second on stderr\n"
-           "  -delay MICROSECONDS  time between frames (default 5000)\n"
+           "  -draw exact|batched  streaks in the Windows saver's order, or grouped by\n"
+           "                       line width (default batched: the same picture, cheaper)\n"
+           "  -delay MICROSECONDS  least time between frames (default 33333: 30 a second)\n"
            "  -render FILE.png     draw off-screen (no display needed) and save a PNG\n"
            "  -frames N            frames to draw (default for -render: 300)\n"
            "  -size WxH            picture or window size (default 800x600)\n"

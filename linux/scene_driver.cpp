@@ -35,6 +35,10 @@ void SceneDriver::start(const Options& options, int width, int height)
         setMillisecondCounter(nullptr);
     }
 
+    // Set on every start, since the field outlives one driver: the render
+    // benchmark runs both orders in one process.
+    cascade::streaks.lineOrder = options.draw == DrawOrder::Batched ? StreakField::LineOrder::byWidth
+                                                                    : StreakField::LineOrder::byIndex;
     applyFixedGLState();
     sceneStart(width, height);
 

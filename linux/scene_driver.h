@@ -6,8 +6,9 @@
 
 class SceneDriver {
 public:
-    // The caller's GL context must be current. Applies the developer hooks
-    // of the options (-overlay, -letterbox) after the scene's own reset.
+    // The caller's GL context must be current. Applies the streaks' drawing
+    // order (-draw) and, after the scene's own reset, the developer hooks
+    // (-overlay, -letterbox).
     void start(const Options& options, int width, int height);
     // The drawable's new size, used from the next frame on: the scene sets
     // its viewport and projection from it on every frame.

@@ -105,6 +105,10 @@ int runX11Saver(const Options& options)
     driver.start(options, window.width(), window.height());
     context.present();
 
+    if (options.showFps)
+        std::fprintf(stderr, "cascade: %s\n",
+                     context.swapsOnRefresh() ? "swaps wait for the display's refresh"
+                                              : "no swap control: frames are paced by -delay alone");
     FpsMeter fps;
     timespec deadline = now();
     bool quit = false;
@@ -122,8 +126,9 @@ int runX11Saver(const Options& options)
         if (options.showFps && fps.frame(secondsOf(now()), rate))
             std::fprintf(stderr, "cascade: %.1f fps\n", rate);
 
-        // A frame every -delay: a late frame moves the schedule instead of
-        // bunching the frames that follow it.
+        // At most a frame every -delay, and where swaps wait for the
+        // refresh, at most one per refresh: a late frame moves the schedule
+        // instead of bunching the frames that follow it.
         addMicroseconds(deadline, options.delayMicroseconds);
         const timespec current = now();
         if (before(deadline, current))

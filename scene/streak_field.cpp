@@ -41,6 +41,8 @@ constexpr double edgeWaveAmplitude = 0.1;  // absolute
 constexpr double edgeWaveNumber = 5.5;  // radians per absolute unit of x
 constexpr double glowPerFallSpeed = 900.0;  // alpha per unit of fall per frame
 constexpr double restingAlpha = 0.4;
+constexpr int narrowestLine = 1;  // pixels; spawn picks 1, 2 or 3
+constexpr int widestLine = 3;
 
 void spawn(StreakField& f, int i, double unit, bool first)
 {
@@ -87,6 +89,46 @@ bool pastEdge(double x, double z)
     return edgeWaveAmplitude * std::sin(edgeWaveNumber * x) > z;
 }
 
+// Streaks on the upper level glow faintly; once a streak moves vertically by
+// 1/900 of a unit per frame its alpha passes 1.
+void setColour(const StreakField& f, int i)
+{
+    const int a = std::abs(truncateToInt(f.fallVelocity[i] * glowPerFallSpeed));
+    const float alpha = static_cast<float>(a + restingAlpha);
+    glColor4f(static_cast<float>(f.red[i]), static_cast<float>(f.green[i]),
+              static_cast<float>(f.blue[i]), alpha);
+}
+
+void drawLinesByIndex(const StreakField& f)
+{
+    for (int i = 0; i < StreakField::streakCount; ++i) {
+        glLineWidth(static_cast<float>(f.lineWidth[i]));
+        setColour(f, i);
+        glBegin(GL_LINES);
+        glVertex3d(f.prevX[i], f.prevY[i], f.prevZ[i]);
+        glVertex3d(f.x[i], f.y[i], f.z[i]);
+        glEnd();
+    }
+}
+
+// A GL driver may end its batch of vertices at every width change: one
+// width per batch turns 6000 small draws into three.
+void drawLinesByWidth(const StreakField& f)
+{
+    for (int width = narrowestLine; width <= widestLine; ++width) {
+        glLineWidth(static_cast<float>(width));
+        glBegin(GL_LINES);
+        for (int i = 0; i < StreakField::streakCount; ++i) {
+            if (f.lineWidth[i] != width)
+                continue;
+            setColour(f, i);
+            glVertex3d(f.prevX[i], f.prevY[i], f.prevZ[i]);
+            glVertex3d(f.x[i], f.y[i], f.z[i]);
+        }
+        glEnd();
+    }
+}
+
 } // namespace
 
 void StreakField::updateAndDraw()
@@ -130,19 +172,10 @@ void StreakField::updateAndDraw()
     if (settings.lightingOn)
         glEnable(GL_LIGHTING);
 
-    for (int i = 0; i < streakCount; ++i) {
-        glLineWidth(static_cast<float>(lineWidth[i]));
-        // Streaks on the upper level glow faintly; once a streak moves
-        // vertically by 1/900 of a unit per frame its alpha passes 1.
-        const int a = std::abs(truncateToInt(fallVelocity[i] * glowPerFallSpeed));
-        const float alpha = static_cast<float>(a + restingAlpha);
-        glColor4f(static_cast<float>(red[i]), static_cast<float>(green[i]),
-                  static_cast<float>(blue[i]), alpha);
-        glBegin(GL_LINES);
-        glVertex3d(prevX[i], prevY[i], prevZ[i]);
-        glVertex3d(x[i], y[i], z[i]);
-        glEnd();
-    }
+    if (lineOrder == LineOrder::byWidth)
+        drawLinesByWidth(*this);
+    else
+        drawLinesByIndex(*this);
 
     if (settings.streakDepthOn) {
         glDisable(GL_DEPTH_TEST);

@@ -11,6 +11,12 @@ class StreakField {
 public:
     static constexpr int streakCount = 6000;
 
+    // The order the lines go to GL in. byIndex sets the width before every
+    // streak, 6000 draws a frame; byWidth draws all streaks of width 1, then
+    // 2, then 3, one draw per width. With the additive blend the two give
+    // the same picture up to the rounding of blends that meet on a pixel.
+    enum class LineOrder { byIndex, byWidth };
+
     // One frame: spawns every streak on the first call, then moves and draws
     // them all. Reads the scene's settings and the frame clock's delta, and
     // expects the camera's view to be current.
@@ -30,4 +36,5 @@ public:
     double flowSpeed[streakCount];
     int lineWidth[streakCount];
     int spawned;
+    LineOrder lineOrder;  // zero-initialised: byIndex
 };

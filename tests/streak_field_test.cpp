@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -139,4 +140,65 @@ TEST(StreakField, GravityFlowAndSwitches)
                                             Call("glEnable", {GL_LIGHTING})}));
     EXPECT_EQ(gldouble::slice(5 + 6 * count, 4), (Calls{Call("glDisable", {GL_DEPTH_TEST}), Call("glDepthMask", {GL_FALSE}),
                                                         Call("glDisable", {GL_LIGHTING})}));
+}
+
+TEST(StreakField, ByWidthDrawsTheSameLinesGroupedAndMovesTheSame)
+{
+    // Frames that spawn, flow, fall, bounce and respawn, in both orders from
+    // one seed; the last frame of each is traced.
+    auto run = [](StreakField::LineOrder order) {
+        auto field = freshField(1.0, 0.02);
+        field->lineOrder = order;
+        randomSeed(31);
+        gldouble::setRecording(false);
+        for (int frame = 0; frame < 40; ++frame) {
+            cascade::clock.deltaSeconds = frame == 1 ? 0.7 : 0.05;
+            if (frame == 39) {
+                gldouble::setRecording(true);
+                gldouble::reset();
+            }
+            field->updateAndDraw();
+        }
+        return std::make_pair(std::move(field), randomNext());
+    };
+    const auto [exact, exactNext] = run(StreakField::LineOrder::byIndex);
+    const Calls exactCalls = gldouble::calls();
+    const auto [grouped, groupedNext] = run(StreakField::LineOrder::byWidth);
+    const Calls& groupedCalls = gldouble::calls();
+
+    EXPECT_EQ(groupedNext, exactNext);
+    const double* arrays[][2] = {{exact->x, grouped->x}, {exact->y, grouped->y}, {exact->z, grouped->z},
+                                 {exact->prevX, grouped->prevX}, {exact->prevY, grouped->prevY},
+                                 {exact->prevZ, grouped->prevZ}, {exact->fallVelocity, grouped->fallVelocity},
+                                 {exact->red, grouped->red}, {exact->flowSpeed, grouped->flowSpeed}};
+    for (const auto& pair : arrays)
+        EXPECT_TRUE(std::equal(pair[0], pair[0] + count, pair[1]));
+    EXPECT_TRUE(std::equal(exact->lineWidth, exact->lineWidth + count, grouped->lineWidth));
+    int bouncing = 0;
+    for (int i = 0; i < count; ++i)
+        bouncing += exact->fallVelocity[i] > 0;
+    EXPECT_GT(bouncing, 0);
+
+    // The exact trace's lines, each with its colour, regrouped by width in
+    // index order: one width and one glBegin/glEnd per group.
+    Calls expected(exactCalls.begin(), exactCalls.begin() + 3);
+    for (int width = 1; width <= 3; ++width) {
+        expected.push_back(Call("glLineWidth", {float(width)}));
+        expected.push_back(Call("glBegin", {GL_LINES}));
+        for (int i = 0; i < count; ++i) {
+            const std::size_t at = 3 + 6 * static_cast<std::size_t>(i);
+            ASSERT_EQ(exactCalls[at].name, "glLineWidth");
+            if (exactCalls[at].args[0] != width)
+                continue;
+            expected.push_back(exactCalls[at + 1]);
+            expected.push_back(exactCalls[at + 3]);
+            expected.push_back(exactCalls[at + 4]);
+        }
+        expected.push_back(Call("glEnd"));
+    }
+    expected.push_back(exactCalls.back());
+    ASSERT_EQ(groupedCalls.size(), expected.size());
+    const auto mismatch = std::mismatch(expected.begin(), expected.end(), groupedCalls.begin());
+    EXPECT_TRUE(mismatch.first == expected.end())
+        << "call " << (mismatch.first - expected.begin()) << ": " << *mismatch.second << " instead of " << *mismatch.first;
 }

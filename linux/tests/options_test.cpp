@@ -36,7 +36,8 @@ TEST(Options, XScreenSaverConventions)
     Options options;
     ASSERT_TRUE(parse({}, options).ok);
     EXPECT_EQ(options.target, Target::OwnWindow);
-    EXPECT_EQ(options.delayMicroseconds, 5000); // the Windows saver's 5 ms timer
+    EXPECT_EQ(options.delayMicroseconds, 33333); // 30 frames a second, not the Windows saver's 200
+    EXPECT_EQ(options.draw, DrawOrder::Batched);
     ASSERT_TRUE(parse({"-root", "-delay", "20000", "-fps"}, options).ok);
     EXPECT_EQ(options.target, Target::Root);
     EXPECT_EQ(options.delayMicroseconds, 20000);
@@ -75,7 +76,7 @@ TEST(Options, RenderTakesFixedFramesAndTime)
     // The environment of a screen saver session must not pull a render onto
     // a window.
     ASSERT_TRUE(parse({"-render", "x.png", "-frames", "7", "-size", "1920X1080", "-frame-ms", "0",
-                       "-overlay", "-letterbox", "0.125"},
+                       "-overlay", "-letterbox", "0.125", "-draw", "exact"},
                       options, "0x123")
                     .ok);
     EXPECT_EQ(options.target, Target::Render);
@@ -86,6 +87,9 @@ TEST(Options, RenderTakesFixedFramesAndTime)
     EXPECT_TRUE(options.overlay);
     EXPECT_TRUE(options.letterboxGiven);
     EXPECT_DOUBLE_EQ(options.letterbox, 0.125);
+    EXPECT_EQ(options.draw, DrawOrder::Exact);
+    ASSERT_TRUE(parse({"-draw", "exact", "--draw", "batched"}, options).ok);
+    EXPECT_EQ(options.draw, DrawOrder::Batched);
 
     ASSERT_TRUE(parse({"-size", "8192x1"}, options).ok);
     EXPECT_EQ(options.width, 8192);
@@ -145,6 +149,8 @@ TEST(Options, BadInputGivesOneClearLine)
     expectRefused({"-frame-ms", "1.5"}, "-frame-ms");
     expectRefused({"-delay", "-1"}, "-delay");
     expectRefused({"-delay", "10000001"}, "-delay");
+    expectRefused({"-draw"}, "-draw needs a value");
+    expectRefused({"-draw", "Exact"}, "-draw wants exact or batched, not 'Exact'");
     expectRefused({"-letterbox", "0.5"}, "-letterbox");
     expectRefused({"-letterbox", "1e-1"}, "-letterbox");
     expectRefused({"-letterbox", "."}, "-letterbox");

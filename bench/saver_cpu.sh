@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# CPU cost of the windowed saver: CPU seconds per wall second of the cascade
+# process (all its threads, llvmpipe's included) in a private 1920x1080 Xvfb,
+# measured over SECONDS_PER_RUN after a short warm-up. The configurations run
+# in turn, round after round, so a busy machine weighs on each alike; the
+# table gives each one's median over the rounds, and the X server's share
+# (the copy of every presented frame) beside it.
+#
+#   bench/saver_cpu.sh [-p PROGRAM] [-r ROUNDS] [-s SECONDS_PER_RUN] [OPTIONS...]
+#
+# Each OPTIONS argument is one configuration, a string of saver options; ""
+# is the saver at its defaults in its own window. Without any, the defaults
+# in their own window and covering the screen, beside the old behaviour
+# (the Windows order at a frame every 5 ms).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+program=build/release/linux/cascade
+rounds=5
+seconds=20
+warm_up=2
+# Not getopts: the configurations themselves start with a dash.
+while [ $# -ge 2 ]; do
+  case $1 in
+    -p) program=$2 ;;
+    -r) rounds=$2 ;;
+    -s) seconds=$2 ;;
+    *) break ;;
+  esac
+  shift 2
+done
+if [ $# -gt 0 ]; then
+  configurations=("$@")
+else
+  configurations=("" "-fullscreen" "-fullscreen -draw exact -delay 5000")
+fi
+[ -x "$program" ] || { echo "no program at $program: build --preset release first" >&2; exit 1; }
+
+ticks=$(getconf CLK_TCK)
+workdir=$(mktemp -d)
+xvfb_pid=
+saver_pid=
+cleanup() {
+  [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$workdir"
+}
+trap cleanup EXIT
+
+# utime + stime of a process, in clock ticks (fields 14 and 15 after the
+# command name, which may hold spaces).
+cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
+
+exec {display_fd}<> <(:)
+Xvfb -displayfd "$display_fd" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+read -r -t 20 display <&"$display_fd" || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$display"
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+echo "$(basename "$program") in a 1920x1080 Xvfb, $seconds s per run, $rounds rounds; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+for ((round = 1; round <= rounds; ++round)); do
+  for index in "${!configurations[@]}"; do
+    read -r -a options <<<"${configurations[$index]}"
+    "$program" "${options[@]}" -fps 2>"$workdir/fps.$index.$round" &
+    saver_pid=$!
+    sleep "$warm_up"
+    kill -0 "$saver_pid" 2>/dev/null || { echo "the saver ended early: ${configurations[$index]}" >&2; cat "$workdir/fps.$index.$round" >&2; exit 1; }
+    start=$(date +%s.%N); saver0=$(cpu_ticks "$saver_pid"); x0=$(cpu_ticks "$xvfb_pid")
+    sleep "$seconds"
+    end=$(date +%s.%N); saver1=$(cpu_ticks "$saver_pid"); x1=$(cpu_ticks "$xvfb_pid")
+    kill "$saver_pid"; wait "$saver_pid" || true; saver_pid=
+    fps=$(awk '/ fps$/ { n++; s += $2 } END { if (n) printf "%.1f", s / n; else print 0 }' "$workdir/fps.$index.$round")
+    awk -v a="$saver0" -v b="$saver1" -v c="$x0" -v d="$x1" -v s="$start" -v e="$end" -v t="$ticks" -v f="$fps" \
+      'BEGIN { printf "%.3f %.3f %s\n", (b - a) / t / (e - s), (d - c) / t / (e - s), f }' >>"$workdir/runs.$index"
+    echo "round $round: '${configurations[$index]}': $(tail -1 "$workdir/runs.$index") (saver cores, Xvfb cores, fps)"
+  done
+done
+
+echo
+printf '%-45s %12s %12s %8s\n' "saver options (median of $rounds)" "saver cores" "Xvfb cores" "fps"
+for index in "${!configurations[@]}"; do
+  label=${configurations[$index]:-(defaults)}
+  printf '%-45s %12s %12s %8s\n' "$label" \
+    "$(cut -d' ' -f1 "$workdir/runs.$index" | median)" \
+    "$(cut -d' ' -f2 "$workdir/runs.$index" | median)" \
+    "$(cut -d' ' -f3 "$workdir/runs.$index" | median)"
+done
+echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
