@@ -15,6 +15,12 @@ namespace {
 
 const DWORD noRequestYet = 0xFFFFFFFFu;
 const DWORD verifyQuietMs = 200;
+// Power notices rather than power events: Windows sends them when a laptop
+// switches between mains and battery, at every battery level step and for
+// registered settings, with nobody at the machine. Spelled out because the
+// headers of older systems lack the second.
+const WPARAM powerStatusNotice = 0x000A;   // PBT_APMPOWERSTATUSCHANGE
+const WPARAM powerSettingNotice = 0x8013;  // PBT_POWERSETTINGCHANGE
 
 void requestClose(HWND window)
 {
@@ -135,8 +141,11 @@ LRESULT CALLBACK shellDefaultProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-    case WM_POWERBROADCAST:
         requestClose(window);
+        break;
+    case WM_POWERBROADCAST:
+        if (wParam != powerStatusNotice && wParam != powerSettingNotice)
+            requestClose(window);
         break;
     case WM_MOUSEMOVE:
         closeOnMouseTravel(window);

@@ -122,10 +122,18 @@ TEST_F(SaverWindow, LosingActivationAndPowerEventsClose)
     send(WM_POWER, PWR_CRITICALRESUME);
     EXPECT_TRUE(takeClose(window));
 
-    for (WPARAM event : {WPARAM(0), WPARAM(4), WPARAM(7), WPARAM(0x12)}) {
+    // Suspend, resume and the other power events close.
+    for (WPARAM event : {WPARAM(0), WPARAM(4), WPARAM(6), WPARAM(7), WPARAM(9), WPARAM(0x12)}) {
         SCOPED_TRACE(event);
         send(WM_POWERBROADCAST, event);
         EXPECT_TRUE(takeClose(window));
+    }
+    // Mains/battery switches, battery level steps and setting changes are
+    // notices that come with nobody at the machine.
+    for (WPARAM notice : {WPARAM(0x000A), WPARAM(0x8013)}) {
+        SCOPED_TRACE(notice);
+        send(WM_POWERBROADCAST, notice);
+        EXPECT_FALSE(takeClose(window));
     }
 }
 
