@@ -49,7 +49,9 @@ void restoreInputContext(HWND window)
 void closeOnMouseTravel(HWND window)
 {
     POINT now;
-    GetCursorPos(&now);
+    // It fails while another desktop has the input (NT): that is no movement.
+    if (!GetCursorPos(&now))
+        return;
     const LONG dx = now.x - cursorStart.x;
     const LONG dy = now.y - cursorStart.y;
     const DWORD travel = static_cast<DWORD>(dx < 0 ? -dx : dx) + static_cast<DWORD>(dy < 0 ? -dy : dy);
