@@ -158,7 +158,9 @@ LRESULT CALLBACK shellDefaultProc(HWND window, UINT message, WPARAM wParam, LPAR
     return tail(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+namespace {
+
+LRESULT routeSaverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_SETTEXT:
@@ -210,4 +212,33 @@ LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         break;
     }
     return sceneWindowProc(window, message, wParam, lParam);
+}
+
+// The saver cannot go on after a C++ exception, and the exception cannot go
+// on either: it would be lost in the system's frames that called the window
+// procedure, or end the process with the running flag still on. End the
+// saver here as a failed run.
+LRESULT endAfterException(HWND window, UINT message)
+{
+    clearOwnSaverRunning();
+    if (message == WM_CREATE) {
+        PostQuitMessage(-1);
+        return -1;  // creation fails and the system destroys the window
+    }
+    if (message != WM_DESTROY && message != WM_NCDESTROY)
+        DestroyWindow(window);
+    // After the destruction's own quit request, so this code is the one kept.
+    PostQuitMessage(-1);
+    return 0;
+}
+
+} // namespace
+
+LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        return routeSaverMessage(window, message, wParam, lParam);
+    } catch (...) {
+        return endAfterException(window, message);
+    }
 }

@@ -10,6 +10,12 @@
 
 namespace {
 
+BOOL WINAPI neverVerify(HWND)
+{
+    ADD_FAILURE() << "the password verifier was called";
+    return FALSE;
+}
+
 class Dispatch : public ::testing::Test {
 protected:
     void SetUp() override
@@ -201,7 +207,7 @@ TEST_F(Dispatch, HandleDigitsWrapAtThirtyTwoBits)
     EXPECT_EQ(nullptr, parseWindowHandle(" 12"));
 }
 
-TEST_F(Dispatch, ExceptionsEscapingAModeTurnTheRunningStateOff)
+TEST_F(Dispatch, ExceptionsEscapingAModeTurnOnlyTheirOwnRunningStateOffAndGoOnToTheSystem)
 {
     run("/x");
     LPTOP_LEVEL_EXCEPTION_FILTER installed = SetUnhandledExceptionFilter(nullptr);
@@ -209,19 +215,27 @@ TEST_F(Dispatch, ExceptionsEscapingAModeTurnTheRunningStateOff)
     EXPECT_EQ(&saverExceptionFilter, installed);
 
     isWin9x = 1;
-    UINT old = 0;
-    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &old, 0);
-    BOOL running = FALSE;
-    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
-    ASSERT_TRUE(running);
-
     EXCEPTION_RECORD record;
     ZeroMemory(&record, sizeof record);
     record.ExceptionCode = EXCEPTION_ACCESS_VIOLATION;
     EXCEPTION_POINTERS pointers = {&record, nullptr};
-    EXPECT_EQ(EXCEPTION_EXECUTE_HANDLER, saverExceptionFilter(&pointers));
+    UINT old = 0;
+    BOOL running = FALSE;
+
+    // Set by a password-protected saver in another process: a crashing
+    // preview, which loaded no verifier, leaves it alone.
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &old, 0);
+    EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, saverExceptionFilter(&pointers));
+    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    EXPECT_TRUE(running);
+
+    // Set by this process, which holds the verifier: cleared, and the crash
+    // still goes on to the system's own handling.
+    verifyPassword = &neverVerify;
+    EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, saverExceptionFilter(&pointers));
     SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
     EXPECT_FALSE(running);
+    verifyPassword = nullptr;
 }
 
 } // namespace

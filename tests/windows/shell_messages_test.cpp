@@ -316,6 +316,57 @@ TEST_F(SaverWindow, CloseOnTheNtFamilyDestroysWithoutApproval)
     EXPECT_EQ(0u, message.wParam);
 }
 
+BOOL WINAPI acceptAll(HWND)
+{
+    return TRUE;
+}
+
+bool saverRunning()
+{
+    BOOL running = FALSE;
+    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    return running != FALSE;
+}
+
+void setSaverRunningFlag()
+{
+    UINT old = 0;
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &old, 0);
+}
+
+TEST_F(SaverWindow, ProgramExceptionEndsTheSaverAsAFailureWithItsRunningStateOff)
+{
+    // On Windows 9x with this process's verifier, which set the flag.
+    isWin9x = 1;
+    verifyPassword = &acceptAll;
+    MSG quit;
+
+    for (UINT failing : {UINT(WM_TIMER), UINT(WM_KEYDOWN), UINT(WM_DESTROY)}) {
+        SCOPED_TRACE(failing);
+        createSaver();
+        setSaverRunningFlag();
+        stubhook::throwOn = failing;
+        if (failing == WM_DESTROY)
+            DestroyWindow(window);
+        else
+            send(failing, 'A');
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_FALSE(saverRunning());
+        ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(-1, static_cast<int>(quit.wParam));
+        stubhook::throwOn = 0;
+    }
+
+    // During creation: no window at all.
+    setSaverRunningFlag();
+    stubhook::throwOn = WM_CREATE;
+    window = createSaverWindow(nullptr);
+    EXPECT_EQ(nullptr, window);
+    EXPECT_FALSE(saverRunning());
+    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(-1, static_cast<int>(quit.wParam));
+}
+
 TEST_F(SaverWindow, PasswordRequestIsOnlyAnsweredOnWindows9x)
 {
     createSaver();
