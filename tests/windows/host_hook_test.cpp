@@ -12,6 +12,8 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
+
 namespace {
 
 void resetState()
@@ -138,6 +140,20 @@ TEST(FrameCounter, TheSceneClockCountsFromWindowCreationOnAMonotonicCounter)
     DestroyWindow(parent);
     setMillisecondCounter(nullptr);
     resetState();
+}
+
+TEST(FrameCounter, FastCountersStayExactForWeeks)
+{
+    // A performance counter at a 3 GHz CPU clock, 36 days and half a second
+    // on: counts times 1000 would pass 2^63. The frame clock takes the
+    // milliseconds modulo 2^32.
+    const std::int64_t cpuClock = 3000000000LL;
+    const std::int64_t days36 = 36LL * 86400;
+    EXPECT_EQ(3110400500u,
+              static_cast<std::uint32_t>(countToMilliseconds(days36 * cpuClock + cpuClock / 2, cpuClock)));
+    // The ACPI timer's frequency: the rest of a second rounds down.
+    EXPECT_EQ(10499, countToMilliseconds(3579545LL * 10 + 1789772, 3579545));
+    EXPECT_EQ(0, countToMilliseconds(2, 3579545));
 }
 
 TEST_F(HostHook, SizeChangesAfterCreationLeaveTheSceneAlone)
