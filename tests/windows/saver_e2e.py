@@ -272,14 +272,30 @@ class Cases:
         baseline = time.monotonic() - started
         allowed = 3 * baseline + EXIT_GRACE
         print(f"a trivial program takes {baseline:.2f} s; allowing {allowed:.2f} s")
+        # A handle that is no window would make the creation fail just the
+        # same, with the same result: Wine's window trace shows whether the
+        # saver set about making its window at all.
+        trace = os.path.join(self.o.work, "bad-switch-trace.txt")
         for args in (["/p"], ["/p", "999999"], ["/p:1234"], ["/x"]):
             started = time.monotonic()
-            status, _ = session.run(self.o.saver, *args, timeout=20)
+            with open(trace, "w") as sink:
+                child = subprocess.Popen([session.loader, self.o.saver, *args], cwd=self.o.work,
+                                         env=dict(session.env, WINEDEBUG="+win"),
+                                         stdout=subprocess.DEVNULL, stderr=sink)
+            session.children.append(child)
+            try:
+                status = child.wait(timeout=20)
+            except subprocess.TimeoutExpired:
+                child.kill()
+                raise Failure(f"{args}: the saver did not end in 20 s")
             elapsed = time.monotonic() - started
             print(f"{' '.join(args)}: exit {status} after {elapsed:.2f} s")
             check(status == MINUS_ONE, f"{args}: exit code {status}, expected -1")
             check(elapsed < allowed, f"{args}: took {elapsed:.1f} s")
             check(self.probe(session)["status"] != 0, f"{args}: a saver window appeared")
+            with open(trace, errors="replace") as f:
+                attempts = [line.strip() for line in f if "WindowsScreenSaverClass" in line]
+            check(not attempts, f"{args}: the saver tried to make its window: {attempts[:1]}")
 
     def config(self, session, key, code):
         dialog = session.start(self.o.saver, "/c")
