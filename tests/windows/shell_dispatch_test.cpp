@@ -146,15 +146,20 @@ TEST_F(Dispatch, EmptyOrSeparatorOnlyArgumentsOpenTheDialogWithoutOwner)
 
 TEST_F(Dispatch, EverySpellingOfTheSaverSwitchStartsTheFullScreenWindow)
 {
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    // Every monitor, not only the primary one.
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     for (const char* text : {"/s", "-S", "s", "//s", "/save", "/screensaver", " -/ s"}) {
         SCOPED_TRACE(std::string("arguments '") + text + "'");
         EXPECT_EQ(0, run(text));
         ASSERT_TRUE(madeWindow());
         EXPECT_EQ(nullptr, stubhook::createdParent);
-        EXPECT_EQ(screenWidth, stubhook::createdClient.right);
-        EXPECT_EQ(screenHeight, stubhook::createdClient.bottom);
+        EXPECT_EQ(left, stubhook::createdFrame.left);
+        EXPECT_EQ(top, stubhook::createdFrame.top);
+        EXPECT_EQ(width, stubhook::createdClient.right);
+        EXPECT_EQ(height, stubhook::createdClient.bottom);
         EXPECT_EQ(0, previewMode);
         EXPECT_FALSE(IsWindow(stubhook::createdWindow));
     }
