@@ -221,9 +221,10 @@ LRESULT routeSaverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 LRESULT endAfterException(HWND window, UINT message)
 {
     clearOwnSaverRunning();
-    if (message == WM_CREATE) {
+    if (message == WM_NCCREATE || message == WM_CREATE) {
         PostQuitMessage(-1);
-        return -1;  // creation fails and the system destroys the window
+        // Creation fails and the system destroys the window.
+        return message == WM_CREATE ? -1 : FALSE;
     }
     if (message != WM_DESTROY && message != WM_NCDESTROY)
         DestroyWindow(window);

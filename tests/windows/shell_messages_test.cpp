@@ -358,13 +358,16 @@ TEST_F(SaverWindow, ProgramExceptionEndsTheSaverAsAFailureWithItsRunningStateOff
     }
 
     // During creation: no window at all.
-    setSaverRunningFlag();
-    stubhook::throwOn = WM_CREATE;
-    window = createSaverWindow(nullptr);
-    EXPECT_EQ(nullptr, window);
-    EXPECT_FALSE(saverRunning());
-    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(-1, static_cast<int>(quit.wParam));
+    for (UINT creating : {UINT(WM_NCCREATE), UINT(WM_CREATE)}) {
+        SCOPED_TRACE(creating);
+        setSaverRunningFlag();
+        stubhook::throwOn = creating;
+        window = createSaverWindow(nullptr);
+        EXPECT_EQ(nullptr, window);
+        EXPECT_FALSE(saverRunning());
+        ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(-1, static_cast<int>(quit.wParam));
+    }
 }
 
 TEST_F(SaverWindow, PasswordRequestIsOnlyAnsweredOnWindows9x)
