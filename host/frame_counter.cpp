@@ -28,7 +28,15 @@ int frameCounterMilliseconds()
     if (hasPerformanceCounter) {
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
-        return static_cast<int>((now.QuadPart - originCount.QuadPart) * 1000 / frequency.QuadPart);
+        return countToMilliseconds(now.QuadPart - originCount.QuadPart, frequency.QuadPart);
     }
     return static_cast<int>(GetTickCount() - originTicks);
+}
+
+int countToMilliseconds(std::int64_t count, std::int64_t frequency)
+{
+    // Where the counter runs at the CPU clock, count * 1000 would pass 2^63
+    // after about 35 days: whole seconds and the rest are scaled apart.
+    const std::int64_t milliseconds = count / frequency * 1000 + count % frequency * 1000 / frequency;
+    return static_cast<int>(static_cast<std::uint32_t>(milliseconds));
 }

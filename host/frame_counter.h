@@ -1,8 +1,14 @@
 // The frame clock's millisecond counter on Windows.
 #pragma once
 
+#include <cstdint>
+
 // Restarts the counter at 0; the host does this when its window is created,
 // so the first frame's time is short.
 void startFrameCounter();
 // Milliseconds since startFrameCounter, from a monotonic source.
 int frameCounterMilliseconds();
+// Milliseconds in `count` ticks of a counter running at `frequency` ticks a
+// second, wrapped to 32 bits as the frame clock expects; exact for any count
+// a counter reaches.
+int countToMilliseconds(std::int64_t count, std::int64_t frequency);

@@ -30,6 +30,15 @@ void setSaverRunning(BOOL on)
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, on, &previous, 0);
 }
 
+void clearOwnSaverRunning()
+{
+    // The flag is set exactly while this process has a verifier loaded; a
+    // preview or a second process must not clear the flag of a saver that
+    // guards the desktop with a password.
+    if (verifyPassword)
+        setSaverRunning(FALSE);
+}
+
 void loadPasswordProvider()
 {
     if (!isWin9x)

@@ -37,9 +37,10 @@ void saverEntry()
 LONG WINAPI saverExceptionFilter(EXCEPTION_POINTERS*)
 {
     // The system would leave its running flag on for good if a crash ended
-    // the saver while the password provider had it set.
-    setSaverRunning(FALSE);
-    return EXCEPTION_EXECUTE_HANDLER;
+    // the saver while the password provider had it set. The crash itself is
+    // still the system's to report.
+    clearOwnSaverRunning();
+    return EXCEPTION_CONTINUE_SEARCH;
 }
 
 int saverMain(HINSTANCE module, HINSTANCE, const char* arguments, int)
@@ -57,7 +58,7 @@ int saverMain(HINSTANCE module, HINSTANCE, const char* arguments, int)
     try {
         return runMode(arguments);
     } catch (...) {
-        setSaverRunning(FALSE);
+        clearOwnSaverRunning();
         return -1;
     }
 }

@@ -50,6 +50,9 @@ HWND createSaverWindow(HWND parent);
 void loadPasswordProvider();
 void unloadPasswordProvider();
 void setSaverRunning(BOOL on);
+// Turns the running flag off only where this process turned it on; for the
+// paths that end the saver without unloading the provider.
+void clearOwnSaverRunning();
 // LoadLibraryA of a file in the system directory, never the search order.
 HMODULE loadSystemLibrary(const char* fileName);
 

@@ -15,6 +15,12 @@ namespace {
 
 const DWORD noRequestYet = 0xFFFFFFFFu;
 const DWORD verifyQuietMs = 200;
+// Power notices rather than power events: Windows sends them when a laptop
+// switches between mains and battery, at every battery level step and for
+// registered settings, with nobody at the machine. Spelled out because the
+// headers of older systems lack the second.
+const WPARAM powerStatusNotice = 0x000A;   // PBT_APMPOWERSTATUSCHANGE
+const WPARAM powerSettingNotice = 0x8013;  // PBT_POWERSETTINGCHANGE
 
 void requestClose(HWND window)
 {
@@ -43,7 +49,9 @@ void restoreInputContext(HWND window)
 void closeOnMouseTravel(HWND window)
 {
     POINT now;
-    GetCursorPos(&now);
+    // It fails while another desktop has the input (NT): that is no movement.
+    if (!GetCursorPos(&now))
+        return;
     const LONG dx = now.x - cursorStart.x;
     const LONG dy = now.y - cursorStart.y;
     const DWORD travel = static_cast<DWORD>(dx < 0 ? -dx : dx) + static_cast<DWORD>(dy < 0 ? -dy : dy);
@@ -135,8 +143,11 @@ LRESULT CALLBACK shellDefaultProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-    case WM_POWERBROADCAST:
         requestClose(window);
+        break;
+    case WM_POWERBROADCAST:
+        if (wParam != powerStatusNotice && wParam != powerSettingNotice)
+            requestClose(window);
         break;
     case WM_MOUSEMOVE:
         closeOnMouseTravel(window);
@@ -147,7 +158,9 @@ LRESULT CALLBACK shellDefaultProc(HWND window, UINT message, WPARAM wParam, LPAR
     return tail(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+namespace {
+
+LRESULT routeSaverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_SETTEXT:
@@ -199,4 +212,34 @@ LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         break;
     }
     return sceneWindowProc(window, message, wParam, lParam);
+}
+
+// The saver cannot go on after a C++ exception, and the exception cannot go
+// on either: it would be lost in the system's frames that called the window
+// procedure, or end the process with the running flag still on. End the
+// saver here as a failed run.
+LRESULT endAfterException(HWND window, UINT message)
+{
+    clearOwnSaverRunning();
+    if (message == WM_NCCREATE || message == WM_CREATE) {
+        PostQuitMessage(-1);
+        // Creation fails and the system destroys the window.
+        return message == WM_CREATE ? -1 : FALSE;
+    }
+    if (message != WM_DESTROY && message != WM_NCDESTROY)
+        DestroyWindow(window);
+    // After the destruction's own quit request, so this code is the one kept.
+    PostQuitMessage(-1);
+    return 0;
+}
+
+} // namespace
+
+LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    try {
+        return routeSaverMessage(window, message, wParam, lParam);
+    } catch (...) {
+        return endAfterException(window, message);
+    }
 }

@@ -12,6 +12,8 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
+
 namespace {
 
 void resetState()
@@ -140,6 +142,20 @@ TEST(FrameCounter, TheSceneClockCountsFromWindowCreationOnAMonotonicCounter)
     resetState();
 }
 
+TEST(FrameCounter, FastCountersStayExactForWeeks)
+{
+    // A performance counter at a 3 GHz CPU clock, 36 days and half a second
+    // on: counts times 1000 would pass 2^63. The frame clock takes the
+    // milliseconds modulo 2^32.
+    const std::int64_t cpuClock = 3000000000LL;
+    const std::int64_t days36 = 36LL * 86400;
+    EXPECT_EQ(3110400500u,
+              static_cast<std::uint32_t>(countToMilliseconds(days36 * cpuClock + cpuClock / 2, cpuClock)));
+    // The ACPI timer's frequency: the rest of a second rounds down.
+    EXPECT_EQ(10499, countToMilliseconds(3579545LL * 10 + 1789772, 3579545));
+    EXPECT_EQ(0, countToMilliseconds(2, 3579545));
+}
+
 TEST_F(HostHook, SizeChangesAfterCreationLeaveTheSceneAlone)
 {
     MoveWindow(window, 0, 0, 80, 60, TRUE);
@@ -158,7 +174,12 @@ TEST_F(HostHook, OtherMessagesReachTheShellUnchanged)
     previewMode = 0;
     verifyPassword = &Answer::verify;
     EXPECT_EQ(5, SendMessageA(window, WM_APP, 0, 0));
-    EXPECT_EQ(0, SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")));
+    // The shell's window procedure keeps WM_SETTEXT from the hook: handed to
+    // the hook itself, it goes on to the system's default, which sets the title.
+    EXPECT_EQ(TRUE, sceneWindowProc(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x")));
+    char title[16] = {};
+    GetWindowTextA(window, title, sizeof title);
+    EXPECT_STREQ("x", title);
 }
 
 TEST_F(HostHook, DestructionStopsTheTimerReleasesTheSceneAndTheContext)
@@ -177,17 +198,25 @@ TEST_F(HostHook, DestructionStopsTheTimerReleasesTheSceneAndTheContext)
 }
 
 WORD pressCommand = 0;
+HWND unknownCommandSentTo = nullptr;
+bool stayedAfterUnknownCommand = false;
 
-// Presses a button of the settings dialog once it is up.
+// Once the settings dialog is up: an unknown command first; on a later tick,
+// after the dialog's own loop has run (an EndDialog would have ended it by
+// then, and a second one would override the first's result), the button.
 void CALLBACK pressOnTimer(HWND, UINT, UINT_PTR id, DWORD)
 {
     HWND dialog = FindWindowA("#32770", "Cascade");
-    if (!dialog)
+    if (!unknownCommandSentTo) {
+        if (!dialog)
+            return;
+        unknownCommandSentTo = dialog;
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1234, BN_CLICKED), 0);
         return;
+    }
     KillTimer(nullptr, id);
-    // An unknown command is ignored: the dialog stays.
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1234, BN_CLICKED), 0);
-    if (IsWindow(dialog))
+    stayedAfterUnknownCommand = dialog == unknownCommandSentTo && IsWindowVisible(dialog);
+    if (dialog)
         SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(pressCommand, BN_CLICKED), 0);
 }
 
@@ -195,11 +224,17 @@ TEST(ConfigDialog, OkGivesOneCancelZeroOtherCommandsNothing)
 {
     EXPECT_TRUE(registerConfigClasses(GetModuleHandleA(nullptr)));
     for (WORD command : {WORD(IDOK), WORD(IDCANCEL)}) {
+        SCOPED_TRACE(command);
         pressCommand = command;
-        SetTimer(nullptr, 0, 20, pressOnTimer);
+        unknownCommandSentTo = nullptr;
+        stayedAfterUnknownCommand = false;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, pressOnTimer);
         const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(CONFIG_DIALOG_ID),
                                                nullptr, configDialogProc, 0);
+        KillTimer(nullptr, timer);
         EXPECT_EQ(command == IDOK ? 1 : 0, result);
+        EXPECT_NE(nullptr, unknownCommandSentTo);
+        EXPECT_TRUE(stayedAfterUnknownCommand);
     }
     EXPECT_FALSE(configDialogProc(nullptr, WM_INITDIALOG, 0, 0));
     EXPECT_FALSE(configDialogProc(nullptr, WM_COMMAND, MAKEWPARAM(3, 0), 0));

@@ -6,9 +6,99 @@
 
 #include <gtest/gtest.h>
 
+#include <winternl.h>
+
 #include <string>
+#include <vector>
 
 namespace {
+
+// Records the libraries the process loads while it lives, from the loader's
+// own notifications.
+class LibraryWatch {
+public:
+    LibraryWatch()
+    {
+        HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+        auto registerWatch = reinterpret_cast<RegisterFn>(
+            reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrRegisterDllNotification")));
+        unregisterWatch = reinterpret_cast<UnregisterFn>(
+            reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrUnregisterDllNotification")));
+        EXPECT_TRUE(registerWatch && unregisterWatch);
+        if (registerWatch && registerWatch(0, &LibraryWatch::notice, this, &cookie) != 0)
+            cookie = nullptr;
+        EXPECT_NE(nullptr, cookie);
+    }
+    ~LibraryWatch()
+    {
+        if (cookie)
+            unregisterWatch(cookie);
+    }
+
+    // "load PATH" or "unload PATH" for each event of the library with this
+    // lower-case file name, the full path in lower case.
+    std::vector<std::string> of(const std::string& baseName) const
+    {
+        std::vector<std::string> matching;
+        for (const Event& event : events)
+            if (event.baseName == baseName)
+                matching.push_back((event.loaded ? "load " : "unload ") + event.path);
+        return matching;
+    }
+
+private:
+    struct Data {
+        ULONG flags;
+        const UNICODE_STRING* fullName;
+        const UNICODE_STRING* baseName;
+        void* base;
+        ULONG size;
+    };
+    using NoticeFn = VOID(CALLBACK*)(ULONG, const Data*, void*);
+    using RegisterFn = LONG(NTAPI*)(ULONG, NoticeFn, void*, void**);
+    using UnregisterFn = LONG(NTAPI*)(void*);
+    struct Event {
+        bool loaded;
+        std::string baseName;
+        std::string path;
+    };
+
+    static std::string lower(const UNICODE_STRING* text)
+    {
+        std::string result;
+        for (USHORT i = 0; i < text->Length / sizeof(WCHAR); ++i) {
+            const WCHAR c = text->Buffer[i];
+            result += static_cast<char>(c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c);
+        }
+        return result;
+    }
+    static VOID CALLBACK notice(ULONG reason, const Data* data, void* context)
+    {
+        // 1: loaded, 2: unloaded.
+        static_cast<LibraryWatch*>(context)->events.push_back(
+            Event{reason == 1, lower(data->baseName), lower(data->fullName)});
+    }
+
+    UnregisterFn unregisterWatch = nullptr;
+    void* cookie = nullptr;
+    std::vector<Event> events;
+};
+
+std::string systemFile(const char* name)
+{
+    char directory[MAX_PATH] = {};
+    GetSystemDirectoryA(directory, MAX_PATH);
+    std::string path = std::string(directory) + "\\" + name;
+    for (char& c : path)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return path;
+}
+
+BOOL WINAPI neverVerify(HWND)
+{
+    ADD_FAILURE() << "the password verifier was called";
+    return FALSE;
+}
 
 class Dispatch : public ::testing::Test {
 protected:
@@ -56,15 +146,20 @@ TEST_F(Dispatch, EmptyOrSeparatorOnlyArgumentsOpenTheDialogWithoutOwner)
 
 TEST_F(Dispatch, EverySpellingOfTheSaverSwitchStartsTheFullScreenWindow)
 {
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    // Every monitor, not only the primary one.
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     for (const char* text : {"/s", "-S", "s", "//s", "/save", "/screensaver", " -/ s"}) {
         SCOPED_TRACE(std::string("arguments '") + text + "'");
         EXPECT_EQ(0, run(text));
         ASSERT_TRUE(madeWindow());
         EXPECT_EQ(nullptr, stubhook::createdParent);
-        EXPECT_EQ(screenWidth, stubhook::createdClient.right);
-        EXPECT_EQ(screenHeight, stubhook::createdClient.bottom);
+        EXPECT_EQ(left, stubhook::createdFrame.left);
+        EXPECT_EQ(top, stubhook::createdFrame.top);
+        EXPECT_EQ(width, stubhook::createdClient.right);
+        EXPECT_EQ(height, stubhook::createdClient.bottom);
         EXPECT_EQ(0, previewMode);
         EXPECT_FALSE(IsWindow(stubhook::createdWindow));
     }
@@ -92,6 +187,10 @@ TEST_F(Dispatch, PreviewWithoutAUsableHandleEndsWithMinusOne)
         SCOPED_TRACE("arguments '" + text + "'");
         EXPECT_EQ(-1, run(text));
         EXPECT_FALSE(madeWindow());
+        // Refused before any window work: a handle that is no window never
+        // reaches the creation, which would fail on it just the same.
+        EXPECT_EQ(0, previewMode);
+        EXPECT_FALSE(UnregisterClassA(saverClassName, GetModuleHandleA(nullptr)));
     }
 }
 
@@ -148,10 +247,18 @@ TEST_F(Dispatch, ChangePasswordOnlyOnWindows9x)
     EXPECT_EQ(-1, run("/a"));
     EXPECT_EQ(-1, run("/A 1234"));
 
+    // The result is 0 whatever the change did: what shows that it was
+    // offered is MPR.DLL, loaded from the system directory and let go again.
     support::resetShell();
     isWin9x = 1;
-    EXPECT_EQ(0, runMode(("/a " + handle(parent)).c_str()));
-    EXPECT_EQ(0, runMode("/a"));
+    for (const std::string& text : {"/a " + handle(parent), std::string("/a")}) {
+        SCOPED_TRACE("arguments '" + text + "'");
+        LibraryWatch watch;
+        ASSERT_EQ(nullptr, GetModuleHandleA("mpr.dll"));
+        EXPECT_EQ(0, runMode(text.c_str()));
+        const std::string path = systemFile("mpr.dll");
+        EXPECT_EQ((std::vector<std::string>{"load " + path, "unload " + path}), watch.of("mpr.dll"));
+    }
     EXPECT_FALSE(madeWindow());
 }
 
@@ -173,7 +280,24 @@ TEST_F(Dispatch, SecondFullScreenStartBringsTheFirstToTheFrontAndEndsWithZero)
     EXPECT_EQ(0, saverMain(GetModuleHandleA(nullptr), nullptr, "/s", SW_SHOWNORMAL));
     EXPECT_FALSE(madeWindow());
     EXPECT_EQ(first, GetForegroundWindow());
-    EXPECT_EQ(nullptr, passwordLibrary);
+
+    // The provider is only ever loaded on Windows 9x, and whether the prefix
+    // has one depends on other tests: a provider already in place shows any
+    // attempt, which would unload it (and with it the first saver's running
+    // state) before loading another.
+    support::resetShell();
+    isWin9x = 1;
+    HMODULE heldLibrary = LoadLibraryA("kernel32.dll");
+    passwordLibrary = heldLibrary;
+    verifyPassword = &neverVerify;
+    EXPECT_EQ(0, runMode("/s"));
+    EXPECT_FALSE(madeWindow());
+    EXPECT_EQ(heldLibrary, passwordLibrary);
+    EXPECT_EQ(&neverVerify, verifyPassword);
+    if (passwordLibrary == heldLibrary)
+        FreeLibrary(heldLibrary);
+    passwordLibrary = nullptr;
+    verifyPassword = nullptr;
 
     DestroyWindow(first);
     UnregisterClassA("WindowsScreenSaverClass", GetModuleHandleA(nullptr));
@@ -201,7 +325,7 @@ TEST_F(Dispatch, HandleDigitsWrapAtThirtyTwoBits)
     EXPECT_EQ(nullptr, parseWindowHandle(" 12"));
 }
 
-TEST_F(Dispatch, ExceptionsEscapingAModeTurnTheRunningStateOff)
+TEST_F(Dispatch, ExceptionsEscapingAModeTurnOnlyTheirOwnRunningStateOffAndGoOnToTheSystem)
 {
     run("/x");
     LPTOP_LEVEL_EXCEPTION_FILTER installed = SetUnhandledExceptionFilter(nullptr);
@@ -209,19 +333,27 @@ TEST_F(Dispatch, ExceptionsEscapingAModeTurnTheRunningStateOff)
     EXPECT_EQ(&saverExceptionFilter, installed);
 
     isWin9x = 1;
-    UINT old = 0;
-    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &old, 0);
-    BOOL running = FALSE;
-    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
-    ASSERT_TRUE(running);
-
     EXCEPTION_RECORD record;
     ZeroMemory(&record, sizeof record);
     record.ExceptionCode = EXCEPTION_ACCESS_VIOLATION;
     EXCEPTION_POINTERS pointers = {&record, nullptr};
-    EXPECT_EQ(EXCEPTION_EXECUTE_HANDLER, saverExceptionFilter(&pointers));
+    UINT old = 0;
+    BOOL running = FALSE;
+
+    // Set by a password-protected saver in another process: a crashing
+    // preview, which loaded no verifier, leaves it alone.
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &old, 0);
+    EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, saverExceptionFilter(&pointers));
+    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    EXPECT_TRUE(running);
+
+    // Set by this process, which holds the verifier: cleared, and the crash
+    // still goes on to the system's own handling.
+    verifyPassword = &neverVerify;
+    EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, saverExceptionFilter(&pointers));
     SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
     EXPECT_FALSE(running);
+    verifyPassword = nullptr;
 }
 
 } // namespace

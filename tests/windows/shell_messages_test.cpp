@@ -122,10 +122,18 @@ TEST_F(SaverWindow, LosingActivationAndPowerEventsClose)
     send(WM_POWER, PWR_CRITICALRESUME);
     EXPECT_TRUE(takeClose(window));
 
-    for (WPARAM event : {WPARAM(0), WPARAM(4), WPARAM(7), WPARAM(0x12)}) {
+    // Suspend, resume and the other power events close.
+    for (WPARAM event : {WPARAM(0), WPARAM(4), WPARAM(6), WPARAM(7), WPARAM(9), WPARAM(0x12)}) {
         SCOPED_TRACE(event);
         send(WM_POWERBROADCAST, event);
         EXPECT_TRUE(takeClose(window));
+    }
+    // Mains/battery switches, battery level steps and setting changes are
+    // notices that come with nobody at the machine.
+    for (WPARAM notice : {WPARAM(0x000A), WPARAM(0x8013)}) {
+        SCOPED_TRACE(notice);
+        send(WM_POWERBROADCAST, notice);
+        EXPECT_FALSE(takeClose(window));
     }
 }
 
@@ -306,6 +314,60 @@ TEST_F(SaverWindow, CloseOnTheNtFamilyDestroysWithoutApproval)
     MSG message;
     EXPECT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(0u, message.wParam);
+}
+
+BOOL WINAPI acceptAll(HWND)
+{
+    return TRUE;
+}
+
+bool saverRunning()
+{
+    BOOL running = FALSE;
+    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    return running != FALSE;
+}
+
+void setSaverRunningFlag()
+{
+    UINT old = 0;
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &old, 0);
+}
+
+TEST_F(SaverWindow, ProgramExceptionEndsTheSaverAsAFailureWithItsRunningStateOff)
+{
+    // On Windows 9x with this process's verifier, which set the flag.
+    isWin9x = 1;
+    verifyPassword = &acceptAll;
+    MSG quit;
+
+    for (UINT failing : {UINT(WM_TIMER), UINT(WM_KEYDOWN), UINT(WM_DESTROY)}) {
+        SCOPED_TRACE(failing);
+        createSaver();
+        setSaverRunningFlag();
+        stubhook::throwOn = failing;
+        if (failing == WM_DESTROY)
+            DestroyWindow(window);
+        else
+            send(failing, 'A');
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_FALSE(saverRunning());
+        ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(-1, static_cast<int>(quit.wParam));
+        stubhook::throwOn = 0;
+    }
+
+    // During creation: no window at all.
+    for (UINT creating : {UINT(WM_NCCREATE), UINT(WM_CREATE)}) {
+        SCOPED_TRACE(creating);
+        setSaverRunningFlag();
+        stubhook::throwOn = creating;
+        window = createSaverWindow(nullptr);
+        EXPECT_EQ(nullptr, window);
+        EXPECT_FALSE(saverRunning());
+        ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+        EXPECT_EQ(-1, static_cast<int>(quit.wParam));
+    }
 }
 
 TEST_F(SaverWindow, PasswordRequestIsOnlyAnsweredOnWindows9x)

@@ -4,15 +4,18 @@
 #include "shell/saver_shell.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace stubhook {
 
 std::vector<Seen> seen;
 std::vector<UINT> swallowed;
+UINT throwOn = 0;
 bool destroyAfterCreate = false;
 HWND createdWindow = nullptr;
 HWND createdParent = nullptr;
 RECT createdClient = {0, 0, 0, 0};
+RECT createdFrame = {0, 0, 0, 0};
 BOOL registerResult = TRUE;
 int registerCalls = 0;
 INT_PTR dialogResult = 42;
@@ -27,10 +30,12 @@ void reset()
 {
     seen.clear();
     swallowed.clear();
+    throwOn = 0;
     destroyAfterCreate = false;
     createdWindow = nullptr;
     createdParent = nullptr;
     createdClient = RECT{0, 0, 0, 0};
+    createdFrame = RECT{0, 0, 0, 0};
     registerResult = TRUE;
     registerCalls = 0;
     dialogResult = 42;
@@ -50,10 +55,13 @@ using namespace stubhook;
 LRESULT CALLBACK sceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     seen.push_back(Seen{window, message, wParam, lParam});
+    if (throwOn && message == throwOn)
+        throw std::runtime_error("the program failed");
     if (message == WM_CREATE) {
         createdWindow = window;
         createdParent = GetParent(window);
         GetClientRect(window, &createdClient);
+        GetWindowRect(window, &createdFrame);
         if (destroyAfterCreate)
             PostMessageA(window, destroyNow, 0, 0);
         return 0;

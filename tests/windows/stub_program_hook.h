@@ -19,6 +19,9 @@ struct Seen {
 extern std::vector<Seen> seen;
 // Messages the hook answers itself with 0 instead of passing them on.
 extern std::vector<UINT> swallowed;
+// A message the hook answers by throwing a C++ exception, as a failing
+// program would; 0 for none.
+extern UINT throwOn;
 // When set, the window destroys itself right after its creation, so a
 // window mode's message loop ends on its own.
 extern bool destroyAfterCreate;
@@ -27,6 +30,7 @@ extern bool destroyAfterCreate;
 extern HWND createdWindow;
 extern HWND createdParent;
 extern RECT createdClient;
+extern RECT createdFrame;  // in screen coordinates
 
 extern BOOL registerResult;
 extern int registerCalls;

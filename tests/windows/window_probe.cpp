@@ -41,9 +41,13 @@ int main(int argc, char** argv)
     const LONG_PTR style = GetWindowLongPtrA(saver, GWL_STYLE);
     const LONG_PTR exStyle = GetWindowLongPtrA(saver, GWL_EXSTYLE);
     std::printf("found=1 topmost=%d popup=%d visible=%d foreground=%d x=%ld y=%ld width=%ld height=%ld "
-                "screen_width=%d screen_height=%d\n",
+                "screen_width=%d screen_height=%d monitors=%d virtual_x=%d virtual_y=%d virtual_width=%d "
+                "virtual_height=%d\n",
                 (exStyle & WS_EX_TOPMOST) ? 1 : 0, (style & WS_POPUP) ? 1 : 0, IsWindowVisible(saver) ? 1 : 0,
                 GetForegroundWindow() == saver ? 1 : 0, frame.left, frame.top, frame.right - frame.left,
-                frame.bottom - frame.top, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+                frame.bottom - frame.top, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                GetSystemMetrics(SM_CMONITORS), GetSystemMetrics(SM_XVIRTUALSCREEN),
+                GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                GetSystemMetrics(SM_CYVIRTUALSCREEN));
     return 0;
 }
