@@ -33,4 +33,10 @@ set(expected ADVAPI32.DLL GDI32.DLL GLU32.DLL KERNEL32.DLL MSVCRT.DLL OPENGL32.D
 if(NOT imported STREQUAL expected)
   message(FATAL_ERROR "${IMAGE} imports ${imported}, expected exactly ${expected}")
 endif()
+
+# The 32-bit start-up sets the x87 unit to double precision through msvcrt's
+# _fpreset (MinGW's CRT_fp8); without it the unit would run at 64 bits.
+if(POINTER_SIZE EQUAL 4 AND NOT dump MATCHES "DLL Name: msvcrt.dll\n[^D]*[0-9a-f]+\t +[0-9]+  _fpreset\n")
+  message(FATAL_ERROR "${IMAGE} does not call msvcrt's _fpreset at start-up")
+endif()
 message(STATUS "${IMAGE}: ${format}, ${magic}, GUI, imports ${imported}")
