@@ -281,8 +281,8 @@ class Cases:
             check(elapsed < allowed, f"{args}: took {elapsed:.1f} s")
             check(self.probe(session)["status"] != 0, f"{args}: a saver window appeared")
 
-    def config(self, session, key, code):
-        dialog = session.start(self.o.saver, "/c")
+    def config(self, session, key, code, saver=None):
+        dialog = session.start(saver or self.o.saver, "/c")
         check(wait_until(lambda: self.probe(session, "dialog")["status"] == 0, 20, step=0.3),
               "the settings dialog did not appear")
         time.sleep(0.5)
@@ -453,6 +453,55 @@ class Cases:
 
     no_gl.xvfb_args = ("-extension", "GLX")
 
+    def no_opengl(self, session):
+        # A system without opengl32.dll (Windows 95 as installed): the saver
+        # still starts, covers the screen in black and closes on input.
+        session.env["WINEDLLOVERRIDES"] += ";opengl32="
+        self.no_gl(session)
+
+    def planted_gl(self, session):
+        # DLLs named like OpenGL's beside the saver must never be loaded, in
+        # any mode. Wine prefers its builtin OpenGL unless told to search like
+        # Windows, the program's folder first.
+        folder = os.path.join(self.o.work, "planted")
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        saver = os.path.join(folder, "cascade.scr")
+        shutil.copy(self.o.saver, saver)
+        for name in ("opengl32.dll", "glu32.dll"):
+            shutil.copy(self.o.planted_dll, os.path.join(folder, name))
+        marker = os.path.join(folder, "planted-dll-loaded.txt")
+        session.env["WINEDLLOVERRIDES"] += ";opengl32,glu32=n,b"
+
+        def planted_loads():
+            if not os.path.exists(marker):
+                return "none"
+            with open(marker, errors="replace") as f:
+                return f.read().strip()
+
+        process = self.start_saver(session, saver)
+        time.sleep(2.0)
+        # Drawn: the system's OpenGL was loaded instead.
+        bright = bright_fraction(session.screenshot(os.path.join(self.o.work, "planted.png")))
+        print(f"/s: bright pixels after 2 s: {bright:.4f}; planted DLL loads: {planted_loads()}")
+        check(bright > 0.01, f"/s beside a planted opengl32.dll draws nothing ({bright:.4f} bright)")
+        session.xdotool("key", "space")
+        self.expect_exit(process, 0, EXIT_GRACE, "key press")
+        check(not os.path.exists(marker), f"/s loaded the planted DLL: {planted_loads()}")
+
+        output = os.path.join(self.o.work, "planted-preview.txt")
+        host = session.start(self.o.preview_host, saver, output=output)
+        try:
+            host.wait(timeout=60)
+        except subprocess.TimeoutExpired:
+            raise Failure("preview_host did not end")
+        with open(output) as f:
+            check(host.returncode == 0 and "PASS" in f.read(), f"/p: preview_host failed (exit {host.returncode})")
+        check(not os.path.exists(marker), f"/p loaded the planted DLL: {planted_loads()}")
+
+        self.config(session, "Escape", 0, saver)
+        check(not os.path.exists(marker), f"/c loaded the planted DLL: {planted_loads()}")
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -461,10 +510,11 @@ def main():
     parser.add_argument("--probe", required=True)
     parser.add_argument("--preview-host", required=True)
     parser.add_argument("--password-provider", required=True)
+    parser.add_argument("--planted-dll", help="a DLL that records being loaded (planted_gl)")
     parser.add_argument("--work", required=True)
     parser.add_argument("--screenshot", help="keep the saver_window screenshot here")
     options = parser.parse_args()
-    for name in ("saver", "probe", "preview_host", "password_provider", "work", "screenshot"):
+    for name in ("saver", "probe", "preview_host", "password_provider", "planted_dll", "work", "screenshot"):
         if getattr(options, name):
             setattr(options, name, os.path.abspath(getattr(options, name)))
     os.makedirs(options.work, exist_ok=True)
