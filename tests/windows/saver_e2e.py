@@ -471,7 +471,8 @@ class Cases:
         for name in ("opengl32.dll", "glu32.dll"):
             shutil.copy(self.o.planted_dll, os.path.join(folder, name))
         marker = os.path.join(folder, "planted-dll-loaded.txt")
-        session.env["WINEDLLOVERRIDES"] += ";opengl32,glu32=n,b"
+        plain = session.env["WINEDLLOVERRIDES"]
+        session.env["WINEDLLOVERRIDES"] = plain + ";opengl32,glu32=n,b"
 
         def planted_loads():
             if not os.path.exists(marker):
@@ -488,6 +489,17 @@ class Cases:
         session.xdotool("key", "space")
         self.expect_exit(process, 0, EXIT_GRACE, "key press")
         check(not os.path.exists(marker), f"/s loaded the planted DLL: {planted_loads()}")
+
+        # A system whose own OpenGL cannot be loaded (here Wine's builtin one is
+        # refused): GDI's pixel-format functions would then load opengl32.dll
+        # by name, from the saver's folder. The saver stays black and closes.
+        process = self.start_saver(session, saver, {"WINEDLLOVERRIDES": plain + ";opengl32,glu32=n"})
+        time.sleep(1.0)
+        bright = bright_fraction(session.screenshot(os.path.join(self.o.work, "planted-no-gl.png")))
+        check(bright == 0, f"/s without the system's OpenGL drew something ({bright:.4f} bright)")
+        session.xdotool("key", "space")
+        self.expect_exit(process, 0, EXIT_GRACE, "key press without the system's OpenGL")
+        check(not os.path.exists(marker), f"/s without the system's OpenGL loaded the planted DLL: {planted_loads()}")
 
         output = os.path.join(self.o.work, "planted-preview.txt")
         host = session.start(self.o.preview_host, saver, output=output)
