@@ -514,6 +514,86 @@ class Cases:
         self.config(session, "Escape", 0, saver)
         check(not os.path.exists(marker), f"/c loaded the planted DLL: {planted_loads()}")
 
+    def pe32_smoke(self, session):
+        # The 32-bit product under an emulated 32-bit Wine, where frames take
+        # seconds: a few processes, each serving several checks, all beside
+        # a planted opengl32.dll (see planted_gl), judged from the X side.
+        folder = os.path.join(self.o.work, "pe32")
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        saver = os.path.join(folder, "cascade.scr")
+        shutil.copy(self.o.saver, saver)
+        for name in ("opengl32.dll", "glu32.dll"):
+            shutil.copy(self.o.planted_dll, os.path.join(folder, name))
+        marker = os.path.join(folder, "planted-dll-loaded.txt")
+        session.env["WINEDLLOVERRIDES"] += ";opengl32,glu32=n,b"
+        slow = 300  # seconds an emulated start or a first frame may take
+        started = time.monotonic()
+
+        def log(text):
+            print(f"{time.monotonic() - started:6.1f} s  {text}", flush=True)
+
+        def x_window(name):
+            found = subprocess.run(["xdotool", "search", "--name", f"^{name}$"], env=session.env,
+                                   capture_output=True, text=True).stdout.split()
+            return found[0] if found else None
+
+        def geometry(window):
+            out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], env=session.env,
+                                 capture_output=True, text=True).stdout
+            return parse_fields(out)
+
+        def appear(process, name):
+            check(wait_until(lambda: process.poll() is not None or x_window(name), slow, step=2.0)
+                  and process.poll() is None, f"no window '{name}' (exit {process.poll()})")
+            log(f"window '{name}' shown")
+            return x_window(name)
+
+        def no_planted_load(what):
+            if os.path.exists(marker):
+                with open(marker, errors="replace") as f:
+                    raise Failure(f"{what} loaded the planted DLL: {f.read().strip()}")
+
+        status, _ = session.run(saver, "/x", timeout=slow)
+        log(f"/x: exit {status}")
+        check(status == MINUS_ONE, f"/x: exit code {status}, expected -1")
+
+        process = session.start(saver, "/s")
+        shape = geometry(appear(process, "Screen Saver"))
+        check((shape.get("X"), shape.get("Y"), shape.get("WIDTH"), shape.get("HEIGHT")) ==
+              ("0", "0", str(SCREEN_WIDTH), str(SCREEN_HEIGHT)), f"the saver window does not cover the screen: {shape}")
+        shot = os.path.join(self.o.work, "pe32.png")
+
+        def drawn():
+            return bright_fraction(session.screenshot(shot)) > 0.01
+
+        check(wait_until(drawn, slow, step=5.0), "the saver drew nothing")
+        if self.o.screenshot:
+            shutil.copy(shot, self.o.screenshot)
+        log(f"/s drew: {bright_fraction(shot):.4f} bright")
+        self.step_mouse(session, [(1, 0), (1, 0), (1, 1)])
+        time.sleep(15.0)
+        check(process.poll() is None, f"4 px of travel ended the saver (exit {process.returncode})")
+        log("4 px kept it")
+        self.step_mouse(session, [(0, 1)])
+        self.expect_exit(process, 0, 90, "5 px of travel")
+        log("5 px closed it with 0")
+
+        process = session.start(saver, "/s")
+        appear(process, "Screen Saver")
+        time.sleep(10.0)
+        session.xdotool("key", "a")
+        self.expect_exit(process, 0, 90, "key press")
+        log("a key closed it with 0")
+
+        dialog = session.start(saver, "/c")
+        appear(dialog, "Cascade")
+        time.sleep(5.0)
+        session.xdotool("key", "Escape")
+        self.expect_exit(dialog, 0, 90, "Escape in the settings dialog")
+        log("/c showed the dialog; Escape closed it with 0")
+        no_planted_load("the saver")
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
