@@ -3,3 +3,8 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(mingw_prefix i686-w64-mingw32)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
+
+# MinGW's start-up resets the x87 unit to 64-bit extended precision; its
+# CRT_fp8 object instead calls msvcrt's _fpreset, which sets 53 bits (what
+# Windows gives every new thread), so doubles round as doubles.
+string(APPEND CMAKE_EXE_LINKER_FLAGS_INIT " -l:CRT_fp8.o")

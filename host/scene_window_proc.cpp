@@ -48,7 +48,7 @@ LRESULT CALLBACK sceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_TIMER:
         // Any timer id draws: the shell only passes on what should be drawn.
         sceneFrame();
-        SwapBuffers(windowDC);
+        swapGLBuffers(windowDC);
         return 0;
     default:
         return shellDefaultProc(window, message, wParam, lParam);

@@ -13,11 +13,13 @@ packages=(
   # The Debian package: dpkg-shlibdeps and file for its Depends, man to check its page.
   dpkg-dev file man-db groff-base
   g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 googletest
-  wine wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libglu1-mesa:i386
+  wine wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libglu1-mesa:i386
   wine64 libwine:amd64 libglu1-mesa:amd64 python3
   # What Wine's X11 driver and dialogs load at run time; apt only recommends them.
   libgl1 libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
   fonts-wine
+  # Runs the 32-bit Wine under emulation where the kernel cannot run i386 code.
+  qemu-user-static
 )
 
 sudo_cmd=()
@@ -27,11 +29,18 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${sudo_cmd[@]}" dpkg --add-architecture i386
 fi
 
+native=$(dpkg --print-architecture)
 missing=()
 for pkg in "${packages[@]}"; do
-  # One status line per installed architecture (libgl1-mesa-dri is there
-  # for amd64 and i386): any installed one will do.
-  dpkg-query -W -f='${db:Status-Status}\n' "$pkg" 2>/dev/null | grep -x installed >/dev/null || missing+=("$pkg")
+  # A name with an architecture (libgl1:i386) is that architecture's package;
+  # a plain name is the machine's own or an architecture-free one: the i386
+  # copy of libgl1 does not stand in for the amd64 one, nor the other way.
+  case "$pkg" in
+    *:*) wanted="installed ${pkg#*:}" ;;
+    *) wanted="installed ($native|all)" ;;
+  esac
+  dpkg-query -W -f='${db:Status-Status} ${Architecture}\n' "$pkg" 2>/dev/null | grep -Ex "$wanted" >/dev/null ||
+    missing+=("$pkg")
 done
 
 if [ ${#missing[@]} -gt 0 ]; then

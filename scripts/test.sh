@@ -26,9 +26,10 @@ cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs" --target scene_soak
 ctest --preset release -L soak
 
-# cascade.scr (32-bit) with its import check, and its Wine suite where the
-# machine runs 32-bit code; the same sources built for x86-64 run the whole
-# Wine suite under 64-bit Wine, which every x86-64 machine can.
+# cascade.scr (32-bit) with its import and x87 checks, and its Wine suite where
+# the machine runs 32-bit code natively; elsewhere a smoke set of it under an
+# emulated 32-bit Wine (about 8 minutes). The same sources built for x86-64 run
+# the whole Wine suite under 64-bit Wine, which every x86-64 machine can.
 for preset in windows windows64; do
   echo "== $preset =="
   cmake --preset "$preset" >/dev/null

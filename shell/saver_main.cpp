@@ -120,7 +120,6 @@ int runChangePassword(const char* text)
 
 void changePassword(HWND owner)
 {
-    using ChangePasswordFn = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, LPVOID);
     HMODULE library = loadSystemLibrary("MPR.DLL");
     if (!library)
         return;

@@ -7,6 +7,7 @@
 
 using VerifyPasswordFn = BOOL(WINAPI*)(HWND);
 using AssociateContextFn = HIMC(WINAPI*)(HWND, HIMC);
+using ChangePasswordFn = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, LPVOID);
 
 extern HINSTANCE saverModule;
 extern int isWin9x;

@@ -12,6 +12,8 @@
 
 #include <GL/gl.h>
 
+#include <float.h>
+
 #include <cstdint>
 
 namespace {
@@ -113,6 +115,14 @@ TEST_F(HostHook, FrameTimerDrawsAndAnyTimerIdDrawsOneFrame)
     EXPECT_EQ(0, SendMessageA(window, WM_TIMER, 42, 0));
     EXPECT_EQ(0, SendMessageA(window, WM_TIMER, 0, 0));
     EXPECT_EQ(before + 3, stubscene::frames);
+}
+
+TEST(FloatingPoint, TheX87UnitRoundsDoublesAsDoubles)
+{
+    // The program's start-up (linked as the product's is) sets the precision.
+    if (sizeof(void*) != 4)
+        GTEST_SKIP() << "x86-64 does its double arithmetic in SSE2 registers";
+    EXPECT_EQ(static_cast<unsigned>(_PC_53), _controlfp(0, 0) & _MCW_PC);
 }
 
 TEST(FrameCounter, TheSceneClockCountsFromWindowCreationOnAMonotonicCounter)

@@ -21,6 +21,10 @@ start_xvfb
 rm -rf "$WINEPREFIX"
 "$WINE_LOADER" wineboot -i >/dev/null 2>&1
 "${WINE_LOADER%/*}/wineserver" -w
+# A win64 prefix made where 32-bit code cannot run lacks the 32-bit builtins.
+if [ -n "${CASCADE_WOW64_DLLS:-}" ]; then
+    cp "$CASCADE_WOW64_DLLS"/* "$WINEPREFIX/drive_c/windows/syswow64/"
+fi
 cp "$here/prefix_settings.reg" "$WINEPREFIX/drive_c/prefix_settings.reg"
 "$WINE_LOADER" regedit /S 'C:\prefix_settings.reg' >/dev/null 2>&1
 "${WINE_LOADER%/*}/wineserver" -w

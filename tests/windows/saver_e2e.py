@@ -311,8 +311,8 @@ class Cases:
                 attempts = [line.strip() for line in f if "WindowsScreenSaverClass" in line]
             check(not attempts, f"{args}: the saver tried to make its window: {attempts[:1]}")
 
-    def config(self, session, key, code):
-        dialog = session.start(self.o.saver, "/c")
+    def config(self, session, key, code, saver=None):
+        dialog = session.start(saver or self.o.saver, "/c")
         check(wait_until(lambda: self.probe(session, "dialog")["status"] == 0, 20, step=0.3),
               "the settings dialog did not appear")
         time.sleep(0.5)
@@ -485,6 +485,147 @@ class Cases:
 
     no_gl.xvfb_args = ("-extension", "GLX")
 
+    def no_opengl(self, session):
+        # A system without opengl32.dll (Windows 95 as installed): the saver
+        # still starts, covers the screen in black and closes on input.
+        session.env["WINEDLLOVERRIDES"] += ";opengl32="
+        self.no_gl(session)
+
+    def planted_gl(self, session):
+        # DLLs named like OpenGL's beside the saver must never be loaded, in
+        # any mode. Wine prefers its builtin OpenGL unless told to search like
+        # Windows, the program's folder first.
+        folder = os.path.join(self.o.work, "planted")
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        saver = os.path.join(folder, "cascade.scr")
+        shutil.copy(self.o.saver, saver)
+        for name in ("opengl32.dll", "glu32.dll"):
+            shutil.copy(self.o.planted_dll, os.path.join(folder, name))
+        marker = os.path.join(folder, "planted-dll-loaded.txt")
+        plain = session.env["WINEDLLOVERRIDES"]
+        session.env["WINEDLLOVERRIDES"] = plain + ";opengl32,glu32=n,b"
+
+        def planted_loads():
+            if not os.path.exists(marker):
+                return "none"
+            with open(marker, errors="replace") as f:
+                return f.read().strip()
+
+        process = self.start_saver(session, saver)
+        time.sleep(2.0)
+        # Drawn: the system's OpenGL was loaded instead.
+        bright = bright_fraction(session.screenshot(os.path.join(self.o.work, "planted.png")))
+        print(f"/s: bright pixels after 2 s: {bright:.4f}; planted DLL loads: {planted_loads()}")
+        check(bright > 0.01, f"/s beside a planted opengl32.dll draws nothing ({bright:.4f} bright)")
+        session.xdotool("key", "space")
+        self.expect_exit(process, 0, EXIT_GRACE, "key press")
+        check(not os.path.exists(marker), f"/s loaded the planted DLL: {planted_loads()}")
+
+        # A system whose own OpenGL cannot be loaded (here Wine's builtin one is
+        # refused): GDI's pixel-format functions would then load opengl32.dll
+        # by name, from the saver's folder. The saver stays black and closes.
+        process = self.start_saver(session, saver, {"WINEDLLOVERRIDES": plain + ";opengl32,glu32=n"})
+        time.sleep(1.0)
+        bright = bright_fraction(session.screenshot(os.path.join(self.o.work, "planted-no-gl.png")))
+        check(bright == 0, f"/s without the system's OpenGL drew something ({bright:.4f} bright)")
+        session.xdotool("key", "space")
+        self.expect_exit(process, 0, EXIT_GRACE, "key press without the system's OpenGL")
+        check(not os.path.exists(marker), f"/s without the system's OpenGL loaded the planted DLL: {planted_loads()}")
+
+        output = os.path.join(self.o.work, "planted-preview.txt")
+        host = session.start(self.o.preview_host, saver, output=output)
+        try:
+            host.wait(timeout=60)
+        except subprocess.TimeoutExpired:
+            raise Failure("preview_host did not end")
+        with open(output) as f:
+            check(host.returncode == 0 and "PASS" in f.read(), f"/p: preview_host failed (exit {host.returncode})")
+        check(not os.path.exists(marker), f"/p loaded the planted DLL: {planted_loads()}")
+
+        self.config(session, "Escape", 0, saver)
+        check(not os.path.exists(marker), f"/c loaded the planted DLL: {planted_loads()}")
+
+    def pe32_smoke(self, session):
+        # The 32-bit product under an emulated 32-bit Wine, where frames take
+        # seconds: a few processes, each serving several checks, all beside
+        # a planted opengl32.dll (see planted_gl), judged from the X side.
+        folder = os.path.join(self.o.work, "pe32")
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        saver = os.path.join(folder, "cascade.scr")
+        shutil.copy(self.o.saver, saver)
+        for name in ("opengl32.dll", "glu32.dll"):
+            shutil.copy(self.o.planted_dll, os.path.join(folder, name))
+        marker = os.path.join(folder, "planted-dll-loaded.txt")
+        session.env["WINEDLLOVERRIDES"] += ";opengl32,glu32=n,b"
+        slow = 300  # seconds an emulated start or a first frame may take
+        started = time.monotonic()
+
+        def log(text):
+            print(f"{time.monotonic() - started:6.1f} s  {text}", flush=True)
+
+        def x_window(name):
+            found = subprocess.run(["xdotool", "search", "--name", f"^{name}$"], env=session.env,
+                                   capture_output=True, text=True).stdout.split()
+            return found[0] if found else None
+
+        def geometry(window):
+            out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], env=session.env,
+                                 capture_output=True, text=True).stdout
+            return parse_fields(out)
+
+        def appear(process, name):
+            check(wait_until(lambda: process.poll() is not None or x_window(name), slow, step=2.0)
+                  and process.poll() is None, f"no window '{name}' (exit {process.poll()})")
+            log(f"window '{name}' shown")
+            return x_window(name)
+
+        def no_planted_load(what):
+            if os.path.exists(marker):
+                with open(marker, errors="replace") as f:
+                    raise Failure(f"{what} loaded the planted DLL: {f.read().strip()}")
+
+        # A bad switch while the saver starts: both pay Wine's cold start.
+        process = session.start(saver, "/s")
+        status, _ = session.run(saver, "/x", timeout=slow)
+        log(f"/x: exit {status}")
+        check(status == MINUS_ONE, f"/x: exit code {status}, expected -1")
+        shape = geometry(appear(process, "Screen Saver"))
+        check((shape.get("X"), shape.get("Y"), shape.get("WIDTH"), shape.get("HEIGHT")) ==
+              ("0", "0", str(SCREEN_WIDTH), str(SCREEN_HEIGHT)), f"the saver window does not cover the screen: {shape}")
+        shot = os.path.join(self.o.work, "pe32.png")
+
+        def drawn():
+            return bright_fraction(session.screenshot(shot)) > 0.01
+
+        check(wait_until(drawn, slow, step=5.0), "the saver drew nothing")
+        if self.o.screenshot:
+            shutil.copy(shot, self.o.screenshot)
+        log(f"/s drew: {bright_fraction(shot):.4f} bright")
+        self.step_mouse(session, [(1, 0), (1, 0), (1, 1)])
+        time.sleep(15.0)
+        check(process.poll() is None, f"4 px of travel ended the saver (exit {process.returncode})")
+        log("4 px kept it")
+        self.step_mouse(session, [(0, 1)])
+        self.expect_exit(process, 0, 90, "5 px of travel")
+        log("5 px closed it with 0")
+
+        process = session.start(saver, "/s")
+        appear(process, "Screen Saver")
+        time.sleep(10.0)
+        session.xdotool("key", "a")
+        self.expect_exit(process, 0, 90, "key press")
+        log("a key closed it with 0")
+
+        dialog = session.start(saver, "/c")
+        appear(dialog, "Cascade")
+        time.sleep(5.0)
+        session.xdotool("key", "Escape")
+        self.expect_exit(dialog, 0, 90, "Escape in the settings dialog")
+        log("/c showed the dialog; Escape closed it with 0")
+        no_planted_load("the saver")
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -493,10 +634,11 @@ def main():
     parser.add_argument("--probe", required=True)
     parser.add_argument("--preview-host", required=True)
     parser.add_argument("--password-provider", required=True)
+    parser.add_argument("--planted-dll", help="a DLL that records being loaded (planted_gl)")
     parser.add_argument("--work", required=True)
     parser.add_argument("--screenshot", help="keep the saver_window screenshot here")
     options = parser.parse_args()
-    for name in ("saver", "probe", "preview_host", "password_provider", "work", "screenshot"):
+    for name in ("saver", "probe", "preview_host", "password_provider", "planted_dll", "work", "screenshot"):
         if getattr(options, name):
             setattr(options, name, os.path.abspath(getattr(options, name)))
     os.makedirs(options.work, exist_ok=True)
