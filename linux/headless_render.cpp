@@ -13,8 +13,6 @@
 
 namespace {
 
-// The picture is read back as RGB, one byte per channel.
-constexpr std::size_t bytesPerPixel = 3;
 // Enough to empty GL's error flags (one per kind) without looping forever on
 // a driver that keeps reporting.
 constexpr int maxDrainedErrors = 64;
@@ -61,7 +59,7 @@ int runHeadlessRender(const Options& options)
     }
 
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(options.width) *
-                                     static_cast<std::size_t>(options.height) * bytesPerPixel);
+                                     static_cast<std::size_t>(options.height) * pngBytesPerPixel);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, options.width, options.height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     const GLenum glError = glGetError();

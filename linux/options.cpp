@@ -4,6 +4,9 @@
 
 namespace {
 
+// X11 resource ids are 32-bit.
+constexpr std::uint64_t maxWindowId = 0xFFFFFFFFu;
+
 // Quoted arguments are cut after this many characters: an error is one line.
 constexpr std::size_t maxQuotedLength = 80;
 
@@ -76,10 +79,10 @@ bool parseWindowId(const std::string& text, unsigned long& id)
             if (digit < 0)
                 return false;
             value = value * 16 + static_cast<std::uint64_t>(digit);
-            if (value > 0xFFFFFFFFu)
+            if (value > maxWindowId)
                 return false;
         }
-    } else if (!parseBounded(text, 0xFFFFFFFFu, value)) {
+    } else if (!parseBounded(text, maxWindowId, value)) {
         return false;
     }
     if (value == 0)

@@ -37,8 +37,9 @@ int onProtocolError(Display* display, XErrorEvent* event)
         trappedError = event->error_code;
         return 0;
     }
-    if (targetWindow && event->resourceid == targetWindow &&
-        (event->error_code == BadWindow || event->error_code == BadDrawable || event->error_code >= 128)) {
+    const bool aboutTarget = targetWindow && event->resourceid == targetWindow;
+    if (aboutTarget && (event->error_code == BadWindow || event->error_code == BadDrawable ||
+                        event->error_code >= FirstExtensionError)) {
         std::fprintf(stderr, "cascade: the window went away; stopping\n");
         std::fflush(stderr);
         _exit(0);
