@@ -10,4 +10,4 @@ extern HDC windowDC;
 extern HGLRC glContext;
 
 // Sets the fixed GL state, then starts the scene at the creation size.
-void initGLState();
+void setFixedGLStateAndStartScene();

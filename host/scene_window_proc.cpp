@@ -1,7 +1,7 @@
 #include "host/scene_host.h"
 
 #include "components/frame_clock.h"
-#include "host/frame_counter.h"
+#include "host/millisecond_clock.h"
 #include "host/wgl_context.h"
 #include "scene/fixed_gl_state.h"
 #include "scene/scene.h"
@@ -16,12 +16,14 @@ HGLRC glContext = nullptr;
 
 namespace {
 
-const UINT_PTR frameTimerId = 1;
-const UINT framePeriodMs = 5;
+constexpr UINT_PTR frameTimerId = 1;
+// How often a frame is attempted, not how fast the scene moves: each frame
+// measures the time since the last one.
+constexpr UINT framePeriodMilliseconds = 5;
 
 } // namespace
 
-void initGLState()
+void setFixedGLStateAndStartScene()
 {
     applyFixedGLState();
     sceneStart(viewWidth, viewHeight);
@@ -31,14 +33,14 @@ LRESULT CALLBACK sceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 {
     switch (message) {
     case WM_CREATE:
-        startFrameCounter();
-        setMillisecondCounter(frameCounterMilliseconds);
+        startMillisecondClock();
+        setMillisecondCounter(millisecondsSinceClockStart);
         GetClientRect(window, &clientRect);
         viewWidth = clientRect.right;
         viewHeight = clientRect.bottom;
         createGLContext(window, &windowDC, &glContext);
-        initGLState();
-        SetTimer(window, frameTimerId, framePeriodMs, nullptr);
+        setFixedGLStateAndStartScene();
+        SetTimer(window, frameTimerId, framePeriodMilliseconds, nullptr);
         return 0;
     case WM_DESTROY:
         KillTimer(window, frameTimerId);
