@@ -2,23 +2,35 @@
 
 #include "host/gl_library.h"
 
-const PIXELFORMATDESCRIPTOR pixelFormat = {
-    sizeof(PIXELFORMATDESCRIPTOR),
-    1,
-    PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
-    PFD_TYPE_RGBA,
-    24,
-    0, 0, 0, 0, 0, 0,
-    8,
-    0,
-    0, 0, 0, 0, 0,
-    16,
-    0,
-    0,
-    PFD_MAIN_PLANE,
-    0,
-    0, 0, 0,
-};
+namespace {
+
+// What the saver asks of the window's pixel format; the driver picks the
+// nearest format it has. Every field not set here is 0: the channels' sizes
+// and shifts are left to the driver, and there is no accumulation, stencil
+// or auxiliary buffer.
+constexpr WORD descriptorVersion = 1;  // the only one there is
+constexpr DWORD formatFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+constexpr BYTE colorBitsPerPixel = 24;  // red, green and blue together
+constexpr BYTE alphaBitsPerPixel = 8;
+constexpr BYTE depthBitsPerPixel = 16;
+
+constexpr PIXELFORMATDESCRIPTOR describePixelFormat()
+{
+    PIXELFORMATDESCRIPTOR format = {};
+    format.nSize = sizeof(PIXELFORMATDESCRIPTOR);
+    format.nVersion = descriptorVersion;
+    format.dwFlags = formatFlags;
+    format.iPixelType = PFD_TYPE_RGBA;
+    format.cColorBits = colorBitsPerPixel;
+    format.cAlphaBits = alphaBitsPerPixel;
+    format.cDepthBits = depthBitsPerPixel;
+    format.iLayerType = PFD_MAIN_PLANE;
+    return format;
+}
+
+} // namespace
+
+const PIXELFORMATDESCRIPTOR pixelFormat = describePixelFormat();
 
 void createGLContext(HWND window, HDC* dcOut, HGLRC* contextOut)
 {
