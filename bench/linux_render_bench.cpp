@@ -6,7 +6,7 @@
 // milliseconds per frame and their ratio.
 #include "egl_context.h"
 #include "options.h"
-#include "scene_driver.h"
+#include "scene_run.h"
 
 #include "components/gl_api.h"
 
@@ -43,15 +43,15 @@ void renderFrames(benchmark::State& state)
     Options options;
     options.frameMs = 16;
     options.draw = order;
-    SceneDriver driver;
-    driver.start(options, width, height);
+    SceneRun run;
+    run.start(options, width, height);
     glFinish();
 
     double milliseconds = 0.0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         for (int frame = 0; frame < framesPerRun; ++frame)
-            driver.frame();
+            run.frame(context);
         // llvmpipe renders asynchronously: count a frame only once drawn.
         glFinish();
         milliseconds += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
@@ -60,7 +60,7 @@ void renderFrames(benchmark::State& state)
     state.counters["fps"] = benchmark::Counter(frames, benchmark::Counter::kIsRate);
     state.counters["ms_per_frame"] = milliseconds / frames;
     runs[{width, height, static_cast<int>(order)}].push_back(milliseconds / frames);
-    driver.stop();
+    run.stop();
 }
 
 double median(std::vector<double> values)

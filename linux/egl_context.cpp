@@ -1,5 +1,7 @@
 #include "egl_context.h"
 
+#include "pixel_format.h"
+
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
@@ -14,6 +16,8 @@ std::string eglErrorText()
     return text;
 }
 
+std::string sizeText(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
+
 } // namespace
 
 EglContext::~EglContext() { destroy(); }
@@ -21,6 +25,20 @@ EglContext::~EglContext() { destroy(); }
 bool EglContext::create(int width, int height, std::string& error)
 {
     destroy();
+    void* config = nullptr;
+    bool ok = openDisplay(error) && chooseConfig(width, height, config, error) &&
+              makeContextAndSurface(config, width, height, error);
+    if (ok && !makeCurrent()) {
+        error = "EGL could not make its context current (" + eglErrorText() + ")";
+        ok = false;
+    }
+    if (!ok)
+        destroy();
+    return ok;
+}
+
+bool EglContext::openDisplay(std::string& error)
+{
     EGLDisplay display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (display == EGL_NO_DISPLAY) {
         error = "EGL has no surfaceless display (is Mesa's EGL driver, libegl-mesa0, installed?)";
@@ -33,65 +51,67 @@ bool EglContext::create(int width, int height, std::string& error)
         return false;
     }
     display_ = display;
+    return true;
+}
 
+bool EglContext::chooseConfig(int width, int height, void*& config, std::string& error)
+{
     const EGLint configAttributes[] = {
         EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
         EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-        EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8,
-        EGL_DEPTH_SIZE, 16,
+        EGL_RED_SIZE, channelBits, EGL_GREEN_SIZE, channelBits,
+        EGL_BLUE_SIZE, channelBits, EGL_ALPHA_SIZE, channelBits,
+        EGL_DEPTH_SIZE, depthBits,
         EGL_NONE,
     };
-    EGLConfig config = nullptr;
+    EGLConfig chosen = nullptr;
     EGLint count = 0;
-    if (!eglChooseConfig(display, configAttributes, &config, 1, &count) || count < 1) {
+    if (!eglChooseConfig(display_, configAttributes, &chosen, 1, &count) || count < 1) {
         error = "EGL offers no desktop-GL pbuffer with 8-bit RGBA and a 16-bit depth buffer";
-        destroy();
         return false;
     }
 
     EGLint maxWidth = 0;
     EGLint maxHeight = 0;
-    eglGetConfigAttrib(display, config, EGL_MAX_PBUFFER_WIDTH, &maxWidth);
-    eglGetConfigAttrib(display, config, EGL_MAX_PBUFFER_HEIGHT, &maxHeight);
+    eglGetConfigAttrib(display_, chosen, EGL_MAX_PBUFFER_WIDTH, &maxWidth);
+    eglGetConfigAttrib(display_, chosen, EGL_MAX_PBUFFER_HEIGHT, &maxHeight);
     if ((maxWidth > 0 && width > maxWidth) || (maxHeight > 0 && height > maxHeight)) {
-        error = "-size " + std::to_string(width) + "x" + std::to_string(height) +
-                " is beyond the renderer's limit of " + std::to_string(maxWidth) + "x" +
-                std::to_string(maxHeight);
-        destroy();
+        error = "-size " + sizeText(width, height) + " is beyond the renderer's limit of " +
+                sizeText(maxWidth, maxHeight);
         return false;
     }
+    config = chosen;
+    return true;
+}
 
+bool EglContext::makeContextAndSurface(void* config, int width, int height, std::string& error)
+{
     if (!eglBindAPI(EGL_OPENGL_API)) {
         error = "EGL does not offer desktop OpenGL (" + eglErrorText() + ")";
-        destroy();
         return false;
     }
     // No version asked: the driver's default is a compatibility profile,
     // which keeps the fixed-function pipeline the scene draws with.
-    EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, nullptr);
+    EGLContext context = eglCreateContext(display_, config, EGL_NO_CONTEXT, nullptr);
     if (context == EGL_NO_CONTEXT) {
         error = "EGL gave no OpenGL context (" + eglErrorText() + ")";
-        destroy();
         return false;
     }
     context_ = context;
 
     const EGLint surfaceAttributes[] = {EGL_WIDTH, width, EGL_HEIGHT, height, EGL_NONE};
-    EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
+    EGLSurface surface = eglCreatePbufferSurface(display_, config, surfaceAttributes);
     if (surface == EGL_NO_SURFACE) {
-        error = "EGL gave no " + std::to_string(width) + "x" + std::to_string(height) +
-                " pbuffer (" + eglErrorText() + ")";
-        destroy();
+        error = "EGL gave no " + sizeText(width, height) + " pbuffer (" + eglErrorText() + ")";
         return false;
     }
     surface_ = surface;
-
-    if (!eglMakeCurrent(display, surface, surface, context)) {
-        error = "EGL could not make its context current (" + eglErrorText() + ")";
-        destroy();
-        return false;
-    }
     return true;
+}
+
+bool EglContext::makeCurrent()
+{
+    return context_ && eglMakeCurrent(display_, surface_, surface_, context_);
 }
 
 void EglContext::destroy()

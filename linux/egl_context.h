@@ -1,23 +1,32 @@
 // An off-screen desktop-GL context on Mesa's surfaceless EGL platform: no
-// display server and no GPU needed (llvmpipe renders in software).
+// display server and no GPU needed (llvmpipe renders in software). Follows
+// the contract in front/gl_context.h.
 #pragma once
+
+#include "front/gl_context.h"
 
 #include <string>
 
-class EglContext {
+class EglContext final : public GLContext {
 public:
     EglContext() = default;
-    EglContext(const EglContext&) = delete;
-    EglContext& operator=(const EglContext&) = delete;
-    ~EglContext();
+    ~EglContext() override;
 
     // Makes a width x height pbuffer with the saver's pixel format (RGBA 8-bit
     // with alpha, 16-bit depth) and a compatibility-profile context current
     // on it. On failure error holds one line saying what EGL could not give.
     bool create(int width, int height, std::string& error);
-    void destroy();
+
+    bool makeCurrent() override;
+    // The pbuffer is single-buffered and read back, never shown: nothing to do.
+    void swapBuffers() override {}
+    void destroy() override;
 
 private:
+    bool openDisplay(std::string& error);
+    bool chooseConfig(int width, int height, void*& config, std::string& error);
+    bool makeContextAndSurface(void* config, int width, int height, std::string& error);
+
     void* display_ = nullptr;
     void* surface_ = nullptr;
     void* context_ = nullptr;

@@ -1,5 +1,12 @@
 #include "fps_meter.h"
 
+namespace {
+
+// How long frames are counted before a rate is reported, in seconds.
+constexpr double reportPeriodSeconds = 1.0;
+
+} // namespace
+
 bool FpsMeter::frame(double now, double& fps)
 {
     if (!started_ || now < windowStart_) {
@@ -10,7 +17,7 @@ bool FpsMeter::frame(double now, double& fps)
     }
     ++frames_;
     const double elapsed = now - windowStart_;
-    if (elapsed < 1.0)
+    if (elapsed < reportPeriodSeconds)
         return false;
     fps = static_cast<double>(frames_) / elapsed;
     windowStart_ = now;

@@ -1,11 +1,16 @@
 #include "glx_context.h"
 
+#include "pixel_format.h"
+
 #include <GL/glx.h>
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
+
+// Swap once per refresh of the display, no more often.
+constexpr int refreshesPerSwap = 1;
 
 bool haveGlx(Display* display, std::string& error)
 {
@@ -41,13 +46,13 @@ bool swapOnRefresh(Display* display, int screen, Window window)
     auto address = [](const char* name) { return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)); };
     if (listed(extensions, "GLX_EXT_swap_control")) {
         if (auto setInterval = reinterpret_cast<SwapIntervalExt>(address("glXSwapIntervalEXT"))) {
-            setInterval(display, window, 1);
+            setInterval(display, window, refreshesPerSwap);
             return true;
         }
     }
     if (listed(extensions, "GLX_MESA_swap_control")) {
         if (auto setInterval = reinterpret_cast<SwapIntervalMesa>(address("glXSwapIntervalMESA")))
-            return setInterval(1) == 0;
+            return setInterval(refreshesPerSwap) == 0;
     }
     return false;
 }
@@ -60,8 +65,9 @@ XVisualInfo* chooseSaverVisual(Display* display, std::string& error)
         return nullptr;
     int attributes[] = {
         GLX_RGBA, GLX_DOUBLEBUFFER,
-        GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, GLX_ALPHA_SIZE, 8,
-        GLX_DEPTH_SIZE, 16,
+        GLX_RED_SIZE, channelBits, GLX_GREEN_SIZE, channelBits,
+        GLX_BLUE_SIZE, channelBits, GLX_ALPHA_SIZE, channelBits,
+        GLX_DEPTH_SIZE, depthBits,
         None,
     };
     XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), attributes);
@@ -110,7 +116,12 @@ bool GlxContext::create(Display* display, Window window, const XVisualInfo& visu
     return true;
 }
 
-void GlxContext::present()
+bool GlxContext::makeCurrent()
+{
+    return context_ && glXMakeCurrent(display_, window_, static_cast<GLXContext>(context_));
+}
+
+void GlxContext::swapBuffers()
 {
     if (!context_)
         return;

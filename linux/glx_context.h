@@ -1,5 +1,8 @@
-// GLX contexts for the saver's X11 windows.
+// GLX contexts for the saver's X11 windows. Follows the contract in
+// front/gl_context.h.
 #pragma once
+
+#include "front/gl_context.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -11,23 +14,24 @@
 // the result with XFree. Null with error set when GLX offers none.
 XVisualInfo* chooseSaverVisual(Display* display, std::string& error);
 
-class GlxContext {
+class GlxContext final : public GLContext {
 public:
     GlxContext() = default;
-    GlxContext(const GlxContext&) = delete;
-    GlxContext& operator=(const GlxContext&) = delete;
-    ~GlxContext();
+    ~GlxContext() override;
 
     // A context for the window's visual, made current on the window. Works
     // for windows made by others as long as their visual supports GL.
     bool create(Display* display, Window window, const XVisualInfo& visual, std::string& error);
-    // Presents the frame: a buffer swap, or a flush on a single-buffered visual.
-    void present();
+
+    bool makeCurrent() override;
+    // A buffer swap, or a flush on a single-buffered visual.
+    void swapBuffers() override;
+    void destroy() override;
+
     // Whether a swap waits for the display's refresh: asked of GLX where it
     // offers swap control (EXT or MESA), so the saver draws no more frames
     // than the display shows.
     bool swapsOnRefresh() const { return swapsOnRefresh_; }
-    void destroy();
 
 private:
     Display* display_ = nullptr;

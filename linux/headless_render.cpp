@@ -2,7 +2,7 @@
 
 #include "egl_context.h"
 #include "png_writer.h"
-#include "scene_driver.h"
+#include "scene_run.h"
 #include "stop_signals.h"
 
 #include "components/gl_api.h"
@@ -12,6 +12,10 @@
 #include <vector>
 
 namespace {
+
+// Enough to empty GL's error flags (one per kind) without looping forever on
+// a driver that keeps reporting.
+constexpr int maxDrainedErrors = 64;
 
 int fail(const std::string& message)
 {
@@ -42,24 +46,24 @@ int runHeadlessRender(const Options& options)
                     " is beyond the renderer's limit of " + std::to_string(viewport[0]) + "x" +
                     std::to_string(viewport[1]));
 
-    SceneDriver driver;
-    driver.start(options, options.width, options.height);
+    SceneRun run;
+    run.start(options, options.width, options.height);
     // The pbuffer is single-buffered: each frame draws over the last one, as
-    // the fading backdrop expects, and there is nothing to swap.
+    // the fading backdrop expects, and its swap does nothing.
     for (long frame = 0; frame < options.frames; ++frame)
-        driver.frame();
+        run.frame(context);
     glFinish();
     // Only the read-back's own error matters here; the scene's calls are not
     // examined, as on Windows.
-    for (int drained = 0; drained < 64 && glGetError() != GL_NO_ERROR; ++drained) {
+    for (int drained = 0; drained < maxDrainedErrors && glGetError() != GL_NO_ERROR; ++drained) {
     }
 
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(options.width) *
-                                     static_cast<std::size_t>(options.height) * 3);
+                                     static_cast<std::size_t>(options.height) * pngBytesPerPixel);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, options.width, options.height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     const GLenum glError = glGetError();
-    driver.stop();
+    run.stop();
     context.destroy();
     if (glError != GL_NO_ERROR)
         return fail("reading the picture back failed (GL error " + std::to_string(glError) + ")");

@@ -4,6 +4,12 @@
 
 namespace {
 
+// X11 resource ids are 32-bit.
+constexpr std::uint64_t maxWindowId = 0xFFFFFFFFu;
+
+// Quoted arguments are cut after this many characters: an error is one line.
+constexpr std::size_t maxQuotedLength = 80;
+
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 int hexValue(char c)
@@ -45,7 +51,7 @@ std::string quoted(const std::string& text)
             out += '?';
         else
             out += c;
-        if (out.size() > 80) {
+        if (out.size() > maxQuotedLength) {
             out += "...";
             break;
         }
@@ -73,10 +79,10 @@ bool parseWindowId(const std::string& text, unsigned long& id)
             if (digit < 0)
                 return false;
             value = value * 16 + static_cast<std::uint64_t>(digit);
-            if (value > 0xFFFFFFFFu)
+            if (value > maxWindowId)
                 return false;
         }
-    } else if (!parseBounded(text, 0xFFFFFFFFu, value)) {
+    } else if (!parseBounded(text, maxWindowId, value)) {
         return false;
     }
     if (value == 0)
@@ -100,165 +106,264 @@ bool parseSize(const std::string& text, int& width, int& height)
     return true;
 }
 
-ParseResult parseOptions(const std::vector<std::string>& args, const char* xscreensaverWindow,
-                         Options& options)
-{
+namespace {
+
+// Defaults of a render, which always draws a fixed number of fixed frames so
+// that the same options give the same picture.
+constexpr long defaultRenderFrames = 300;
+constexpr int defaultRenderFrameMs = 16;
+// The longest a fraction given to -letterbox may be written.
+constexpr std::size_t maxFractionLength = 20;
+// Bars of half the height each would leave no picture between them.
+constexpr double letterboxLimit = 0.5;
+
+// What the command line said so far: the options, and which of the mutually
+// exclusive targets were asked for.
+struct ParseState {
     Options parsed;
-    ParseResult result;
     bool root = false;
     bool fullscreen = false;
     bool windowIdGiven = false;
     bool render = false;
     bool framesGiven = false;
+};
 
-    auto fail = [&result](const std::string& message) {
-        result.ok = false;
-        result.error = message;
-        return result;
-    };
-
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string name = optionName(args[i]);
-        const bool hasValue = i + 1 < args.size();
-        auto value = [&]() -> const std::string& { return args[++i]; };
-        const auto needsValue = {"-window-id", "-delay", "-render", "-frames", "-size",
-                                 "-frame-ms", "-letterbox", "-draw"};
-        for (const char* option : needsValue)
-            if (name == option && !hasValue)
-                return fail(std::string(option) + " needs a value");
-
-        if (name == "-root") {
-            root = true;
-        } else if (name == "-fullscreen") {
-            fullscreen = true;
-        } else if (name == "-window") {
-            // XScreenSaver passes -window for "run in a window of your own":
-            // that is the default already.
-        } else if (name == "-fps") {
-            parsed.showFps = true;
-        } else if (name == "-h" || name == "-help") {
-            parsed.help = true;
-        } else if (name == "-version") {
-            parsed.version = true;
-        } else if (name == "-overlay") {
-            parsed.overlay = true;
-        } else if (name == "-window-id") {
-            const std::string& text = value();
-            if (!parseWindowId(text, parsed.windowId))
-                return fail("-window-id wants a non-zero window id in decimal or 0x hex, not " +
-                            quoted(text));
-            windowIdGiven = true;
-        } else if (name == "-delay") {
-            const std::string& text = value();
-            std::uint64_t delay = 0;
-            if (!parseBounded(text, maxDelayMicroseconds, delay))
-                return fail("-delay wants microseconds from 0 to " +
-                            std::to_string(maxDelayMicroseconds) + ", not " + quoted(text));
-            parsed.delayMicroseconds = static_cast<long>(delay);
-        } else if (name == "-render") {
-            parsed.renderPath = value();
-            if (parsed.renderPath.empty())
-                return fail("-render wants a file name");
-            render = true;
-        } else if (name == "-frames") {
-            const std::string& text = value();
-            std::uint64_t frames = 0;
-            if (!parseBounded(text, maxFrames, frames) || frames == 0)
-                return fail("-frames wants a count from 1 to " + std::to_string(maxFrames) +
-                            ", not " + quoted(text));
-            parsed.frames = static_cast<long>(frames);
-            framesGiven = true;
-        } else if (name == "-size") {
-            const std::string& text = value();
-            if (!parseSize(text, parsed.width, parsed.height))
-                return fail("-size wants WIDTHxHEIGHT, each from 1 to " +
-                            std::to_string(maxDimension) + ", not " + quoted(text));
-            parsed.sizeGiven = true;
-        } else if (name == "-frame-ms") {
-            const std::string& text = value();
-            std::uint64_t ms = 0;
-            if (!parseBounded(text, maxFrameMs, ms))
-                return fail("-frame-ms wants milliseconds from 0 to " + std::to_string(maxFrameMs) +
-                            ", not " + quoted(text));
-            parsed.frameMs = static_cast<int>(ms);
-        } else if (name == "-draw") {
-            const std::string& text = value();
-            if (text == "exact")
-                parsed.draw = DrawOrder::Exact;
-            else if (text == "batched")
-                parsed.draw = DrawOrder::Batched;
-            else
-                return fail("-draw wants exact or batched, not " + quoted(text));
-        } else if (name == "-letterbox") {
-            // A fraction of the height per bar: "0", "0.125", ".25"; bars of
-            // half the height or more would leave no picture.
-            const std::string& text = value();
-            double fraction = 0.0;
-            double scale = 1.0;
-            bool seenPoint = false;
-            bool seenDigit = false;
-            bool valid = !text.empty() && text.size() <= 20;
-            for (char c : text) {
-                if (!valid)
-                    break;
-                if (c == '.' && !seenPoint) {
-                    seenPoint = true;
-                } else if (isDigit(c)) {
-                    seenDigit = true;
-                    if (seenPoint) {
-                        scale /= 10.0;
-                        fraction += (c - '0') * scale;
-                    } else {
-                        fraction = fraction * 10.0 + (c - '0');
-                    }
-                } else {
-                    valid = false;
-                }
+// A fraction of the height per bar: "0", "0.125", ".25", below letterboxLimit.
+bool parseLetterbox(const std::string& text, double& fraction)
+{
+    double value = 0.0;
+    double scale = 1.0;
+    bool seenPoint = false;
+    bool seenDigit = false;
+    if (text.empty() || text.size() > maxFractionLength)
+        return false;
+    for (char c : text) {
+        if (c == '.' && !seenPoint) {
+            seenPoint = true;
+        } else if (isDigit(c)) {
+            seenDigit = true;
+            if (seenPoint) {
+                scale /= 10.0;
+                value += (c - '0') * scale;
+            } else {
+                value = value * 10.0 + (c - '0');
             }
-            if (!valid || !seenDigit || !(fraction < 0.5))
-                return fail("-letterbox wants a fraction from 0 to below 0.5, not " + quoted(text));
-            parsed.letterbox = fraction;
-            parsed.letterboxGiven = true;
         } else {
-            return fail("unknown option " + quoted(args[i]) + " (try -help)");
+            return false;
         }
     }
+    if (!seenDigit || !(value < letterboxLimit))
+        return false;
+    fraction = value;
+    return true;
+}
 
-    if (parsed.help || parsed.version) {
-        options = parsed;
-        result.ok = true;
-        return result;
+bool applyWindowId(ParseState& state, const std::string& text, std::string& error)
+{
+    if (!parseWindowId(text, state.parsed.windowId)) {
+        error = "-window-id wants a non-zero window id in decimal or 0x hex, not " + quoted(text);
+        return false;
+    }
+    state.windowIdGiven = true;
+    return true;
+}
+
+bool applyDelay(ParseState& state, const std::string& text, std::string& error)
+{
+    std::uint64_t delay = 0;
+    if (!parseBounded(text, maxDelayMicroseconds, delay)) {
+        error = "-delay wants microseconds from 0 to " + std::to_string(maxDelayMicroseconds) + ", not " +
+                quoted(text);
+        return false;
+    }
+    state.parsed.delayMicroseconds = static_cast<long>(delay);
+    return true;
+}
+
+bool applyRender(ParseState& state, const std::string& text, std::string& error)
+{
+    state.parsed.renderPath = text;
+    if (text.empty()) {
+        error = "-render wants a file name";
+        return false;
+    }
+    state.render = true;
+    return true;
+}
+
+bool applyFrames(ParseState& state, const std::string& text, std::string& error)
+{
+    std::uint64_t frames = 0;
+    if (!parseBounded(text, maxFrames, frames) || frames == 0) {
+        error = "-frames wants a count from 1 to " + std::to_string(maxFrames) + ", not " + quoted(text);
+        return false;
+    }
+    state.parsed.frames = static_cast<long>(frames);
+    state.framesGiven = true;
+    return true;
+}
+
+bool applySize(ParseState& state, const std::string& text, std::string& error)
+{
+    if (!parseSize(text, state.parsed.width, state.parsed.height)) {
+        error = "-size wants WIDTHxHEIGHT, each from 1 to " + std::to_string(maxDimension) + ", not " +
+                quoted(text);
+        return false;
+    }
+    state.parsed.sizeGiven = true;
+    return true;
+}
+
+bool applyFrameMs(ParseState& state, const std::string& text, std::string& error)
+{
+    std::uint64_t ms = 0;
+    if (!parseBounded(text, maxFrameMs, ms)) {
+        error = "-frame-ms wants milliseconds from 0 to " + std::to_string(maxFrameMs) + ", not " + quoted(text);
+        return false;
+    }
+    state.parsed.frameMs = static_cast<int>(ms);
+    return true;
+}
+
+bool applyDraw(ParseState& state, const std::string& text, std::string& error)
+{
+    if (text == "exact") {
+        state.parsed.draw = DrawOrder::Exact;
+    } else if (text == "batched") {
+        state.parsed.draw = DrawOrder::Batched;
+    } else {
+        error = "-draw wants exact or batched, not " + quoted(text);
+        return false;
+    }
+    return true;
+}
+
+bool applyLetterbox(ParseState& state, const std::string& text, std::string& error)
+{
+    if (!parseLetterbox(text, state.parsed.letterbox)) {
+        error = "-letterbox wants a fraction from 0 to below 0.5, not " + quoted(text);
+        return false;
+    }
+    state.parsed.letterboxGiven = true;
+    return true;
+}
+
+// One entry per option, in its one-dash form. A flag sets its field; an
+// option with a value reads the argument after it and says what was wrong.
+struct OptionEntry {
+    const char* name;
+    void (*flag)(ParseState&);
+    bool (*withValue)(ParseState&, const std::string&, std::string&);
+};
+
+const OptionEntry optionTable[] = {
+    {"-root", [](ParseState& state) { state.root = true; }, nullptr},
+    {"-fullscreen", [](ParseState& state) { state.fullscreen = true; }, nullptr},
+    // XScreenSaver passes -window for "run in a window of your own": that is
+    // the default already.
+    {"-window", [](ParseState&) {}, nullptr},
+    {"-fps", [](ParseState& state) { state.parsed.showFps = true; }, nullptr},
+    {"-h", [](ParseState& state) { state.parsed.help = true; }, nullptr},
+    {"-help", [](ParseState& state) { state.parsed.help = true; }, nullptr},
+    {"-version", [](ParseState& state) { state.parsed.version = true; }, nullptr},
+    {"-overlay", [](ParseState& state) { state.parsed.overlay = true; }, nullptr},
+    {"-window-id", nullptr, applyWindowId},
+    {"-delay", nullptr, applyDelay},
+    {"-render", nullptr, applyRender},
+    {"-frames", nullptr, applyFrames},
+    {"-size", nullptr, applySize},
+    {"-frame-ms", nullptr, applyFrameMs},
+    {"-draw", nullptr, applyDraw},
+    {"-letterbox", nullptr, applyLetterbox},
+};
+
+const OptionEntry* findOption(const std::string& name)
+{
+    for (const OptionEntry& entry : optionTable)
+        if (name == entry.name)
+            return &entry;
+    return nullptr;
+}
+
+// Reads every argument into state; false with error set at the first wrong one.
+bool readArguments(const std::vector<std::string>& args, ParseState& state, std::string& error)
+{
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const OptionEntry* entry = findOption(optionName(args[i]));
+        if (!entry) {
+            error = "unknown option " + quoted(args[i]) + " (try -help)";
+            return false;
+        }
+        if (entry->flag) {
+            entry->flag(state);
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            error = std::string(entry->name) + " needs a value";
+            return false;
+        }
+        if (!entry->withValue(state, args[++i], error))
+            return false;
+    }
+    return true;
+}
+
+// Settles the one target the options name, with a render's defaults, and
+// rejects combinations that make no sense.
+bool chooseTarget(ParseState& state, const char* xscreensaverWindow, std::string& error)
+{
+    Options& parsed = state.parsed;
+    const int targets = int(state.root) + int(state.fullscreen) + int(state.windowIdGiven) + int(state.render);
+    if (targets > 1) {
+        error = "-root, -fullscreen, -window-id and -render exclude each other";
+        return false;
     }
 
-    const int targets = int(root) + int(fullscreen) + int(windowIdGiven) + int(render);
-    if (targets > 1)
-        return fail("-root, -fullscreen, -window-id and -render exclude each other");
-
-    if (render) {
+    if (state.render) {
         parsed.target = Target::Render;
-        if (!framesGiven)
-            parsed.frames = 300;
+        if (!state.framesGiven)
+            parsed.frames = defaultRenderFrames;
         if (parsed.frameMs < 0)
-            parsed.frameMs = 16;
-        if (parsed.showFps)
-            return fail("-fps needs a display; -render prints nothing per frame");
-    } else if (windowIdGiven) {
+            parsed.frameMs = defaultRenderFrameMs;
+        if (parsed.showFps) {
+            error = "-fps needs a display; -render prints nothing per frame";
+            return false;
+        }
+    } else if (state.windowIdGiven) {
         parsed.target = Target::ForeignWindow;
-    } else if (fullscreen) {
+    } else if (state.fullscreen) {
         parsed.target = Target::Fullscreen;
     } else if (xscreensaverWindow && *xscreensaverWindow) {
         // XScreenSaver sets this for its own window and passes -root too.
-        if (!parseWindowId(xscreensaverWindow, parsed.windowId))
-            return fail("XSCREENSAVER_WINDOW holds no window id: " + quoted(xscreensaverWindow));
+        if (!parseWindowId(xscreensaverWindow, parsed.windowId)) {
+            error = "XSCREENSAVER_WINDOW holds no window id: " + quoted(xscreensaverWindow);
+            return false;
+        }
         parsed.target = Target::ForeignWindow;
-    } else if (root) {
+    } else if (state.root) {
         parsed.target = Target::Root;
     }
 
-    if (parsed.sizeGiven && parsed.target != Target::Render && parsed.target != Target::OwnWindow)
-        return fail("-size applies only to -render and to a window of cascade's own");
+    if (parsed.sizeGiven && parsed.target != Target::Render && parsed.target != Target::OwnWindow) {
+        error = "-size applies only to -render and to a window of cascade's own";
+        return false;
+    }
+    return true;
+}
 
-    options = parsed;
+} // namespace
+
+ParseResult parseOptions(const std::vector<std::string>& args, const char* xscreensaverWindow,
+                         Options& options)
+{
+    ParseState state;
+    ParseResult result;
+    if (!readArguments(args, state, result.error))
+        return result;
+    // -help and -version answer whatever else the line holds.
+    if (!state.parsed.help && !state.parsed.version && !chooseTarget(state, xscreensaverWindow, result.error))
+        return result;
+    options = state.parsed;
     result.ok = true;
     return result;
 }

@@ -19,13 +19,22 @@ enum class Target {
 // for the same picture up to the rounding of overlapping blends.
 enum class DrawOrder { Exact, Batched };
 
+// A window of cascade's own when no -size is given.
+constexpr int defaultWidth = 800;
+constexpr int defaultHeight = 600;
+// Least time between frames. Not the Windows host's 5 ms timer: on software
+// GL that asks for a core's worth of frames. 30 a second keeps the motion
+// smooth (its speed follows the measured frame time) at a fraction of the
+// cost; swap control may hold the rate lower still.
+constexpr long defaultDelayMicroseconds = 33333;
+
 struct Options {
     Target target = Target::OwnWindow;
     unsigned long windowId = 0; // ForeignWindow only
     std::string renderPath;     // Render only
 
-    int width = 800;
-    int height = 600;
+    int width = defaultWidth;
+    int height = defaultHeight;
     bool sizeGiven = false;
 
     // Number of frames to draw before ending; 0 runs until told to stop.
@@ -35,11 +44,7 @@ struct Options {
     // always uses a fixed time (16 ms unless given).
     int frameMs = -1;
 
-    // Least time between frames. Not the Windows host's 5 ms timer: on
-    // software GL that asks for a core's worth of frames. 30 a second keeps
-    // the motion smooth (its speed follows the measured frame time) at a
-    // fraction of the cost; swap control may hold the rate lower still.
-    long delayMicroseconds = 33333;
+    long delayMicroseconds = defaultDelayMicroseconds;
     bool showFps = false;
     DrawOrder draw = DrawOrder::Batched;
     bool help = false;

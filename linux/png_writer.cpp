@@ -85,7 +85,7 @@ bool PngWriter::commit(int width, int height, const std::vector<std::uint8_t>& r
         return false;
     }
     if (width <= 0 || height <= 0 ||
-        rows.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3) {
+        rows.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * pngBytesPerPixel) {
         error = "the picture's size does not match its pixels";
         return false;
     }
@@ -108,7 +108,7 @@ bool PngWriter::commit(int width, int height, const std::vector<std::uint8_t>& r
         return false;
     }
     std::vector<png_const_bytep> rowPointers(static_cast<std::size_t>(height));
-    const std::size_t stride = static_cast<std::size_t>(width) * 3;
+    const std::size_t stride = static_cast<std::size_t>(width) * pngBytesPerPixel;
     for (int y = 0; y < height; ++y)
         rowPointers[static_cast<std::size_t>(y)] = rows.data() + static_cast<std::size_t>(height - 1 - y) * stride;
 
@@ -120,7 +120,7 @@ bool PngWriter::commit(int width, int height, const std::vector<std::uint8_t>& r
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), pngBitsPerChannel,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_set_rows(png, info, const_cast<png_bytepp>(rowPointers.data()));

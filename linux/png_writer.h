@@ -3,9 +3,14 @@
 // the target only once it is complete.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// The pictures are RGB with one byte per channel.
+constexpr std::size_t pngBytesPerPixel = 3;
+constexpr int pngBitsPerChannel = 8;
 
 class PngWriter {
 public:
@@ -19,7 +24,7 @@ public:
     // reported before any work is spent on the picture.
     bool open(const std::string& path, std::string& error);
 
-    // rows: height rows of width * 3 bytes, the bottom row first as GL reads
+    // rows: height rows of width * pngBytesPerPixel bytes, the bottom row first as GL reads
     // them; the PNG gets them top row first. Writes, syncs and renames.
     bool commit(int width, int height, const std::vector<std::uint8_t>& rows, std::string& error);
 

@@ -2,7 +2,7 @@
 
 #include "fps_meter.h"
 #include "glx_context.h"
-#include "scene_driver.h"
+#include "scene_run.h"
 #include "x11_window.h"
 
 #include <cerrno>
@@ -13,13 +13,21 @@
 
 namespace {
 
+constexpr long nanosecondsPerSecond = 1000000000;
+constexpr long microsecondsPerSecond = 1000000;
+constexpr long nanosecondsPerMicrosecond = 1000;
+constexpr double secondsPerNanosecond = 1e-9;
+
 int fail(const std::string& message)
 {
     std::fprintf(stderr, "cascade: %s\n", message.c_str());
     return 1;
 }
 
-double secondsOf(const timespec& time) { return static_cast<double>(time.tv_sec) + time.tv_nsec * 1e-9; }
+double secondsOf(const timespec& time)
+{
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_nsec) * secondsPerNanosecond;
+}
 
 timespec now()
 {
@@ -36,17 +44,17 @@ void waitUntil(Display* display, const timespec& deadline)
         return;
     timespec timeout{};
     timeout.tv_sec = static_cast<time_t>(remaining);
-    timeout.tv_nsec = static_cast<long>((remaining - static_cast<double>(timeout.tv_sec)) * 1e9);
+    timeout.tv_nsec = static_cast<long>((remaining - static_cast<double>(timeout.tv_sec)) * nanosecondsPerSecond);
     pollfd connection{ConnectionNumber(display), POLLIN, 0};
     ppoll(&connection, 1, &timeout, nullptr);
 }
 
 void addMicroseconds(timespec& time, long microseconds)
 {
-    time.tv_nsec += (microseconds % 1000000) * 1000;
-    time.tv_sec += microseconds / 1000000;
-    if (time.tv_nsec >= 1000000000) {
-        time.tv_nsec -= 1000000000;
+    time.tv_nsec += (microseconds % microsecondsPerSecond) * nanosecondsPerMicrosecond;
+    time.tv_sec += microseconds / microsecondsPerSecond;
+    if (time.tv_nsec >= nanosecondsPerSecond) {
+        time.tv_nsec -= nanosecondsPerSecond;
         ++time.tv_sec;
     }
 }
@@ -56,70 +64,81 @@ bool before(const timespec& a, const timespec& b)
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
-} // namespace
+// The display, the window and the GL context a saver draws with; freed in
+// the reverse order, the connection last.
+struct X11Target {
+    X11Target() = default;
+    X11Target(const X11Target&) = delete;
+    X11Target& operator=(const X11Target&) = delete;
+    ~X11Target()
+    {
+        context.destroy();
+        window.destroy();
+        if (display)
+            XCloseDisplay(display);
+    }
 
-int runX11Saver(const Options& options)
-{
-    std::string error;
-    Display* display = openDisplay(error);
-    if (!display)
-        return fail(error);
-
+    Display* display = nullptr;
     X11Window window;
-    XVisualInfo* ownVisual = nullptr;
-    bool ready = false;
+    GlxContext context;
+};
+
+// Makes or adopts the window the options name. ownVisual is the visual chosen
+// for a window of our own (the caller frees it), null for an adopted one.
+bool openWindow(const Options& options, X11Target& target, XVisualInfo*& ownVisual, std::string& error)
+{
     switch (options.target) {
     case Target::OwnWindow:
     case Target::Fullscreen:
-        ownVisual = chooseSaverVisual(display, error);
-        ready = ownVisual && window.create(display, *ownVisual, options.width, options.height,
-                                           options.target == Target::Fullscreen, error);
-        break;
+        ownVisual = chooseSaverVisual(target.display, error);
+        return ownVisual && target.window.create(target.display, *ownVisual, options.width, options.height,
+                                                 options.target == Target::Fullscreen, error);
     case Target::Root:
-        ready = window.adopt(display, DefaultRootWindow(display), error);
-        break;
+        return target.window.adopt(target.display, DefaultRootWindow(target.display), error);
     case Target::ForeignWindow:
-        ready = window.adopt(display, static_cast<Window>(options.windowId), error);
-        break;
+        return target.window.adopt(target.display, static_cast<Window>(options.windowId), error);
     case Target::Render:
         break;
     }
-    if (!ready) {
-        if (ownVisual)
-            XFree(ownVisual);
-        XCloseDisplay(display);
-        return fail(error);
-    }
+    return false;
+}
 
-    GlxContext context;
-    const XVisualInfo visual = ownVisual ? *ownVisual : window.visual();
+// Opens the display and the window the options name, with a GL context
+// current on the window.
+bool openTarget(const Options& options, X11Target& target, std::string& error)
+{
+    target.display = openDisplay(error);
+    if (!target.display)
+        return false;
+    XVisualInfo* ownVisual = nullptr;
+    const bool ready = openWindow(options, target, ownVisual, error);
+    const XVisualInfo visual = ownVisual ? *ownVisual : target.window.visual();
     if (ownVisual)
         XFree(ownVisual);
-    if (!context.create(display, window.handle(), visual, error)) {
-        window.destroy();
-        XCloseDisplay(display);
-        return fail(error);
-    }
+    return ready && target.context.create(target.display, target.window.handle(), visual, error);
+}
 
-    SceneDriver driver;
-    driver.start(options, window.width(), window.height());
-    context.present();
+// Draws until the window's user or owner ends the saver, or -frames are drawn.
+void runLoop(const Options& options, X11Target& target)
+{
+    SceneRun run;
+    run.start(options, target.window.width(), target.window.height());
+    target.context.swapBuffers();
 
     if (options.showFps)
         std::fprintf(stderr, "cascade: %s\n",
-                     context.swapsOnRefresh() ? "swaps wait for the display's refresh"
-                                              : "no swap control: frames are paced by -delay alone");
+                     target.context.swapsOnRefresh() ? "swaps wait for the display's refresh"
+                                                     : "no swap control: frames are paced by -delay alone");
     FpsMeter fps;
     timespec deadline = now();
     bool quit = false;
     while (!quit) {
-        if (window.processEvents())
+        if (target.window.processEvents())
             break;
         // The picture follows the window's size from the next frame on.
-        driver.resize(window.width(), window.height());
-        driver.frame();
-        context.present();
-        if (options.frames > 0 && driver.framesDrawn() >= options.frames)
+        run.resize(target.window.width(), target.window.height());
+        run.frame(target.context);
+        if (options.frames > 0 && run.framesDrawn() >= options.frames)
             quit = true;
 
         double rate = 0.0;
@@ -134,12 +153,19 @@ int runX11Saver(const Options& options)
         if (before(deadline, current))
             deadline = current;
         if (!quit)
-            waitUntil(display, deadline);
+            waitUntil(target.display, deadline);
     }
+    run.stop();
+}
 
-    driver.stop();
-    context.destroy();
-    window.destroy();
-    XCloseDisplay(display);
+} // namespace
+
+int runX11Saver(const Options& options)
+{
+    std::string error;
+    X11Target target;
+    if (!openTarget(options, target, error))
+        return fail(error);
+    runLoop(options, target);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "x11_window.h"
 
+#include "front/saver_rules.h"
+
 #include <X11/Xatom.h>
 #include <X11/keysym.h>
 
@@ -8,6 +10,11 @@
 #include <unistd.h>
 
 namespace {
+
+// A grab refused right after mapping is tried again this often, this far
+// apart: a second in all.
+constexpr int grabAttempts = 50;
+constexpr useconds_t grabRetryMicroseconds = 20000;
 
 // The window we draw into, so that the error handler can tell "our window
 // was destroyed under us" (a normal end for a hack) from a real fault.
@@ -30,8 +37,9 @@ int onProtocolError(Display* display, XErrorEvent* event)
         trappedError = event->error_code;
         return 0;
     }
-    if (targetWindow && event->resourceid == targetWindow &&
-        (event->error_code == BadWindow || event->error_code == BadDrawable || event->error_code >= 128)) {
+    const bool aboutTarget = targetWindow && event->resourceid == targetWindow;
+    if (aboutTarget && (event->error_code == BadWindow || event->error_code == BadDrawable ||
+                        event->error_code >= FirstExtensionError)) {
         std::fprintf(stderr, "cascade: the window went away; stopping\n");
         std::fflush(stderr);
         _exit(0);
@@ -68,52 +76,20 @@ bool X11Window::create(Display* display, const XVisualInfo& visual, int width, i
     own_ = true;
     fullscreen_ = fullscreen;
     visual_ = visual;
-    const int screen = visual.screen;
-    const Window root = RootWindow(display, screen);
     if (fullscreen) {
-        width = DisplayWidth(display, screen);
-        height = DisplayHeight(display, screen);
+        width = DisplayWidth(display, visual.screen);
+        height = DisplayHeight(display, visual.screen);
     }
     width_ = width;
     height_ = height;
-
-    colormap_ = XCreateColormap(display, root, visual.visual, AllocNone);
-    XSetWindowAttributes attributes{};
-    attributes.colormap = colormap_;
-    attributes.background_pixel = BlackPixel(display, screen);
-    attributes.border_pixel = 0;
-    attributes.event_mask = KeyPressMask | StructureNotifyMask | ExposureMask;
-    attributes.override_redirect = fullscreen ? True : False;
-    if (fullscreen)
-        attributes.event_mask |= ButtonPressMask | PointerMotionMask;
-    window_ = XCreateWindow(display, root, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
-                            visual.depth, InputOutput, visual.visual,
-                            CWColormap | CWBackPixel | CWBorderPixel | CWEventMask | CWOverrideRedirect,
-                            &attributes);
-    if (!window_) {
+    if (!createWindow()) {
         error = "the X server would not create a window";
         return false;
     }
     targetWindow = window_;
-    XStoreName(display, window_, "Cascade");
-    XClassHint classHint{};
-    char name[] = "cascade";
-    char className[] = "Cascade";
-    classHint.res_name = name;
-    classHint.res_class = className;
-    XSetClassHint(display, window_, &classHint);
-    deleteMessage_ = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display, window_, &deleteMessage_, 1);
-
-    if (fullscreen) {
-        // An invisible cursor, as the Windows saver hides its own.
-        char empty[1] = {0};
-        Pixmap bitmap = XCreateBitmapFromData(display, window_, empty, 1, 1);
-        XColor black{};
-        blankCursor_ = XCreatePixmapCursor(display, bitmap, bitmap, &black, &black, 0, 0);
-        XFreePixmap(display, bitmap);
-        XDefineCursor(display, window_, blankCursor_);
-    }
+    nameWindow();
+    if (fullscreen)
+        hideCursor();
 
     XMapRaised(display, window_);
     // Wait until the window is on screen: drawing and grabs need it viewable.
@@ -134,12 +110,56 @@ bool X11Window::create(Display* display, const XVisualInfo& visual, int width, i
     return true;
 }
 
+bool X11Window::createWindow()
+{
+    const int screen = visual_.screen;
+    const Window root = RootWindow(display_, screen);
+    colormap_ = XCreateColormap(display_, root, visual_.visual, AllocNone);
+    XSetWindowAttributes attributes{};
+    attributes.colormap = colormap_;
+    attributes.background_pixel = BlackPixel(display_, screen);
+    attributes.border_pixel = 0;
+    attributes.event_mask = KeyPressMask | StructureNotifyMask | ExposureMask;
+    attributes.override_redirect = fullscreen_ ? True : False;
+    if (fullscreen_)
+        attributes.event_mask |= ButtonPressMask | PointerMotionMask;
+    window_ = XCreateWindow(display_, root, 0, 0, static_cast<unsigned>(width_), static_cast<unsigned>(height_),
+                            0, visual_.depth, InputOutput, visual_.visual,
+                            CWColormap | CWBackPixel | CWBorderPixel | CWEventMask | CWOverrideRedirect,
+                            &attributes);
+    return window_ != 0;
+}
+
+void X11Window::nameWindow()
+{
+    XStoreName(display_, window_, "Cascade");
+    XClassHint classHint{};
+    char name[] = "cascade";
+    char className[] = "Cascade";
+    classHint.res_name = name;
+    classHint.res_class = className;
+    XSetClassHint(display_, window_, &classHint);
+    deleteMessage_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display_, window_, &deleteMessage_, 1);
+}
+
+void X11Window::hideCursor()
+{
+    // An invisible cursor, as the Windows saver hides its own.
+    char empty[1] = {0};
+    Pixmap bitmap = XCreateBitmapFromData(display_, window_, empty, 1, 1);
+    XColor black{};
+    blankCursor_ = XCreatePixmapCursor(display_, bitmap, bitmap, &black, &black, 0, 0);
+    XFreePixmap(display_, bitmap);
+    XDefineCursor(display_, window_, blankCursor_);
+}
+
 void X11Window::grabInput()
 {
     // Without a window manager nobody gives us the focus; the grabs make sure
     // the keys and the pointer that end the saver reach it. A grab can fail
     // briefly right after mapping, so try for a moment.
-    for (int attempt = 0; attempt < 50; ++attempt) {
+    for (int attempt = 0; attempt < grabAttempts; ++attempt) {
         const int keyboard = XGrabKeyboard(display_, window_, True, GrabModeAsync, GrabModeAsync, CurrentTime);
         const int pointer = XGrabPointer(display_, window_, True, ButtonPressMask | PointerMotionMask,
                                          GrabModeAsync, GrabModeAsync, window_, blankCursor_, CurrentTime);
@@ -151,7 +171,7 @@ void X11Window::grabInput()
             XUngrabKeyboard(display_, CurrentTime);
         if (pointer == GrabSuccess)
             XUngrabPointer(display_, CurrentTime);
-        usleep(20000);
+        usleep(grabRetryMicroseconds);
     }
 }
 
@@ -199,11 +219,8 @@ bool X11Window::adopt(Display* display, Window window, std::string& error)
 
 bool X11Window::movedTooFar(int x, int y) const
 {
-    // The Windows saver's rule: more than 4 pixels from where the pointer
-    // stood, counted as |dx| + |dy|, so a slow drift ends it and a small
-    // jiggle does not.
     const long travel = std::labs(static_cast<long>(x) - startX_) + std::labs(static_cast<long>(y) - startY_);
-    return travel > 4;
+    return travel > static_cast<long>(pointerTravelLimitPixels);
 }
 
 bool X11Window::processEvents()

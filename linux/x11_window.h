@@ -40,6 +40,9 @@ public:
     const XVisualInfo& visual() const { return visual_; }
 
 private:
+    bool createWindow();
+    void nameWindow();
+    void hideCursor();
     void grabInput();
     bool movedTooFar(int x, int y) const;
 

@@ -1,20 +1,23 @@
-// Runs the scene the way the Windows host does (fixed GL state, sceneStart,
-// then sceneFrame per tick), whatever kind of context the front made current.
+// One run of the scene with the Linux front's options, around the shared
+// driver (front/scene_driver.h): the scripted clock of -frame-ms, the
+// streaks' drawing order (-draw), the developer hooks (-overlay, -letterbox),
+// the window's size as it changes, and the count of frames drawn.
 #pragma once
 
 #include "options.h"
 
-class SceneDriver {
+class GLContext;
+
+class SceneRun {
 public:
     // The caller's GL context must be current. Applies the streaks' drawing
-    // order (-draw) and, after the scene's own reset, the developer hooks
-    // (-overlay, -letterbox).
+    // order and, after the scene's own reset, the developer hooks.
     void start(const Options& options, int width, int height);
     // The drawable's new size, used from the next frame on: the scene sets
     // its viewport and projection from it on every frame.
     void resize(int width, int height);
-    // One frame; the caller presents it (swap) afterwards.
-    void frame();
+    // One frame, shown with the context's swapBuffers().
+    void frame(GLContext& context);
     // Frees the scene's GL objects while the context is still current.
     void stop();
 

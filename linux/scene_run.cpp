@@ -1,8 +1,7 @@
-#include "scene_driver.h"
+#include "scene_run.h"
 
 #include "components/frame_clock.h"
-#include "scene/fixed_gl_state.h"
-#include "scene/scene.h"
+#include "front/scene_driver.h"
 #include "scene/scene_state.h"
 
 #include <cstdint>
@@ -24,7 +23,7 @@ int fixedCounter()
 
 } // namespace
 
-void SceneDriver::start(const Options& options, int width, int height)
+void SceneRun::start(const Options& options, int width, int height)
 {
     if (options.frameMs >= 0) {
         fixedFrameMs = options.frameMs;
@@ -35,12 +34,11 @@ void SceneDriver::start(const Options& options, int width, int height)
         setMillisecondCounter(nullptr);
     }
 
-    // Set on every start, since the field outlives one driver: the render
+    // Set on every start, since the field outlives one run: the render
     // benchmark runs both orders in one process.
     cascade::streaks.lineOrder = options.draw == DrawOrder::Batched ? StreakField::LineOrder::byWidth
                                                                     : StreakField::LineOrder::byIndex;
-    applyFixedGLState();
-    sceneStart(width, height);
+    startScene(width, height);
 
     // sceneReset has just written every setting: the hooks go in after it.
     // sceneFrame reads overlayOn and copies letterboxSetting every frame.
@@ -51,25 +49,25 @@ void SceneDriver::start(const Options& options, int width, int height)
     started_ = true;
 }
 
-void SceneDriver::resize(int width, int height)
+void SceneRun::resize(int width, int height)
 {
     cascade::backdrop.width = static_cast<float>(width);
     cascade::backdrop.height = static_cast<float>(height);
 }
 
-void SceneDriver::frame()
+void SceneRun::frame(GLContext& context)
 {
     if (fixedFrameMs >= 0)
         fixedElapsedMs += fixedFrameMs;
-    sceneFrame();
+    drawSceneFrame(context);
     ++framesDrawn_;
 }
 
-void SceneDriver::stop()
+void SceneRun::stop()
 {
     if (!started_)
         return;
-    sceneRelease();
+    releaseScene();
     setMillisecondCounter(nullptr);
     started_ = false;
 }
