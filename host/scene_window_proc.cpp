@@ -1,10 +1,9 @@
 #include "host/scene_host.h"
 
 #include "components/frame_clock.h"
+#include "front/scene_driver.h"
 #include "host/millisecond_clock.h"
 #include "host/wgl_context.h"
-#include "scene/fixed_gl_state.h"
-#include "scene/scene.h"
 #include "shell/saver_hooks.h"
 #include "shell/saver_shell.h"
 
@@ -21,13 +20,10 @@ constexpr UINT_PTR frameTimerId = 1;
 // measures the time since the last one.
 constexpr UINT framePeriodMilliseconds = 5;
 
-} // namespace
+// Whose handles windowDC and glContext are.
+WglContext windowContext;
 
-void setFixedGLStateAndStartScene()
-{
-    applyFixedGLState();
-    sceneStart(viewWidth, viewHeight);
-}
+} // namespace
 
 LRESULT CALLBACK sceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -38,19 +34,22 @@ LRESULT CALLBACK sceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         GetClientRect(window, &clientRect);
         viewWidth = clientRect.right;
         viewHeight = clientRect.bottom;
-        createGLContext(window, &windowDC, &glContext);
-        setFixedGLStateAndStartScene();
+        // A failure goes unreported: the scene's GL calls do nothing, the
+        // window stays black and still ends on input.
+        windowContext.create(window);
+        windowDC = windowContext.deviceContext();
+        glContext = windowContext.renderingContext();
+        startScene(viewWidth, viewHeight);
         SetTimer(window, frameTimerId, framePeriodMilliseconds, nullptr);
         return 0;
     case WM_DESTROY:
         KillTimer(window, frameTimerId);
-        sceneRelease();
-        releaseGLContext(window, windowDC, glContext);
+        releaseScene();
+        windowContext.destroy();
         return 0;
     case WM_TIMER:
         // Any timer id draws: the shell only passes on what should be drawn.
-        sceneFrame();
-        swapGLBuffers(windowDC);
+        drawSceneFrame(windowContext);
         return 0;
     default:
         return shellDefaultProc(window, message, wParam, lParam);

@@ -32,38 +32,54 @@ constexpr PIXELFORMATDESCRIPTOR describePixelFormat()
 
 const PIXELFORMATDESCRIPTOR pixelFormat = describePixelFormat();
 
-void createGLContext(HWND window, HDC* dcOut, HGLRC* contextOut)
+WglContext::~WglContext()
 {
-    HDC dc = GetDC(window);
-    HGLRC context = nullptr;
+    destroy();
+}
+
+bool WglContext::create(HWND window)
+{
+    destroy();
+    window_ = window;
+    dc_ = GetDC(window);
     // GDI's pixel-format functions load opengl32.dll by name unless it is in
     // the process already, and would take a copy planted beside the saver:
     // without the system's own OpenGL, nothing of OpenGL is touched.
-    if (loadGLLibraries()) {
-        const int format = ChoosePixelFormat(dc, &pixelFormat);
-        SetPixelFormat(dc, format, &pixelFormat);
-        const WGLEntryPoints& wgl = wglEntryPoints();
-        context = wgl.createContext(dc);
-        enableGLCalls(context && wgl.makeCurrent(dc, context));
-    }
-    *dcOut = dc;
-    *contextOut = context;
+    if (!loadGLLibraries())
+        return false;
+    const int format = ChoosePixelFormat(dc_, &pixelFormat);
+    SetPixelFormat(dc_, format, &pixelFormat);
+    context_ = wglEntryPoints().createContext(dc_);
+    return makeCurrent();
 }
 
-void swapGLBuffers(HDC dc)
+bool WglContext::makeCurrent()
+{
+    // GL calls go through only while this context is current.
+    const bool current = context_ && wglEntryPoints().makeCurrent(dc_, context_);
+    enableGLCalls(current);
+    return current;
+}
+
+void WglContext::swapBuffers()
 {
     // GDI's buffer swap loads opengl32.dll by name as well.
     if (glCallsEnabled())
-        SwapBuffers(dc);
+        SwapBuffers(dc_);
 }
 
-void releaseGLContext(HWND window, HDC dc, HGLRC context)
+void WglContext::destroy()
 {
+    if (!window_)
+        return;
     enableGLCalls(false);
     const WGLEntryPoints& wgl = wglEntryPoints();
     if (wgl.makeCurrent) {
         wgl.makeCurrent(nullptr, nullptr);
-        wgl.deleteContext(context);
+        wgl.deleteContext(context_);
     }
-    ReleaseDC(window, dc);
+    ReleaseDC(window_, dc_);
+    window_ = nullptr;
+    dc_ = nullptr;
+    context_ = nullptr;
 }

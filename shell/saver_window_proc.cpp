@@ -1,5 +1,6 @@
 #include "shell/saver_shell.h"
 
+#include "front/saver_rules.h"
 #include "shell/saver_hooks.h"
 
 namespace {
@@ -21,7 +22,7 @@ constexpr WPARAM powerSettingNotice = 0x8013;  // PBT_POWERSETTINGCHANGE
 int closeApproved = 0;
 int verifying = 0;
 POINT cursorStart = {0, 0};
-const DWORD moveThreshold = 4;  // pixels, |dx| + |dy|, that a pointer may travel and not close
+const DWORD moveThreshold = pointerTravelLimitPixels;
 DWORD lastVerifyTick = noRequestYet;
 HMODULE imeLibrary = nullptr;
 AssociateContextFn associateContext = nullptr;
