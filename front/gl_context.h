@@ -4,10 +4,12 @@
 // The contract
 //   Creation is each backend's own: a `create(...)` taking what that window
 //   system needs (a window and its visual, a device context, a pbuffer size)
-//   and an error string. On success the context is current on the calling
-//   thread, bound to its drawable, and the scene may draw at once. On failure
-//   it returns false, holds nothing, and the error is one line saying which
-//   step failed (no visual, no context, could not make it current, ...).
+//   and, where the front reports failures, an error string. On success the
+//   context is current on the calling thread, bound to its drawable, and the
+//   scene may draw at once. On failure it returns false, the error (if
+//   taken) is one line saying which step failed (no visual, no context,
+//   could not make it current, ...), and it holds nothing that destroy()
+//   would not free.
 //   Everything below may assume a successful create() on the same thread,
 //   and does nothing on a context that was never created or already
 //   destroyed.
@@ -27,16 +29,16 @@
 // A backend is a class deriving from GLContext, non-copyable, that keeps its
 // window-system handles to itself (the header that declares it may include
 // the window system's headers; this one never does). Today: GlxContext
-// (linux/glx_context.h) and EglContext (linux/egl_context.h).
+// (linux/glx_context.h), EglContext (linux/egl_context.h) and WglContext
+// (host/wgl_context.h).
 //
-// How WGL fits: a WglContext whose create(HWND window, std::string& error)
-// gets the window's DC (GetDC), sets the saver's pixel format on it
-// (ChoosePixelFormat + SetPixelFormat), makes a context (wglCreateContext)
-// and makes it current (wglMakeCurrent), undoing what it did when a step
-// fails. makeCurrent() is wglMakeCurrent(dc, context); swapBuffers() is
-// SwapBuffers(dc); destroy() is wglMakeCurrent(nullptr, nullptr),
-// wglDeleteContext and ReleaseDC, each once. Accessors for the DC and the
-// context let the host keep its windowDC and glContext variables.
+// WglContext's create(HWND window) gets the window's DC (GetDC), sets the
+// saver's pixel format on it, makes a context and makes it current. The
+// Windows saver reports nothing and keeps its window whatever fails, so it
+// takes no error string, and a failed create() keeps the DC (and a context
+// it could not make current) for destroy() to free, as the host's steps do.
+// Accessors for the DC and the context let the host keep its windowDC and
+// glContext variables.
 //
 // A new front (another window system) writes one such backend, then drives
 // the scene through scene_driver.h: start once the context is current, one

@@ -6,8 +6,6 @@
 extern RECT clientRect;
 extern int viewWidth;
 extern int viewHeight;
+// The handles of the window's WGL context, from creation until destruction.
 extern HDC windowDC;
 extern HGLRC glContext;
-
-// Sets the fixed GL state, then starts the scene at the creation size.
-void initGLState();

@@ -1,10 +1,9 @@
 #include "host/scene_host.h"
 
 #include "components/frame_clock.h"
-#include "host/frame_counter.h"
+#include "front/scene_driver.h"
+#include "host/millisecond_clock.h"
 #include "host/wgl_context.h"
-#include "scene/fixed_gl_state.h"
-#include "scene/scene.h"
 #include "shell/saver_hooks.h"
 #include "shell/saver_shell.h"
 
@@ -16,39 +15,41 @@ HGLRC glContext = nullptr;
 
 namespace {
 
-const UINT_PTR frameTimerId = 1;
-const UINT framePeriodMs = 5;
+constexpr UINT_PTR frameTimerId = 1;
+// How often a frame is attempted, not how fast the scene moves: each frame
+// measures the time since the last one.
+constexpr UINT framePeriodMilliseconds = 5;
+
+// Whose handles windowDC and glContext are.
+WglContext windowContext;
 
 } // namespace
-
-void initGLState()
-{
-    applyFixedGLState();
-    sceneStart(viewWidth, viewHeight);
-}
 
 LRESULT CALLBACK sceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_CREATE:
-        startFrameCounter();
-        setMillisecondCounter(frameCounterMilliseconds);
+        startMillisecondClock();
+        setMillisecondCounter(millisecondsSinceClockStart);
         GetClientRect(window, &clientRect);
         viewWidth = clientRect.right;
         viewHeight = clientRect.bottom;
-        createGLContext(window, &windowDC, &glContext);
-        initGLState();
-        SetTimer(window, frameTimerId, framePeriodMs, nullptr);
+        // A failure goes unreported: the scene's GL calls do nothing, the
+        // window stays black and still ends on input.
+        windowContext.create(window);
+        windowDC = windowContext.deviceContext();
+        glContext = windowContext.renderingContext();
+        startScene(viewWidth, viewHeight);
+        SetTimer(window, frameTimerId, framePeriodMilliseconds, nullptr);
         return 0;
     case WM_DESTROY:
         KillTimer(window, frameTimerId);
-        sceneRelease();
-        releaseGLContext(window, windowDC, glContext);
+        releaseScene();
+        windowContext.destroy();
         return 0;
     case WM_TIMER:
         // Any timer id draws: the shell only passes on what should be drawn.
-        sceneFrame();
-        swapGLBuffers(windowDC);
+        drawSceneFrame(windowContext);
         return 0;
     default:
         return shellDefaultProc(window, message, wParam, lParam);

@@ -2,56 +2,84 @@
 
 #include "host/gl_library.h"
 
-const PIXELFORMATDESCRIPTOR pixelFormat = {
-    sizeof(PIXELFORMATDESCRIPTOR),
-    1,
-    PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
-    PFD_TYPE_RGBA,
-    24,
-    0, 0, 0, 0, 0, 0,
-    8,
-    0,
-    0, 0, 0, 0, 0,
-    16,
-    0,
-    0,
-    PFD_MAIN_PLANE,
-    0,
-    0, 0, 0,
-};
+namespace {
 
-void createGLContext(HWND window, HDC* dcOut, HGLRC* contextOut)
+// What the saver asks of the window's pixel format; the driver picks the
+// nearest format it has. Every field not set here is 0: the channels' sizes
+// and shifts are left to the driver, and there is no accumulation, stencil
+// or auxiliary buffer.
+constexpr WORD descriptorVersion = 1;  // the only one there is
+constexpr DWORD formatFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+constexpr BYTE colorBitsPerPixel = 24;  // red, green and blue together
+constexpr BYTE alphaBitsPerPixel = 8;
+constexpr BYTE depthBitsPerPixel = 16;
+
+constexpr PIXELFORMATDESCRIPTOR describePixelFormat()
 {
-    HDC dc = GetDC(window);
-    HGLRC context = nullptr;
+    PIXELFORMATDESCRIPTOR format = {};
+    format.nSize = sizeof(PIXELFORMATDESCRIPTOR);
+    format.nVersion = descriptorVersion;
+    format.dwFlags = formatFlags;
+    format.iPixelType = PFD_TYPE_RGBA;
+    format.cColorBits = colorBitsPerPixel;
+    format.cAlphaBits = alphaBitsPerPixel;
+    format.cDepthBits = depthBitsPerPixel;
+    format.iLayerType = PFD_MAIN_PLANE;
+    return format;
+}
+
+} // namespace
+
+const PIXELFORMATDESCRIPTOR pixelFormat = describePixelFormat();
+
+WglContext::~WglContext()
+{
+    destroy();
+}
+
+bool WglContext::create(HWND window)
+{
+    destroy();
+    window_ = window;
+    dc_ = GetDC(window);
     // GDI's pixel-format functions load opengl32.dll by name unless it is in
     // the process already, and would take a copy planted beside the saver:
     // without the system's own OpenGL, nothing of OpenGL is touched.
-    if (loadGLLibraries()) {
-        const int format = ChoosePixelFormat(dc, &pixelFormat);
-        SetPixelFormat(dc, format, &pixelFormat);
-        const WGLEntryPoints& wgl = wglEntryPoints();
-        context = wgl.createContext(dc);
-        enableGLCalls(context && wgl.makeCurrent(dc, context));
-    }
-    *dcOut = dc;
-    *contextOut = context;
+    if (!loadGLLibraries())
+        return false;
+    const int format = ChoosePixelFormat(dc_, &pixelFormat);
+    SetPixelFormat(dc_, format, &pixelFormat);
+    context_ = wglEntryPoints().createContext(dc_);
+    return makeCurrent();
 }
 
-void swapGLBuffers(HDC dc)
+bool WglContext::makeCurrent()
+{
+    // GL calls go through only while this context is current.
+    const bool current = context_ && wglEntryPoints().makeCurrent(dc_, context_);
+    enableGLCalls(current);
+    return current;
+}
+
+void WglContext::swapBuffers()
 {
     // GDI's buffer swap loads opengl32.dll by name as well.
     if (glCallsEnabled())
-        SwapBuffers(dc);
+        SwapBuffers(dc_);
 }
 
-void releaseGLContext(HWND window, HDC dc, HGLRC context)
+void WglContext::destroy()
 {
+    if (!window_)
+        return;
     enableGLCalls(false);
     const WGLEntryPoints& wgl = wglEntryPoints();
     if (wgl.makeCurrent) {
         wgl.makeCurrent(nullptr, nullptr);
-        wgl.deleteContext(context);
+        wgl.deleteContext(context_);
     }
-    ReleaseDC(window, dc);
+    ReleaseDC(window_, dc_);
+    window_ = nullptr;
+    dc_ = nullptr;
+    context_ = nullptr;
 }

@@ -1,26 +1,34 @@
 #include "shell/saver_shell.h"
 
+#include "front/saver_rules.h"
 #include "shell/saver_hooks.h"
+
+namespace {
+
+// lastVerifyTick before the first password request.
+constexpr DWORD noRequestYet = 0xFFFFFFFFu;
+// A close this soon after the end of a password request is refused without
+// asking again.
+constexpr DWORD verifyQuietMs = 200;
+// Power notices rather than power events: Windows sends them when a laptop
+// switches between mains and battery, at every battery level step and for
+// registered settings, with nobody at the machine. Spelled out because the
+// headers of older systems lack the second.
+constexpr WPARAM powerStatusNotice = 0x000A;   // PBT_APMPOWERSTATUSCHANGE
+constexpr WPARAM powerSettingNotice = 0x8013;  // PBT_POWERSETTINGCHANGE
+
+} // namespace
 
 int closeApproved = 0;
 int verifying = 0;
 POINT cursorStart = {0, 0};
-const DWORD moveThreshold = 4;
-DWORD lastVerifyTick = 0xFFFFFFFFu;
+const DWORD moveThreshold = pointerTravelLimitPixels;
+DWORD lastVerifyTick = noRequestYet;
 HMODULE imeLibrary = nullptr;
 AssociateContextFn associateContext = nullptr;
 HIMC savedInputContext = nullptr;
 
 namespace {
-
-const DWORD noRequestYet = 0xFFFFFFFFu;
-const DWORD verifyQuietMs = 200;
-// Power notices rather than power events: Windows sends them when a laptop
-// switches between mains and battery, at every battery level step and for
-// registered settings, with nobody at the machine. Spelled out because the
-// headers of older systems lack the second.
-const WPARAM powerStatusNotice = 0x000A;   // PBT_APMPOWERSTATUSCHANGE
-const WPARAM powerSettingNotice = 0x8013;  // PBT_POWERSETTINGCHANGE
 
 void requestClose(HWND window)
 {
@@ -93,6 +101,8 @@ int verifyOnClose(HWND window)
     // Frames queued before the dialog would only delay it.
     MSG discarded;
     PeekMessageA(&discarded, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
+    // Again: a WM_TIMER posted to the queue comes out before the timer's own
+    // due tick, which the first call then leaves behind.
     PeekMessageA(&discarded, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
     closeApproved = static_cast<int>(SendMessageA(window, WM_APP, 0, 0));
     verifying = 0;

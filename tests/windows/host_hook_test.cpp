@@ -1,7 +1,7 @@
 // The display host's window hook with the real shell in front of it and a
 // stub scene behind it, on real windows and a real GL context under Wine.
 #include "components/frame_clock.h"
-#include "host/frame_counter.h"
+#include "host/millisecond_clock.h"
 #include "host/scene_host.h"
 #include "shell/resource_ids.h"
 #include "shell/saver_hooks.h"
@@ -125,7 +125,7 @@ TEST(FloatingPoint, TheX87UnitRoundsDoublesAsDoubles)
     EXPECT_EQ(static_cast<unsigned>(_PC_53), _controlfp(0, 0) & _MCW_PC);
 }
 
-TEST(FrameCounter, TheSceneClockCountsFromWindowCreationOnAMonotonicCounter)
+TEST(MillisecondClock, TheSceneClockCountsFromWindowCreationOnAMonotonicCounter)
 {
     resetState();
     ASSERT_TRUE(registerSaverClass());
@@ -140,7 +140,7 @@ TEST(FrameCounter, TheSceneClockCountsFromWindowCreationOnAMonotonicCounter)
     clock.tick();
     // Tick counts step by up to 16 ms.
     EXPECT_LE(clock.milliseconds, double(GetTickCount() - beforeCreation) + 20.0);
-    EXPECT_NEAR(frameCounterMilliseconds(), clock.milliseconds, 2.0);
+    EXPECT_NEAR(millisecondsSinceClockStart(), clock.milliseconds, 2.0);
     Sleep(100);
     clock.tick();
     EXPECT_GE(clock.deltaSeconds, 0.09);
@@ -152,7 +152,7 @@ TEST(FrameCounter, TheSceneClockCountsFromWindowCreationOnAMonotonicCounter)
     resetState();
 }
 
-TEST(FrameCounter, FastCountersStayExactForWeeks)
+TEST(MillisecondClock, FastCountersStayExactForWeeks)
 {
     // A performance counter at a 3 GHz CPU clock, 36 days and half a second
     // on: counts times 1000 would pass 2^63. The frame clock takes the

@@ -1,13 +1,13 @@
-// The frame clock's millisecond counter on Windows.
+// The millisecond clock the scene's frame clock reads on Windows.
 #pragma once
 
 #include <cstdint>
 
-// Restarts the counter at 0; the host does this when its window is created,
+// Restarts the clock at 0; the host does this when its window is created,
 // so the first frame's time is short.
-void startFrameCounter();
-// Milliseconds since startFrameCounter, from a monotonic source.
-int frameCounterMilliseconds();
+void startMillisecondClock();
+// Milliseconds since startMillisecondClock, from a monotonic source.
+int millisecondsSinceClockStart();
 // Milliseconds in `count` ticks of a counter running at `frequency` ticks a
 // second, wrapped to 32 bits as the frame clock expects; exact for any count
 // a counter reaches.

@@ -2,11 +2,13 @@
 // MinGW, so a clock adjustment while the saver runs would hand the scene a
 // huge or negative frame time. The performance counter (or, where a machine
 // has none, the tick count) only ever moves forward.
-#include "host/frame_counter.h"
+#include "host/millisecond_clock.h"
 
 #include <windows.h>
 
 namespace {
+
+constexpr std::int64_t millisecondsPerSecond = 1000;
 
 LARGE_INTEGER frequency = {};
 LARGE_INTEGER originCount = {};
@@ -15,7 +17,7 @@ bool hasPerformanceCounter = false;
 
 } // namespace
 
-void startFrameCounter()
+void startMillisecondClock()
 {
     hasPerformanceCounter = QueryPerformanceFrequency(&frequency) && frequency.QuadPart > 0;
     if (hasPerformanceCounter)
@@ -23,7 +25,7 @@ void startFrameCounter()
     originTicks = GetTickCount();
 }
 
-int frameCounterMilliseconds()
+int millisecondsSinceClockStart()
 {
     if (hasPerformanceCounter) {
         LARGE_INTEGER now;
@@ -37,6 +39,7 @@ int countToMilliseconds(std::int64_t count, std::int64_t frequency)
 {
     // Where the counter runs at the CPU clock, count * 1000 would pass 2^63
     // after about 35 days: whole seconds and the rest are scaled apart.
-    const std::int64_t milliseconds = count / frequency * 1000 + count % frequency * 1000 / frequency;
+    const std::int64_t milliseconds =
+        count / frequency * millisecondsPerSecond + count % frequency * millisecondsPerSecond / frequency;
     return static_cast<int>(static_cast<std::uint32_t>(milliseconds));
 }
