@@ -143,6 +143,14 @@ def pictures_differ(first, second):
     return float(result.stderr.split()[0]) > 0
 
 
+def planted_dll_loads(marker):
+    """What the planted DLL wrote about the processes that loaded it, or 'none'."""
+    if not os.path.exists(marker):
+        return "none"
+    with open(marker, errors="replace") as f:
+        return f.read().strip()
+
+
 def wait_until(predicate, timeout, step=0.1):
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
@@ -491,26 +499,28 @@ class Cases:
         session.env["WINEDLLOVERRIDES"] += ";opengl32="
         self.no_gl(session)
 
-    def planted_gl(self, session):
-        # DLLs named like OpenGL's beside the saver must never be loaded, in
-        # any mode. Wine prefers its builtin OpenGL unless told to search like
-        # Windows, the program's folder first.
-        folder = os.path.join(self.o.work, "planted")
+    def plant_gl_dlls(self, name):
+        # A copy of the saver in a folder of its own, beside DLLs named like
+        # OpenGL's and GLU's whose DllMain writes the returned marker file.
+        folder = os.path.join(self.o.work, name)
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
         saver = os.path.join(folder, "cascade.scr")
         shutil.copy(self.o.saver, saver)
-        for name in ("opengl32.dll", "glu32.dll"):
-            shutil.copy(self.o.planted_dll, os.path.join(folder, name))
-        marker = os.path.join(folder, "planted-dll-loaded.txt")
+        for dll in ("opengl32.dll", "glu32.dll"):
+            shutil.copy(self.o.planted_dll, os.path.join(folder, dll))
+        return saver, os.path.join(folder, "planted-dll-loaded.txt")
+
+    def planted_gl(self, session):
+        # DLLs named like OpenGL's beside the saver must never be loaded, in
+        # any mode. Wine prefers its builtin OpenGL unless told to search like
+        # Windows, the program's folder first.
+        saver, marker = self.plant_gl_dlls("planted")
         plain = session.env["WINEDLLOVERRIDES"]
         session.env["WINEDLLOVERRIDES"] = plain + ";opengl32,glu32=n,b"
 
         def planted_loads():
-            if not os.path.exists(marker):
-                return "none"
-            with open(marker, errors="replace") as f:
-                return f.read().strip()
+            return planted_dll_loads(marker)
 
         process = self.start_saver(session, saver)
         time.sleep(2.0)
@@ -550,14 +560,7 @@ class Cases:
         # The 32-bit product under an emulated 32-bit Wine, where frames take
         # seconds: a few processes, each serving several checks, all beside
         # a planted opengl32.dll (see planted_gl), judged from the X side.
-        folder = os.path.join(self.o.work, "pe32")
-        shutil.rmtree(folder, ignore_errors=True)
-        os.makedirs(folder)
-        saver = os.path.join(folder, "cascade.scr")
-        shutil.copy(self.o.saver, saver)
-        for name in ("opengl32.dll", "glu32.dll"):
-            shutil.copy(self.o.planted_dll, os.path.join(folder, name))
-        marker = os.path.join(folder, "planted-dll-loaded.txt")
+        saver, marker = self.plant_gl_dlls("pe32")
         session.env["WINEDLLOVERRIDES"] += ";opengl32,glu32=n,b"
         slow = 300  # seconds an emulated start or a first frame may take
         started = time.monotonic()
@@ -582,9 +585,7 @@ class Cases:
             return x_window(name)
 
         def no_planted_load(what):
-            if os.path.exists(marker):
-                with open(marker, errors="replace") as f:
-                    raise Failure(f"{what} loaded the planted DLL: {f.read().strip()}")
+            check(not os.path.exists(marker), f"{what} loaded the planted DLL: {planted_dll_loads(marker)}")
 
         # A bad switch while the saver starts: both pay Wine's cold start.
         process = session.start(saver, "/s")
@@ -611,19 +612,16 @@ class Cases:
         self.expect_exit(process, 0, 90, "5 px of travel")
         log("5 px closed it with 0")
 
-        process = session.start(saver, "/s")
-        appear(process, "Screen Saver")
-        time.sleep(10.0)
-        session.xdotool("key", "a")
-        self.expect_exit(process, 0, 90, "key press")
-        log("a key closed it with 0")
+        def close_with_key(switch, window, settle, key, what):
+            process = session.start(saver, switch)
+            appear(process, window)
+            time.sleep(settle)
+            session.xdotool("key", key)
+            self.expect_exit(process, 0, 90, what)
+            log(f"{switch}: {what} closed it with 0")
 
-        dialog = session.start(saver, "/c")
-        appear(dialog, "Cascade")
-        time.sleep(5.0)
-        session.xdotool("key", "Escape")
-        self.expect_exit(dialog, 0, 90, "Escape in the settings dialog")
-        log("/c showed the dialog; Escape closed it with 0")
+        close_with_key("/s", "Screen Saver", 10.0, "a", "a key press")
+        close_with_key("/c", "Cascade", 5.0, "Escape", "Escape in the settings dialog")
         no_planted_load("the saver")
 
 
