@@ -1,5 +1,6 @@
 #include "host/wgl_context.h"
 
+#include "front/pixel_format.h"
 #include "host/gl_library.h"
 
 namespace {
@@ -10,9 +11,9 @@ namespace {
 // or auxiliary buffer.
 constexpr WORD descriptorVersion = 1;  // the only one there is
 constexpr DWORD formatFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-constexpr BYTE colorBitsPerPixel = 24;  // red, green and blue together
-constexpr BYTE alphaBitsPerPixel = 8;
-constexpr BYTE depthBitsPerPixel = 16;
+constexpr BYTE colorBitsPerPixel = 3 * channelBits;  // red, green and blue together
+constexpr BYTE alphaBitsPerPixel = channelBits;
+constexpr BYTE depthBitsPerPixel = depthBits;
 
 constexpr PIXELFORMATDESCRIPTOR describePixelFormat()
 {

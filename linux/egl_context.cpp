@@ -1,6 +1,6 @@
 #include "egl_context.h"
 
-#include "pixel_format.h"
+#include "front/pixel_format.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>

@@ -1,6 +1,6 @@
 #include "glx_context.h"
 
-#include "pixel_format.h"
+#include "front/pixel_format.h"
 
 #include <GL/glx.h>
 
