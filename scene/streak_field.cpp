@@ -19,7 +19,7 @@ constexpr double greenBlueRange = static_cast<double>(0.1f);
 constexpr double redBase = 0.6;
 constexpr double greenBlueBase = 0.9;
 constexpr double spawnWidthUnits = 3.0;  // x across the cascade
-constexpr double spawnHalfWidthUnits = 1.5;
+constexpr double spawnHalfWidthUnits = spawnWidthUnits / 2;  // centred on x = 0
 constexpr double upperLevelUnits = 0.8;  // y of the level the streaks flow on
 constexpr double flowLengthUnits = 2.0;  // z spread of the first spawn
 constexpr double farEndUnits = 1.0;  // z of a respawn
@@ -27,10 +27,13 @@ constexpr double sceneEndUnits = -1.0;  // z past which a streak respawns
 constexpr double spinRangeDegrees = 360.0;
 constexpr double flowSpeedMin = 0.2;  // units per second
 constexpr double flowSpeedRange = 0.1;
-constexpr double lineWidthMin = 1.0;  // pixels: 1, 2 or 3
-constexpr double lineWidthChoices = 3.0;
+constexpr int narrowestLine = 1;  // pixels
+constexpr int widestLine = 3;
+// A spawn draws a width from narrowestLine to widestLine.
+constexpr double lineWidthMin = narrowestLine;
+constexpr double lineWidthChoices = widestLine - narrowestLine + 1;
 constexpr double driftRange = 0.002;  // absolute, per frame, centred on 0
-constexpr double driftHalfRange = 0.001;
+constexpr double driftHalfRange = driftRange / 2;
 constexpr double flowJitterUnits = 0.0001;  // per frame
 constexpr double fallAcceleration = 0.04;  // units per frame, gained each second
 constexpr double bounceKeptMin = 0.5;  // a bounce keeps 25 to 50% of the speed
@@ -41,8 +44,6 @@ constexpr double edgeWaveAmplitude = 0.1;  // absolute
 constexpr double edgeWaveNumber = 5.5;  // radians per absolute unit of x
 constexpr double glowPerFallSpeed = 900.0;  // alpha per unit of fall per frame
 constexpr double restingAlpha = 0.4;
-constexpr int narrowestLine = 1;  // pixels; spawn picks 1, 2 or 3
-constexpr int widestLine = 3;
 
 void spawn(StreakField& f, int i, double unit, bool first)
 {
