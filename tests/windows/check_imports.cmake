@@ -55,10 +55,10 @@ if(POINTER_SIZE EQUAL 4)
   # Win32 SDK references of 1996-98 ("Windows 95: Yes, Windows NT: Requires
   # version 3.1 or later"; today's pages say "Windows 2000" for nearly
   # everything and prove nothing), or the export table of the DLL itself
-  # (msvcrt.dll 4.x for the C runtime: __iob_func, _fstat64 and the secure
-  # *_s functions came with Visual C++ 7 and 8). A wide-character KERNEL32
-  # function exists on Windows 95 as a stub that fails; it is fine only where
-  # its caller copes with that. Otherwise stop the caller from importing it.
+  # (msvcrt.dll 4.x for the C runtime: __iob_func and the secure *_s
+  # functions, for two, are later). Most wide-character KERNEL32 functions
+  # exist on Windows 95 only as stubs that fail: one is fine only where its
+  # caller copes with that. Otherwise stop the caller from importing it.
   set(allowed_ADVAPI32.DLL RegCloseKey RegOpenKeyA RegQueryValueExA)
   set(allowed_GDI32.DLL ChoosePixelFormat GetClipBox GetStockObject SetPixelFormat SwapBuffers)
   set(allowed_KERNEL32.DLL
