@@ -1,9 +1,9 @@
 # Fails when any instruction in the product needs more than a Pentium Pro:
 # SSE and its successors (a register xmm/ymm/zmm or an SSE-only instruction),
 # MMX (its registers and emms: the Pentium Pro has none), the saving of SSE
-# state, and the integer extensions that came later. The 32-bit saver must run on CPUs without them
-# and on Windows 95 and NT 4, which never enable SSE state; the static
-# runtimes are part of the image and are checked with it.
+# state, and the integer extensions that came later. The 32-bit saver must
+# run on CPUs without them and on Windows 95 and NT 4, which never enable SSE
+# state; the static runtimes are part of the image and are checked with it.
 set(listing ${WORK_DIR}/x87_check_disassembly.txt)
 execute_process(COMMAND ${OBJDUMP} -d --no-show-raw-insn ${IMAGE} OUTPUT_FILE ${listing} RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
