@@ -107,8 +107,10 @@ void GlxFpsOverlay::drawRate()
     const int boxHeight = ascent_ + descent_ + 2 * boxPadding;
 
     // Every bit of state the scene left is put back afterwards: its passes
-    // rely on what the one before left behind.
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    // rely on what the one before left behind. Only the groups changed here
+    // are saved; all of them (textures included) would cost more than the
+    // drawing.
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_VIEWPORT_BIT | GL_TRANSFORM_BIT | GL_COLOR_BUFFER_BIT);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();

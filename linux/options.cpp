@@ -112,6 +112,7 @@ namespace {
 // that the same options give the same picture.
 constexpr long defaultRenderFrames = 300;
 constexpr int defaultRenderFrameMs = 16;
+constexpr long microsecondsPerSecond = 1000000;
 // The longest a fraction given to -letterbox may be written.
 constexpr std::size_t maxFractionLength = 20;
 // Bars of half the height each would leave no picture between them.
@@ -275,10 +276,13 @@ const OptionEntry optionTable[] = {
     {"-fullscreen", [](ParseState& state) { state.fullscreen = true; }, nullptr, nullptr,
      "cover the screen; any key, click or mouse move ends it", nullptr},
     {"-delay", nullptr, applyDelay, "MICROSECONDS", "least time between frames",
-     [] { return std::to_string(defaultDelayMicroseconds) + ": 30 a second"; }},
+     [] {
+         return std::to_string(defaultDelayMicroseconds) + ": " +
+                std::to_string(microsecondsPerSecond / defaultDelayMicroseconds) + " a second";
+     }},
     {"-draw", nullptr, applyDraw, "exact|batched",
      "streaks one by one in the Windows saver's order, or grouped by line width: the same picture, cheaper",
-     [] { return std::string("batched"); }},
+     [] { return std::string(Options{}.draw == DrawOrder::Batched ? "batched" : "exact"); }},
     {"-fps", [](ParseState& state) { state.parsed.showFps = true; }, nullptr, nullptr,
      "draw the frame rate in the picture's lower-left corner", nullptr},
     {"-fps-stderr", [](ParseState& state) { state.parsed.fpsOnStderr = true; }, nullptr, nullptr,
