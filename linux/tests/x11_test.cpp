@@ -20,7 +20,9 @@ std::string hex(unsigned long id)
 TEST_F(X11Test, DrawsIntoAWindowItDidNotCreate)
 {
     // As XScreenSaver does: a window of the default visual, handed over by
-    // id, once as -window-id and once through XSCREENSAVER_WINDOW.
+    // id, once as its settings' preview pane does (the .xml's --root, then
+    // --window-id and the same window in the environment) and once as the
+    // daemon does (--root, the window in the environment alone).
     const int width = 320;
     const int height = 240;
     for (bool throughEnvironment : {false, true}) {
@@ -31,14 +33,11 @@ TEST_F(X11Test, DrawsIntoAWindowItDidNotCreate)
         Census before = census(window, width, height);
         EXPECT_EQ(before.darkBlue, 0);
 
-        std::vector<std::string> argv = {program, "-frames", "200", "-frame-ms", "16", "-delay", "0"};
+        std::vector<std::string> argv = {program, "--root", "-frames", "200", "-frame-ms", "16", "-delay", "0"};
         std::vector<std::string> environment = env();
-        if (throughEnvironment) {
-            argv.push_back("-root");
-            environment.back() = "XSCREENSAVER_WINDOW=" + std::to_string(window);
-        } else {
-            argv.insert(argv.end(), {"-window-id", hex(window)});
-        }
+        environment.back() = "XSCREENSAVER_WINDOW=" + (throughEnvironment ? std::to_string(window) : hex(window));
+        if (!throughEnvironment)
+            argv.insert(argv.end(), {"--window-id", hex(window)});
         const ProcessResult result = runProcess(argv, environment, 120.0);
         EXPECT_TRUE(result.exited && result.exitCode == 0) << result.errorText;
 
