@@ -3,11 +3,19 @@
 # from that installation (scripts/package.sh runs it on a release build).
 # Included from linux/CMakeLists.txt, where the cascade target is defined.
 
-set(CASCADE_PACKAGE_MAINTAINER "Cascade developers <dev@cascade.invalid>"
-    CACHE STRING "Maintainer field of the Debian package")
+# The project answers for the package, as the changelog's sign-off does.
+set(CASCADE_PACKAGE_MAINTAINER "The Cascade developers <dev@cascade.invalid>")
 
 # Relative destinations: CPack installs under /usr for a .deb.
 install(TARGETS cascade RUNTIME DESTINATION libexec/xscreensaver)
+# A stripped install (CPack's) drops what Debian's dh_strip drops beyond the
+# symbols: the compilers' .comment notes.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/libexec/xscreensaver/cascade\"
+                    COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/cascade.xml DESTINATION share/xscreensaver/config)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/cascade.desktop DESTINATION share/applications/screensavers)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_SOURCE_DIR}/copyright
@@ -22,8 +30,17 @@ add_custom_command(
   COMMAND ${CASCADE_GZIP} -9nf -k ${CMAKE_CURRENT_BINARY_DIR}/cascade.6
   DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/cascade.6
   COMMENT "Compressing the manual page")
+# A native package's changelog goes in as changelog.gz, compressed the same way.
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog COPYONLY)
+add_custom_command(
+  OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+  COMMAND ${CASCADE_GZIP} -9nf -k ${CMAKE_CURRENT_BINARY_DIR}/changelog
+  DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/changelog
+  COMMENT "Compressing the changelog")
 add_custom_target(cascade_manpage ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/cascade.6.gz)
+add_custom_target(cascade_changelog ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/cascade.6.gz DESTINATION share/man/man6)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION share/doc/cascade)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME cascade)
