@@ -44,12 +44,30 @@ sort >"$work/expected" <<'EOF'
 -rw-r--r-- root/root ./usr/share/man/man6/cascade.6.gz
 -rw-r--r-- root/root ./usr/share/doc/cascade/README.md
 -rw-r--r-- root/root ./usr/share/doc/cascade/copyright
+-rw-r--r-- root/root ./usr/share/doc/cascade/changelog.gz
 EOF
 diff -u "$work/expected" "$work/files" >&2 || fail "file list differs (- expected, + packaged)"
 
 root="$work/root"
 dpkg -x "$deb" "$root" || { echo "FAIL: dpkg -x" >&2; exit 1; }
 program="$root/usr/libexec/xscreensaver/cascade"
+
+# -- Lintian, every tag down to pedantic: hardening, stripping, changelog,
+# copyright and manual page are all its business. A tag that has to stay
+# needs an override shipped in the package, with its reason.
+(cd "$work" && lintian -EvIL +pedantic --fail-on error,warning,info,pedantic "$deb") \
+  >"$work/lintian.log" 2>&1 || fail "lintian: $(grep -v 'root privileges' "$work/lintian.log")"
+
+# -- The changelog's newest entry is this version; the copyright file grants
+# what LICENSE grants.
+gzip -dc "$root/usr/share/doc/cascade/changelog.gz" >"$work/changelog"
+[ "$(dpkg-parsechangelog -l "$work/changelog" -S Version)" = "$version" ] ||
+  fail "the changelog's newest entry is not $version"
+grants() { sed -n '/^ *Permission is hereby granted/,$p' "$1" | sed 's/^ //; s/^\.$//' | tr -s ' \n' ' '; }
+copyright="$root/usr/share/doc/cascade/copyright"
+grep -qx 'License: Expat' "$copyright" || fail "the copyright file names no Expat licence"
+[ -n "$(grants "$source_dir/LICENSE")" ] && [ "$(grants "$source_dir/LICENSE")" = "$(grants "$copyright")" ] ||
+  fail "the copyright file's licence text differs from LICENSE"
 
 # -- Depends names the package of every library the program loads directly.
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
@@ -74,6 +92,8 @@ fi
 # -- The desktop entry runs the installed program.
 exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/screensavers/cascade.desktop")
 [ "$exec_line" = "/usr/libexec/xscreensaver/cascade -root" ] || fail "desktop Exec=$exec_line"
+desktop-file-validate "$root/usr/share/applications/screensavers/cascade.desktop" >"$work/desktop.log" 2>&1 &&
+  ! grep -Eq 'error|warning' "$work/desktop.log" || fail "desktop-file-validate: $(cat "$work/desktop.log")"
 
 # -- The manual page: gzip'd without a name or time stamp, renders without a
 # warning, is indexed by lexgrog, and documents every option that -help and
