@@ -16,31 +16,31 @@ install(CODE "
                             \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/libexec/xscreensaver/cascade\"
                     COMMAND_ERROR_IS_FATAL ANY)
   endif()")
+install(PROGRAMS ${CMAKE_CURRENT_SOURCE_DIR}/cascade-add-to-xscreensaver DESTINATION bin)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/cascade.xml DESTINATION share/xscreensaver/config)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/cascade.desktop DESTINATION share/applications/screensavers)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_SOURCE_DIR}/copyright
         DESTINATION share/doc/cascade)
 
-# The manual page carries the version; Debian wants it compressed with -9 and
-# without a time stamp (-n) so that rebuilds give the same bytes.
-configure_file(${CMAKE_CURRENT_SOURCE_DIR}/cascade.6 ${CMAKE_CURRENT_BINARY_DIR}/cascade.6 @ONLY)
+# The manual pages carry the version. Debian wants them, and a native
+# package's changelog, compressed with -9 and without a time stamp (-n) so
+# that rebuilds give the same bytes.
 find_program(CASCADE_GZIP gzip REQUIRED)
-add_custom_command(
-  OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/cascade.6.gz
-  COMMAND ${CASCADE_GZIP} -9nf -k ${CMAKE_CURRENT_BINARY_DIR}/cascade.6
-  DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/cascade.6
-  COMMENT "Compressing the manual page")
-# A native package's changelog goes in as changelog.gz, compressed the same way.
-configure_file(${CMAKE_CURRENT_SOURCE_DIR}/changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog COPYONLY)
-add_custom_command(
-  OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
-  COMMAND ${CASCADE_GZIP} -9nf -k ${CMAKE_CURRENT_BINARY_DIR}/changelog
-  DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/changelog
-  COMMENT "Compressing the changelog")
-add_custom_target(cascade_manpage ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/cascade.6.gz)
-add_custom_target(cascade_changelog ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/cascade.6.gz DESTINATION share/man/man6)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION share/doc/cascade)
+function(cascade_compressed file destination target)
+  configure_file(${CMAKE_CURRENT_SOURCE_DIR}/${file} ${CMAKE_CURRENT_BINARY_DIR}/${file} @ONLY)
+  add_custom_command(
+    OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz
+    COMMAND ${CASCADE_GZIP} -9nf -k ${CMAKE_CURRENT_BINARY_DIR}/${file}
+    DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${file}
+    COMMENT "Compressing ${file}")
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz DESTINATION ${destination})
+  set_property(TARGET ${target} APPEND PROPERTY SOURCES ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz)
+endfunction()
+add_custom_target(cascade_manpage ALL)
+add_custom_target(cascade_changelog ALL)
+cascade_compressed(cascade.6 share/man/man6 cascade_manpage)
+cascade_compressed(cascade-add-to-xscreensaver.1 share/man/man1 cascade_manpage)
+cascade_compressed(changelog share/doc/cascade cascade_changelog)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME cascade)
@@ -64,8 +64,10 @@ far end, while the camera sways, rises and turns slowly inside a dim half
 shell of stars.
 
 Cascade is a display mode for XScreenSaver: the program and its settings
-file go where XScreenSaver looks for them, and the manual page says how to
-pick it. It also runs in a window of its own, full screen, or without any
-display, saving its picture as a PNG file. It draws with OpenGL 1.1 and
-needs a working OpenGL driver; Mesa's software renderer will do.]])
+file go where XScreenSaver looks for them. Installing it changes no one's
+list of display modes: each user who wants it there runs
+cascade-add-to-xscreensaver once. It also runs in a window of its own,
+full screen, or without any display, saving its picture as a PNG file. It
+draws with OpenGL 1.1 and needs a working OpenGL driver; Mesa's software
+renderer will do.]])
 include(CPack)

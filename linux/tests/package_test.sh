@@ -34,6 +34,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 summary=$(field Description | head -n 1)
 [ -n "$summary" ] && [ ${#summary} -lt 80 ] || fail "Description summary empty or too long: '$summary'"
 [ "$(field Description | wc -l)" -gt 3 ] || fail "no long description"
+field Description | grep -q cascade-add-to-xscreensaver || fail "the description does not name the command that lists Cascade"
 
 # -- The files, their owners and modes (directories aside).
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $1, $2, $6}' | sort >"$work/files"
@@ -45,6 +46,8 @@ sort >"$work/expected" <<'EOF'
 -rw-r--r-- root/root ./usr/share/doc/cascade/README.md
 -rw-r--r-- root/root ./usr/share/doc/cascade/copyright
 -rw-r--r-- root/root ./usr/share/doc/cascade/changelog.gz
+-rwxr-xr-x root/root ./usr/bin/cascade-add-to-xscreensaver
+-rw-r--r-- root/root ./usr/share/man/man1/cascade-add-to-xscreensaver.1.gz
 EOF
 diff -u "$work/expected" "$work/files" >&2 || fail "file list differs (- expected, + packaged)"
 
@@ -112,6 +115,15 @@ options+=" "$(grep -oE 'arg(-set)?="-[a-z-]+' "$root/usr/share/xscreensaver/conf
 for option in $options; do
   grep -qE "^ +$option( |$)" "$work/man.txt" || fail "the manual page does not document $option"
 done
+
+# The command that puts Cascade into a user's list has its own page, named
+# by the program's.
+adder_page="$root/usr/share/man/man1/cascade-add-to-xscreensaver.1.gz"
+MANWIDTH=80 man --warnings -l "$adder_page" >"$work/adder-man.txt" 2>"$work/adder-man.err"
+[ -s "$work/adder-man.err" ] && fail "man warns about the adder's page: $(cat "$work/adder-man.err")"
+grep -q cascade-add-to-xscreensaver "$work/man.txt" || fail "cascade(6) does not name cascade-add-to-xscreensaver"
+"$root/usr/bin/cascade-add-to-xscreensaver" --help | grep -q "cascade-add-to-xscreensaver(1)" ||
+  fail "the installed cascade-add-to-xscreensaver does not run"
 
 [ $status -eq 0 ] && echo "package OK: $(basename "$deb")"
 exit $status
