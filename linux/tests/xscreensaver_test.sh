@@ -136,6 +136,10 @@ running_cascades() {
     [ "$(stat -c %u "${stat%/stat}" 2>/dev/null)" = "$user_id" ] && echo "$pid"
   done
 }
+still_runs() {
+  local state
+  read -r _ _ state _ 2>/dev/null <"/proc/$1/stat" && [ "$state" != Z ]
+}
 wait_for_cascade() {
   for _ in $(seq 100); do
     pid=$(running_cascades | head -n 1)
@@ -179,13 +183,16 @@ for cycle in $(seq $cycles); do
   share=$(wait_for_lit) || fail "cycle $cycle: the screen stays dark under Cascade (lit share $share)"
   xscreensaver-command -deactivate >/dev/null || fail "cycle $cycle: -deactivate refused"
   start=$(date +%s%N)
-  while running_cascades | grep -qx "$pid"; do
+  while still_runs "$pid"; do
     [ $(( ($(date +%s%N) - start) / 1000000 )) -gt $stop_limit_ms ] && break
-    sleep 0.05
+    sleep 0.02
   done
   elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
-  running_cascades | grep -qx "$pid" && fail "cycle $cycle: Cascade still runs ${elapsed} ms after -deactivate"
-  echo "cycle $cycle: Cascade (pid $pid) drew, gone ${elapsed} ms after -deactivate"
+  if [ $elapsed -gt $stop_limit_ms ]; then
+    fail "cycle $cycle: Cascade (pid $pid) still ran ${elapsed} ms after -deactivate"
+  else
+    echo "cycle $cycle: Cascade (pid $pid) drew, gone ${elapsed} ms after -deactivate"
+  fi
   sleep 1
 done
 [ -z "$(running_cascades)" ] || fail "left running after the cycles: $(running_cascades)"
