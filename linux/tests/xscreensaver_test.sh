@@ -151,7 +151,7 @@ wait_for_cascade() {
 wait_for_lit() {
   local share
   for _ in $(seq 20); do
-    share=$(lit root)
+    share=$(lit "$1")
     at_least "$share" $lit_share && return 0
     sleep 0.5
   done
@@ -180,7 +180,7 @@ for cycle in $(seq $cycles); do
     fail "cycle $cycle: Cascade did not start: $(tail -n 5 "$work/daemon.log")"
     continue
   fi
-  share=$(wait_for_lit) || fail "cycle $cycle: the screen stays dark under Cascade (lit share $share)"
+  share=$(wait_for_lit root) || fail "cycle $cycle: the screen stays dark under Cascade (lit share $share)"
   xscreensaver-command -deactivate >/dev/null || fail "cycle $cycle: -deactivate refused"
   start=$(date +%s%N)
   while still_runs "$pid"; do
@@ -230,15 +230,17 @@ set -- $(sed -n 's/.*<command arg="\([^"]*\)".*/\1/p' "$xml")
 if [ -z "$window" ]; then
   fail "the window's owner did not start"
 else
-  as_user "$root/usr/libexec/xscreensaver/cascade" "$@" --window-id "$window" >"$work/preview.log" 2>&1 &
+  # Not through as_user: a function in the background is a subshell, and
+  # its pid would not be Cascade's.
+  setpriv --reuid=$user_id --regid=$user_id --clear-groups /usr/bin/env -i HOME="$home" DISPLAY="$DISPLAY" \
+    "$root/usr/libexec/xscreensaver/cascade" "$@" --window-id "$window" >"$work/preview.log" 2>&1 &
   preview_pid=$!
-  sleep 3
+  share=$(wait_for_lit "$window")
   if ! kill -0 "$preview_pid" 2>/dev/null; then
     wait "$preview_pid"
     fail "the preview (cascade $* --window-id $window) ended with $?: $(cat "$work/preview.log")"
   else
-    share=$(lit "$window")
-    at_least "$share" $lit_share || fail "the preview window stays dark (lit share $share)"
+    [ -z "$share" ] || fail "the preview window stays dark (lit share $share)"
     share=$(lit root 200x600+600+0)
     at_least "$share" $dark_share && fail "the preview drew outside its window (lit share $share beside it)"
     kill -TERM "$preview_pid"
