@@ -126,14 +126,18 @@ lit() {
     convert - ${2:+-crop "$2"} -colorspace gray -threshold 8% -format '%[fx:mean]' info:
 }
 at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
-# Cascades of the throwaway user that have not ended (a zombie has: only its
-# reaping is left, to whoever inherited it).
+# Cascades this daemon started, known by the mount namespace they share with
+# it, that have not ended (a zombie has: only its reaping is left, to whoever
+# inherited it).
+daemon_namespace=$(readlink "/proc/$daemon_pid/ns/mnt")
+[ -n "$daemon_namespace" ] && [ "$daemon_namespace" != "$(readlink /proc/self/ns/mnt)" ] ||
+  { echo "FAIL: the daemon does not run in a namespace of its own" >&2; exit 1; }
 running_cascades() {
   local stat
   for stat in /proc/[0-9]*/stat; do
     read -r pid comm state _ 2>/dev/null <"$stat" || continue
     [ "$comm" = "(cascade)" ] && [ "$state" != Z ] || continue
-    [ "$(stat -c %u "${stat%/stat}" 2>/dev/null)" = "$user_id" ] && echo "$pid"
+    [ "$(readlink "${stat%/stat}/ns/mnt" 2>/dev/null)" = "$daemon_namespace" ] && echo "$pid"
   done
 }
 still_runs() {
