@@ -34,7 +34,9 @@ field() { dpkg-deb -f "$deb" "$1"; }
 summary=$(field Description | head -n 1)
 [ -n "$summary" ] && [ ${#summary} -lt 80 ] || fail "Description summary empty or too long: '$summary'"
 [ "$(field Description | wc -l)" -gt 3 ] || fail "no long description"
-field Description | grep -q cascade-add-to-xscreensaver || fail "the description does not name the command that lists Cascade"
+# grep -c reads to the end: with pipefail, a grep -q that stops early can
+# leave the writer a SIGPIPE and fail a check that matched.
+field Description | grep -c cascade-add-to-xscreensaver >/dev/null || fail "the description does not name the command that lists Cascade"
 
 # -- The files, their owners and modes (directories aside).
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $1, $2, $6}' | sort >"$work/files"
@@ -85,7 +87,7 @@ done < <(objdump -p "$program" | awk '$1 == "NEEDED" {print $2}')
 # -- The installed program: version, help, and a picture without a display.
 [ "$("$program" --version)" = "cascade $version" ] || fail "--version says '$("$program" --version)'"
 [ "$("$program" -version)" = "cascade $version" ] || fail "-version differs from --version"
-"$program" --help | grep -q "man 6 cascade" || fail "-help does not point at the manual page"
+"$program" --help | grep -c "man 6 cascade" >/dev/null || fail "-help does not point at the manual page"
 if env -u DISPLAY "$program" --render "$work/shot.png" --size 320x240 --frames 60 2>"$work/render.err"; then
   file "$work/shot.png" | grep -q "PNG image data, 320 x 240" || fail "render: $(file "$work/shot.png")"
 else
@@ -122,7 +124,7 @@ adder_page="$root/usr/share/man/man1/cascade-add-to-xscreensaver.1.gz"
 MANWIDTH=80 man --warnings -l "$adder_page" >"$work/adder-man.txt" 2>"$work/adder-man.err"
 [ -s "$work/adder-man.err" ] && fail "man warns about the adder's page: $(cat "$work/adder-man.err")"
 grep -q cascade-add-to-xscreensaver "$work/man.txt" || fail "cascade(6) does not name cascade-add-to-xscreensaver"
-"$root/usr/bin/cascade-add-to-xscreensaver" --help | grep -q "cascade-add-to-xscreensaver(1)" ||
+"$root/usr/bin/cascade-add-to-xscreensaver" --help | grep -c "cascade-add-to-xscreensaver(1)" >/dev/null ||
   fail "the installed cascade-add-to-xscreensaver does not run"
 
 [ $status -eq 0 ] && echo "package OK: $(basename "$deb")"
