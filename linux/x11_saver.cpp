@@ -136,26 +136,25 @@ void runLoop(const Options& options, X11Target& target)
         // nor pushes the next one away.
         if (target.window.processEvents())
             break;
-        if (before(now(), deadline)) {
+        const timespec frameStart = now();
+        if (before(frameStart, deadline)) {
             waitUntil(target.display, deadline);
             continue;
         }
+        // -delay is the least time from one frame's start to the next's (and
+        // where swaps wait for the refresh, at most one frame per refresh): a
+        // late frame moves the schedule instead of bunching the ones after it.
+        deadline = frameStart;
+        addMicroseconds(deadline, options.delayMicroseconds);
+
         // The picture follows the window's size from the next frame on.
         run.resize(target.window.width(), target.window.height());
         run.frame(target.context);
         double rate = 0.0;
-        if (options.showFps && fps.frame(secondsOf(now()), rate))
+        if (options.showFps && fps.frame(secondsOf(frameStart), rate))
             std::fprintf(stderr, "cascade: %.1f fps\n", rate);
         if (options.frames > 0 && run.framesDrawn() >= options.frames)
             break;
-
-        // At most a frame every -delay, and where swaps wait for the
-        // refresh, at most one per refresh: a late frame moves the schedule
-        // instead of bunching the frames that follow it.
-        addMicroseconds(deadline, options.delayMicroseconds);
-        const timespec current = now();
-        if (before(deadline, current))
-            deadline = current;
     }
     run.stop();
 }
