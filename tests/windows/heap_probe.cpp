@@ -4,6 +4,8 @@
 // malloc heap among them). Unlike the Wine process's resident pages, the
 // figure moves only with what the Windows side holds, not with the machine's
 // load or the GL driver's pools.
+#include "module_path.h"
+
 #include <windows.h>
 
 namespace {
@@ -54,12 +56,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason != DLL_PROCESS_ATTACH)
         return TRUE;
-    GetModuleFileNameA(instance, reportPath, MAX_PATH);
-    char* slash = reportPath;
-    for (char* c = reportPath; *c; ++c)
-        if (*c == '\\')
-            slash = c + 1;
-    lstrcpyA(slash, "heap-probe.txt");
+    pathBesideModule(instance, "heap-probe.txt", reportPath);
     HANDLE thread = CreateThread(nullptr, 0, sample, nullptr, 0, nullptr);
     if (thread)
         CloseHandle(thread);

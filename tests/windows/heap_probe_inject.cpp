@@ -2,6 +2,8 @@
 // running process whose image is NAME, the way a debugger's helper would:
 // the long run measures the saver's heap from inside without the product
 // knowing anything of it. Exit code 0 once the DLL is loaded.
+#include "module_path.h"
+
 #include <windows.h>
 
 #include <tlhelp32.h>
@@ -36,12 +38,7 @@ int main(int argc, char** argv)
         return 2;
     }
     char dll[MAX_PATH + 32];
-    GetModuleFileNameA(nullptr, dll, MAX_PATH);
-    char* slash = dll;
-    for (char* c = dll; *c; ++c)
-        if (*c == '\\')
-            slash = c + 1;
-    lstrcpyA(slash, "heap_probe.dll");
+    pathBesideModule(nullptr, "heap_probe.dll", dll);
 
     const DWORD pid = findProcess(argv[1]);
     HANDLE process = pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr;
