@@ -22,7 +22,7 @@ int main(int argc, char** argv)
         return fail(parsed.error, exitBadCommand);
     if (options.help || options.version) {
         if (options.help)
-            std::fputs(usageText(), stdout);
+            std::fputs(usageText().c_str(), stdout);
         else
             std::printf("cascade %s\n", CASCADE_VERSION);
         // A full disk or a closed pipe must not pass for a printed answer.

@@ -87,7 +87,8 @@ TEST_F(X11Test, LongRunKeepsMemoryFlatAndFramesComing)
     environment.insert(environment.end(), {"LP_NUM_THREADS=0", "GLIBC_TUNABLES=glibc.malloc.tcache_count=0",
                                            std::string("LD_PRELOAD=") + HEAP_PROBE,
                                            "CASCADE_HEAP_PROBE=" + probeFile});
-    ChildProcess child({program, "-fps"}, environment);
+    // The rate drawn in every frame as well: minutes of it must not grow.
+    ChildProcess child({program, "-fps", "-fps-stderr"}, environment);
     const Window window = waitForSaverWindow(child);
     ASSERT_NE(window, 0u);
     const double started = monotonicSeconds();
