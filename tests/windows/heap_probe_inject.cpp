@@ -40,6 +40,9 @@ int main(int argc, char** argv)
     char dll[MAX_PATH + 32];
     pathBesideModule(nullptr, "heap_probe.dll", dll);
 
+    // Each step said as it is reached: a run that hangs shows where.
+    std::printf("finding %s; ", argv[1]);
+    std::fflush(stdout);
     const DWORD pid = findProcess(argv[1]);
     HANDLE process = pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr;
     if (!process) {
@@ -50,11 +53,15 @@ int main(int argc, char** argv)
     void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     const auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
+    std::printf("pid %lu; starting the loading thread; ", pid);
+    std::fflush(stdout);
     HANDLE thread = remote && WriteProcessMemory(process, remote, dll, size, nullptr)
                         ? CreateRemoteThread(process, nullptr, 0, load, remote, 0, nullptr)
                         : nullptr;
     DWORD loaded = 0;
     if (thread) {
+        std::printf("waiting; ");
+        std::fflush(stdout);
         WaitForSingleObject(thread, loadWaitMs);
         GetExitCodeThread(thread, &loaded);
         CloseHandle(thread);

@@ -458,7 +458,11 @@ class Cases:
         saver = self.start_saver(session, extra_env={"LP_NUM_THREADS": "0"})
         started = time.monotonic()
         first = resident_kib(saver.pid)
-        status, out = session.run(self.o.heap_probe, os.path.basename(self.o.saver))
+        try:
+            status, out = session.run(self.o.heap_probe, os.path.basename(self.o.saver), timeout=60)
+        except Failure as failure:
+            with open(os.path.join(session.work, "run-output.txt")) as f:
+                raise Failure(f"{failure}; it had said: {f.read().strip()}")
         print("heap probe:", out.strip())
         check(status == 0, "the heap probe could not be loaded into the saver")
         shots = []
