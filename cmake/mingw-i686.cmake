@@ -8,3 +8,10 @@ include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
 # CRT_fp8 object instead calls msvcrt's _fpreset, which sets 53 bits (what
 # Windows gives every new thread), so doubles round as doubles.
 string(APPEND CMAKE_EXE_LINKER_FLAGS_INIT " -l:CRT_fp8.o")
+
+# Windows 95 and NT 4 refuse an image whose subsystem version is above 4.0
+# ("not a valid Win32 application"). It is ld's default today; newer binutils
+# raise it, so it is set here rather than inherited.
+set(pe_version_4 "-Wl,--major-subsystem-version,4,--minor-subsystem-version,0,--major-os-version,4,--minor-os-version,0")
+string(APPEND CMAKE_EXE_LINKER_FLAGS_INIT " ${pe_version_4}")
+string(APPEND CMAKE_SHARED_LINKER_FLAGS_INIT " ${pe_version_4}")

@@ -63,8 +63,15 @@
     X(void, gluLookAt, (GLdouble eyex, GLdouble eyey, GLdouble eyez, GLdouble centerx, GLdouble centery, GLdouble centerz, GLdouble upx, GLdouble upy, GLdouble upz), (eyex, eyey, eyez, centerx, centery, centerz, upx, upy, upz)) \
     X(void, gluPerspective, (GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar), (fovy, aspect, zNear, zFar))
 
+// The one spelling of an entry's type, calling convention included: the
+// table's pointer declares (*name), the plain-named forwarder name itself.
+// On 32-bit x86 a pointer without APIENTRY would call the system's function
+// with the wrong convention and unbalance the stack on every call;
+// gl_entry_types.cpp holds each against the system header's declaration.
+#define CASCADE_GL_FUNCTION(result, declarator, parameters) result APIENTRY declarator parameters
+
 struct GLEntryPoints {
-#define CASCADE_GL_POINTER(result, name, parameters, arguments) result(APIENTRY* name) parameters;
+#define CASCADE_GL_POINTER(result, name, parameters, arguments) CASCADE_GL_FUNCTION(result, (*name), parameters);
     CASCADE_GL_ENTRY_POINTS(CASCADE_GL_POINTER)
     CASCADE_GLU_ENTRY_POINTS(CASCADE_GL_POINTER)
 #undef CASCADE_GL_POINTER

@@ -22,7 +22,7 @@ Result nothing()
 } // namespace
 
 #define CASCADE_GL_FORWARD(result, name, parameters, arguments) \
-    extern "C" result APIENTRY name parameters \
+    extern "C" CASCADE_GL_FUNCTION(result, name, parameters) \
     { \
         return glCalls.name ? glCalls.name arguments : nothing<result>(); \
     }

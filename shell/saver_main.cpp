@@ -9,6 +9,9 @@ int isWin9x = 0;
 
 namespace {
 
+// The filter saverMain replaced: MinGW's start-up installs one of its own.
+LPTOP_LEVEL_EXCEPTION_FILTER replacedExceptionFilter = nullptr;
+
 int startupShowCommand()
 {
     STARTUPINFOA startup;
@@ -34,13 +37,14 @@ void saverEntry()
     ExitProcess(static_cast<UINT>(result));
 }
 
-LONG WINAPI saverExceptionFilter(EXCEPTION_POINTERS*)
+LONG WINAPI saverExceptionFilter(EXCEPTION_POINTERS* info)
 {
     // The system would leave its running flag on for good if a crash ended
-    // the saver while the password provider had it set. The crash itself is
-    // still the system's to report.
+    // the saver while the password provider had it set. Cleared first, since
+    // the filter before ours may end the process. The crash itself is still
+    // the runtime's and the system's to handle and report.
     clearOwnSaverRunning();
-    return EXCEPTION_CONTINUE_SEARCH;
+    return replacedExceptionFilter ? replacedExceptionFilter(info) : EXCEPTION_CONTINUE_SEARCH;
 }
 
 int saverMain(HINSTANCE module, HINSTANCE, const char* arguments, int)
@@ -54,7 +58,11 @@ int saverMain(HINSTANCE module, HINSTANCE, const char* arguments, int)
 
     // GCC has no structured exception handling: a system exception that
     // escapes a mode reaches the process's top-level filter instead.
-    SetUnhandledExceptionFilter(saverExceptionFilter);
+    const LPTOP_LEVEL_EXCEPTION_FILTER replaced = SetUnhandledExceptionFilter(saverExceptionFilter);
+    // Installed again by a second call in one process: chaining to itself
+    // would never end.
+    if (replaced != &saverExceptionFilter)
+        replacedExceptionFilter = replaced;
     try {
         return runMode(arguments);
     } catch (...) {

@@ -325,8 +325,27 @@ TEST_F(Dispatch, HandleDigitsWrapAtThirtyTwoBits)
     EXPECT_EQ(nullptr, parseWindowHandle(" 12"));
 }
 
-TEST_F(Dispatch, ExceptionsEscapingAModeTurnOnlyTheirOwnRunningStateOffAndGoOnToTheSystem)
+// Stands for the filter the runtime installs before the saver's: records
+// what reached it and the running flag as it saw it.
+struct EarlierFilter {
+    static LONG WINAPI filter(EXCEPTION_POINTERS* info)
+    {
+        ++calls;
+        seen = info;
+        SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &runningWhenCalled, 0);
+        return EXCEPTION_EXECUTE_HANDLER;
+    }
+    static inline int calls = 0;
+    static inline EXCEPTION_POINTERS* seen = nullptr;
+    static inline BOOL runningWhenCalled = FALSE;
+};
+
+TEST_F(Dispatch, ExceptionsEscapingAModeTurnOnlyTheirOwnRunningStateOffAndGoOnToTheFilterBefore)
 {
+    SetUnhandledExceptionFilter(&EarlierFilter::filter);
+    run("/x");
+    // A second start in one process must not make the saver's filter its own
+    // predecessor.
     run("/x");
     LPTOP_LEVEL_EXCEPTION_FILTER installed = SetUnhandledExceptionFilter(nullptr);
     SetUnhandledExceptionFilter(installed);
@@ -343,16 +362,21 @@ TEST_F(Dispatch, ExceptionsEscapingAModeTurnOnlyTheirOwnRunningStateOffAndGoOnTo
     // Set by a password-protected saver in another process: a crashing
     // preview, which loaded no verifier, leaves it alone.
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &old, 0);
-    EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, saverExceptionFilter(&pointers));
+    EXPECT_EQ(EXCEPTION_EXECUTE_HANDLER, saverExceptionFilter(&pointers));
     SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
     EXPECT_TRUE(running);
+    EXPECT_EQ(1, EarlierFilter::calls);
+    EXPECT_EQ(&pointers, EarlierFilter::seen);
+    EXPECT_TRUE(EarlierFilter::runningWhenCalled);
 
-    // Set by this process, which holds the verifier: cleared, and the crash
-    // still goes on to the system's own handling.
+    // Set by this process, which holds the verifier: cleared before the
+    // crash goes on to the filter that was there before the saver's.
     verifyPassword = &neverVerify;
-    EXPECT_EQ(EXCEPTION_CONTINUE_SEARCH, saverExceptionFilter(&pointers));
+    EXPECT_EQ(EXCEPTION_EXECUTE_HANDLER, saverExceptionFilter(&pointers));
     SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
     EXPECT_FALSE(running);
+    EXPECT_EQ(2, EarlierFilter::calls);
+    EXPECT_FALSE(EarlierFilter::runningWhenCalled);
     verifyPassword = nullptr;
 }
 
