@@ -5,7 +5,6 @@
 #include "host/millisecond_clock.h"
 #include "host/wgl_context.h"
 #include "shell/saver_hooks.h"
-#include "shell/saver_shell.h"
 
 RECT clientRect = {0, 0, 0, 0};
 int viewWidth = 0;
