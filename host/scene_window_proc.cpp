@@ -35,7 +35,7 @@ LRESULT CALLBACK sceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         viewHeight = clientRect.bottom;
         // A failure goes unreported: the scene's GL calls do nothing, the
         // window stays black and still ends on input.
-        windowContext.create(window);
+        windowContext.create(window, saverFramebuffer);
         windowDC = windowContext.deviceContext();
         glContext = windowContext.renderingContext();
         startScene(viewWidth, viewHeight);

@@ -36,7 +36,7 @@ int runHeadlessRender(const Options& options)
                          "cascade: interrupted; '" + options.renderPath + "' not written\n");
 
     EglContext context;
-    if (!context.create(options.width, options.height, error))
+    if (!context.create(options.width, options.height, saverFramebuffer, error))
         return fail(error);
 
     GLint viewport[2] = {0, 0};
