@@ -28,9 +28,9 @@ public:
     // black.
     bool create(HWND window, const FramebufferFormat& format);
 
-    // The saver loads OpenGL 1.1's WGL functions only, and swap control is
-    // an extension beyond them: the interval stays as the driver sets it,
-    // as it always has for this saver.
+    // The saver resolves only the WGL functions that make, bind and delete
+    // a context; swap control is an extension beyond them. The interval
+    // stays as the driver sets it, as it always has for this saver.
     bool setSwapInterval(int) override { return false; }
     // Shows the frame just drawn; nothing while no context is current.
     void swapBuffers() override;
