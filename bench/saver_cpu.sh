@@ -63,7 +63,7 @@ echo "$(basename "$program") in a 1920x1080 Xvfb, $seconds s per run, $rounds ro
 for ((round = 1; round <= rounds; ++round)); do
   for index in "${!configurations[@]}"; do
     read -r -a options <<<"${configurations[$index]}"
-    "$program" "${options[@]}" -fps 2>"$workdir/fps.$index.$round" &
+    "$program" "${options[@]}" -fps-stderr 2>"$workdir/fps.$index.$round" &
     saver_pid=$!
     sleep "$warm_up"
     kill -0 "$saver_pid" 2>/dev/null || { echo "the saver ended early: ${configurations[$index]}" >&2; cat "$workdir/fps.$index.$round" >&2; exit 1; }

@@ -144,6 +144,7 @@ OPTION_SEEDS = [
     "", "-root", "-window-id\n0x1a00007", "-window\n-size\n640x480", "-size\n1x1\n-frames\n10",
     "-frames\n0", "-frame-ms\n16\n-delay\n5000", "-delay\n-1", "-size\n99999x2", "-fps",
     "-window-id\n4294967296", "-bogus", "-frames", "-help", "-render\nout.png",
+    "--root\n--fps\n--window-id\n0x400CB9", "-fps-stderr\n-draw\nexact",
 ]
 
 

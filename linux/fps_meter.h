@@ -1,4 +1,4 @@
-// Frames per second over roughly one-second windows, for -fps.
+// Frames per second over roughly one-second windows, for -fps and -fps-stderr.
 #pragma once
 
 class FpsMeter {

@@ -112,6 +112,7 @@ namespace {
 // that the same options give the same picture.
 constexpr long defaultRenderFrames = 300;
 constexpr int defaultRenderFrameMs = 16;
+constexpr long microsecondsPerSecond = 1000000;
 // The longest a fraction given to -letterbox may be written.
 constexpr std::size_t maxFractionLength = 20;
 // Bars of half the height each would leave no picture between them.
@@ -250,31 +251,58 @@ bool applyLetterbox(ParseState& state, const std::string& text, std::string& err
 
 // One entry per option, in its one-dash form. A flag sets its field; an
 // option with a value reads the argument after it and says what was wrong.
+// The -help text is made from the same entries, so that what it says of
+// an option and its default cannot drift from what the parser does.
 struct OptionEntry {
     const char* name;
     void (*flag)(ParseState&);
     bool (*withValue)(ParseState&, const std::string&, std::string&);
+    const char* valueName; // as -help shows the value; null for a flag
+    const char* summary;   // null for an alias that -help leaves out
+    std::string (*defaultText)();
 };
 
 const OptionEntry optionTable[] = {
-    {"-root", [](ParseState& state) { state.root = true; }, nullptr},
-    {"-fullscreen", [](ParseState& state) { state.fullscreen = true; }, nullptr},
+    {"-root", [](ParseState& state) { state.root = true; }, nullptr, nullptr,
+     "draw on the root window (XScreenSaver); a window id given beside it wins", nullptr},
+    {"-window-id", nullptr, applyWindowId, "ID",
+     "draw into an existing window, decimal or 0x hex; XSCREENSAVER_WINDOW works the same way, and "
+     "-window-id wins over it",
+     nullptr},
     // XScreenSaver passes -window for "run in a window of your own": that is
     // the default already.
-    {"-window", [](ParseState&) {}, nullptr},
-    {"-fps", [](ParseState& state) { state.parsed.showFps = true; }, nullptr},
-    {"-h", [](ParseState& state) { state.parsed.help = true; }, nullptr},
-    {"-help", [](ParseState& state) { state.parsed.help = true; }, nullptr},
-    {"-version", [](ParseState& state) { state.parsed.version = true; }, nullptr},
-    {"-overlay", [](ParseState& state) { state.parsed.overlay = true; }, nullptr},
-    {"-window-id", nullptr, applyWindowId},
-    {"-delay", nullptr, applyDelay},
-    {"-render", nullptr, applyRender},
-    {"-frames", nullptr, applyFrames},
-    {"-size", nullptr, applySize},
-    {"-frame-ms", nullptr, applyFrameMs},
-    {"-draw", nullptr, applyDraw},
-    {"-letterbox", nullptr, applyLetterbox},
+    {"-window", [](ParseState&) {}, nullptr, nullptr,
+     "draw in a window of its own, as without options; Escape or q ends it", nullptr},
+    {"-fullscreen", [](ParseState& state) { state.fullscreen = true; }, nullptr, nullptr,
+     "cover the screen; any key, click or mouse move ends it", nullptr},
+    {"-delay", nullptr, applyDelay, "MICROSECONDS", "least time between frames",
+     [] {
+         return std::to_string(defaultDelayMicroseconds) + ": " +
+                std::to_string(microsecondsPerSecond / defaultDelayMicroseconds) + " a second";
+     }},
+    {"-draw", nullptr, applyDraw, "exact|batched",
+     "streaks one by one in the Windows saver's order, or grouped by line width: the same picture, cheaper",
+     [] { return std::string(Options{}.draw == DrawOrder::Batched ? "batched" : "exact"); }},
+    {"-fps", [](ParseState& state) { state.parsed.showFps = true; }, nullptr, nullptr,
+     "draw the frame rate in the picture's lower-left corner", nullptr},
+    {"-fps-stderr", [](ParseState& state) { state.parsed.fpsOnStderr = true; }, nullptr, nullptr,
+     "print the frame rate on stderr once a second", nullptr},
+    {"-render", nullptr, applyRender, "FILE.png", "draw off-screen (no display needed) and save a PNG", nullptr},
+    {"-frames", nullptr, applyFrames, "N", "frames to draw",
+     [] { return "until stopped; " + std::to_string(defaultRenderFrames) + " for -render"; }},
+    {"-size", nullptr, applySize, "WxH", "picture or window size",
+     [] { return std::to_string(defaultWidth) + "x" + std::to_string(defaultHeight); }},
+    {"-frame-ms", nullptr, applyFrameMs, "M", "fixed frame time in milliseconds",
+     [] { return "the clock; " + std::to_string(defaultRenderFrameMs) + " for -render"; }},
+    {"-overlay", [](ParseState& state) { state.parsed.overlay = true; }, nullptr, nullptr,
+     "switch the scene's smoke overlay on (for testing)", nullptr},
+    {"-letterbox", nullptr, applyLetterbox, "FRACTION",
+     "height of each letterbox bar, from 0 to below 0.5 (for testing)", nullptr},
+    {"-help", [](ParseState& state) { state.parsed.help = true; }, nullptr, nullptr, "print this summary (also -h)",
+     nullptr},
+    {"-h", [](ParseState& state) { state.parsed.help = true; }, nullptr, nullptr, nullptr, nullptr},
+    {"-version", [](ParseState& state) { state.parsed.version = true; }, nullptr, nullptr, "print the version",
+     nullptr},
 };
 
 const OptionEntry* findOption(const std::string& name)
@@ -313,9 +341,11 @@ bool readArguments(const std::vector<std::string>& args, ParseState& state, std:
 bool chooseTarget(ParseState& state, const char* xscreensaverWindow, std::string& error)
 {
     Options& parsed = state.parsed;
-    const int targets = int(state.root) + int(state.fullscreen) + int(state.windowIdGiven) + int(state.render);
+    // -root and a window id name one target: XScreenSaver's settings run
+    // the .xml's "--root" with "--window-id" added for the preview pane.
+    const int targets = int(state.root || state.windowIdGiven) + int(state.fullscreen) + int(state.render);
     if (targets > 1) {
-        error = "-root, -fullscreen, -window-id and -render exclude each other";
+        error = "-fullscreen, -render and -root or -window-id exclude each other";
         return false;
     }
 
@@ -325,8 +355,10 @@ bool chooseTarget(ParseState& state, const char* xscreensaverWindow, std::string
             parsed.frames = defaultRenderFrames;
         if (parsed.frameMs < 0)
             parsed.frameMs = defaultRenderFrameMs;
-        if (parsed.showFps) {
-            error = "-fps needs a display; -render prints nothing per frame";
+        // The same options must give the same PNG, byte for byte: a
+        // measured rate has no place in it.
+        if (parsed.showFps || parsed.fpsOnStderr) {
+            error = "-fps and -fps-stderr need a display; -render draws and prints no frame rate";
             return false;
         }
     } else if (state.windowIdGiven) {
@@ -368,23 +400,50 @@ ParseResult parseOptions(const std::vector<std::string>& args, const char* xscre
     return result;
 }
 
-const char* usageText()
+namespace {
+
+// Where -help's summaries start, and how wide its lines may grow.
+constexpr std::size_t usageSummaryColumn = 24;
+constexpr std::size_t usageLineWidth = 79;
+
+// Appends text at the summary column, broken at spaces to fit the line.
+void appendWrapped(std::string& usage, std::string line, const std::string& text)
 {
-    return "usage: cascade [options]\n"
-           "  (no options)         draw in an 800x600 window; Escape or q ends it\n"
-           "  -root                draw on the root window (XScreenSaver)\n"
-           "  -window-id ID        draw into an existing window (decimal or 0x hex);\n"
-           "                       XSCREENSAVER_WINDOW is read the same way\n"
-           "  -fullscreen          cover the screen; a key, a click or a mouse move ends it\n"
-           "  -fps                 print frames per second on stderr\n"
-           "  -draw exact|batched  streaks in the Windows saver's order, or grouped by\n"
-           "                       line width (default batched: the same picture, cheaper)\n"
-           "  -delay MICROSECONDS  least time between frames (default 33333: 30 a second)\n"
-           "  -render FILE.png     draw off-screen (no display needed) and save a PNG\n"
-           "  -frames N            frames to draw (default for -render: 300)\n"
-           "  -size WxH            picture or window size (default 800x600)\n"
-           "  -frame-ms M          fixed frame time in ms (default for -render: 16)\n"
-           "  -version             print the version\n"
-           "Every option may also be written with two dashes (--root).\n"
-           "The manual page, cascade(6) (man 6 cascade), has the details and exit codes.\n";
+    std::size_t at = 0;
+    while (at < text.size()) {
+        line.resize(usageSummaryColumn, ' ');
+        std::size_t end = text.size();
+        if (end - at > usageLineWidth - usageSummaryColumn) {
+            end = text.rfind(' ', at + usageLineWidth - usageSummaryColumn);
+            if (end == std::string::npos || end <= at)
+                end = text.find(' ', at) == std::string::npos ? text.size() : text.find(' ', at);
+        }
+        usage += line + text.substr(at, end - at) + "\n";
+        at = end < text.size() ? end + 1 : end;
+        line.clear();
+    }
+}
+
+} // namespace
+
+std::string usageText()
+{
+    std::string usage = "usage: cascade [options]\n";
+    for (const OptionEntry& entry : optionTable) {
+        if (!entry.summary)
+            continue;
+        std::string option = std::string("  ") + entry.name;
+        if (entry.valueName)
+            option += std::string(" ") + entry.valueName;
+        if (option.size() >= usageSummaryColumn) {
+            usage += option + "\n";
+            option.clear();
+        }
+        std::string summary = entry.summary;
+        if (entry.defaultText)
+            summary += " (default " + entry.defaultText() + ")";
+        appendWrapped(usage, option, summary);
+    }
+    return usage + "Every option may also be written with two dashes (--root).\n"
+                   "The manual page, cascade(6) (man 6 cascade), has the details and exit codes.\n";
 }

@@ -45,7 +45,11 @@ struct Options {
     int frameMs = -1;
 
     long delayMicroseconds = defaultDelayMicroseconds;
+    // The rate drawn in the picture (-fps), and printed on stderr once a
+    // second (-fps-stderr): under XScreenSaver stderr is the daemon's log,
+    // so only a script that reads it asks for the line.
     bool showFps = false;
+    bool fpsOnStderr = false;
     DrawOrder draw = DrawOrder::Batched;
     bool help = false;
     bool version = false;
@@ -70,7 +74,9 @@ struct ParseResult {
 
 // Parses the arguments after the program name. xscreensaverWindow is the
 // value of XSCREENSAVER_WINDOW, or nullptr when unset: XScreenSaver hands its
-// window over this way, and an explicit -window-id wins over it.
+// window over this way. A window id, from either, wins over -root, which
+// XScreenSaver passes beside it; where -window-id and the environment name
+// different windows, the command line wins.
 ParseResult parseOptions(const std::vector<std::string>& args, const char* xscreensaverWindow,
                          Options& options);
 
@@ -80,4 +86,5 @@ bool parseWindowId(const std::string& text, unsigned long& id);
 // "WxH" with both sides 1..maxDimension.
 bool parseSize(const std::string& text, int& width, int& height);
 
-const char* usageText();
+// The -help text, one line per option of the parser's table.
+std::string usageText();

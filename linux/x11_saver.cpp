@@ -2,6 +2,7 @@
 
 #include "fps_meter.h"
 #include "glx_context.h"
+#include "glx_fps_overlay.h"
 #include "scene_run.h"
 #include "x11_window.h"
 
@@ -124,6 +125,28 @@ bool openTarget(const Options& options, X11Target& target, std::string& error)
     return true;
 }
 
+// The context frames are shown with: with -fps, the overlay that draws the
+// rate into each frame before the swap. A server without a font loses the
+// rate, not the saver.
+GLContext& shownContext(const Options& options, X11Target& target, GlxFpsOverlay& overlay)
+{
+    std::string error;
+    if (!options.showFps)
+        return target.context;
+    if (!overlay.create(target.display, target.window.height(), error)) {
+        std::fprintf(stderr, "cascade: %s; the frame rate is not drawn\n", error.c_str());
+        return target.context;
+    }
+    return overlay;
+}
+
+void reportRate(const Options& options, GlxFpsOverlay& overlay, double rate)
+{
+    overlay.setRate(rate);
+    if (options.fpsOnStderr)
+        std::fprintf(stderr, "cascade: %.1f fps\n", rate);
+}
+
 // Draws until the window's user or owner ends the saver, or -frames are drawn.
 void runLoop(const Options& options, X11Target& target)
 {
@@ -131,10 +154,12 @@ void runLoop(const Options& options, X11Target& target)
     run.start(options, target.window.width(), target.window.height());
     target.context.swapBuffers();
 
-    if (options.showFps)
+    if (options.fpsOnStderr)
         std::fprintf(stderr, "cascade: %s\n",
                      target.context.swapsOnRefresh() ? "swaps wait for the display's refresh"
                                                      : "no swap control: frames are paced by -delay alone");
+    GlxFpsOverlay overlay(target.context);
+    GLContext& shown = shownContext(options, target, overlay);
     FpsMeter fps;
     timespec deadline = now();
     bool quit = false;
@@ -143,13 +168,14 @@ void runLoop(const Options& options, X11Target& target)
             break;
         // The picture follows the window's size from the next frame on.
         run.resize(target.window.width(), target.window.height());
-        run.frame(target.context);
+        overlay.setSize(target.window.width(), target.window.height());
+        run.frame(shown);
         if (options.frames > 0 && run.framesDrawn() >= options.frames)
             quit = true;
 
         double rate = 0.0;
-        if (options.showFps && fps.frame(secondsOf(now()), rate))
-            std::fprintf(stderr, "cascade: %.1f fps\n", rate);
+        if (fps.frame(secondsOf(now()), rate))
+            reportRate(options, overlay, rate);
 
         // At most a frame every -delay, and where swaps wait for the
         // refresh, at most one per refresh: a late frame moves the schedule

@@ -40,7 +40,8 @@ TEST_F(X11Test, LongRunKeepsMemoryFlatAndFramesComing)
     // drawing thread leaves only what the program holds.
     std::vector<std::string> environment = env();
     environment.push_back("LP_NUM_THREADS=0");
-    ChildProcess child({program, "-fps"}, environment);
+    // The rate drawn in every frame as well: minutes of it must not grow.
+    ChildProcess child({program, "-fps", "-fps-stderr"}, environment);
     const Window window = waitForSaverWindow(child);
     ASSERT_NE(window, 0u);
     const double started = monotonicSeconds();

@@ -3,7 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <fstream>
+#include <map>
 #include <random>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,20 +43,42 @@ TEST(Options, XScreenSaverConventions)
     EXPECT_EQ(options.target, Target::OwnWindow);
     EXPECT_EQ(options.delayMicroseconds, 33333); // 30 frames a second, not the Windows saver's 200
     EXPECT_EQ(options.draw, DrawOrder::Batched);
+    EXPECT_FALSE(options.showFps);
+    EXPECT_FALSE(options.fpsOnStderr);
     ASSERT_TRUE(parse({"-root", "-delay", "20000", "-fps"}, options).ok);
     EXPECT_EQ(options.target, Target::Root);
     EXPECT_EQ(options.delayMicroseconds, 20000);
     EXPECT_TRUE(options.showFps);
+    EXPECT_FALSE(options.fpsOnStderr);
+    ASSERT_TRUE(parse({"-fps-stderr"}, options).ok);
+    EXPECT_FALSE(options.showFps);
+    EXPECT_TRUE(options.fpsOnStderr);
 
-    // XScreenSaver passes -root and hands its own window over in the
+    // The daemon passes -root and hands its own window over in the
     // environment; the window wins.
     ASSERT_TRUE(parse({"-root"}, options, "0x2a00007").ok);
     EXPECT_EQ(options.target, Target::ForeignWindow);
     EXPECT_EQ(options.windowId, 0x2a00007u);
 
-    // An explicit -window-id wins over the environment.
+    // The settings program's preview pane: the .xml's "--root", the pane as
+    // --window-id and the same window in the environment, in either order.
+    for (const auto& line : std::vector<std::vector<std::string>>{
+             {"--root", "--window-id", "0x400CB9", "--fps"}, {"--window-id", "0x400CB9", "-root"}}) {
+        options = Options{};
+        ASSERT_TRUE(parse(line, options, "0x400CB9").ok) << line[0];
+        EXPECT_EQ(options.target, Target::ForeignWindow) << line[0];
+        EXPECT_EQ(options.windowId, 0x400CB9u) << line[0];
+        options = Options{};
+        ASSERT_TRUE(parse(line, options).ok) << line[0];
+        EXPECT_EQ(options.windowId, 0x400CB9u) << line[0];
+    }
+
+    // Where the two name different windows, the command line wins, and an
+    // environment it overrides is not even read.
     ASSERT_TRUE(parse({"--window-id", "4194311"}, options, "0x99").ok);
     EXPECT_EQ(options.target, Target::ForeignWindow);
+    EXPECT_EQ(options.windowId, 4194311u);
+    ASSERT_TRUE(parse({"-root", "--window-id", "4194311"}, options, "garbage").ok);
     EXPECT_EQ(options.windowId, 4194311u);
 
     ASSERT_TRUE(parse({"-window"}, options).ok);
@@ -156,7 +183,10 @@ TEST(Options, BadInputGivesOneClearLine)
     expectRefused({"-letterbox", "."}, "-letterbox");
     expectRefused({"-root", "-render", "x.png"}, "exclude");
     expectRefused({"-fullscreen", "-window-id", "5"}, "exclude");
+    expectRefused({"-root", "-fullscreen"}, "exclude");
+    expectRefused({"-window-id", "5", "-render", "x.png", "-root"}, "exclude");
     expectRefused({"-render", "x.png", "-fps"}, "-fps");
+    expectRefused({"-render", "x.png", "--fps-stderr"}, "-fps-stderr");
     expectRefused({"-root", "-size", "10x10"}, "-size");
     // Control characters in an argument cannot break the line.
     expectRefused({"-size", "1\n2"}, "'1?2'");
@@ -173,8 +203,160 @@ TEST(Options, HelpWinsOverEverythingElse)
     Options options;
     ASSERT_TRUE(parse({"-root", "-render", "x.png", "-help"}, options).ok);
     EXPECT_TRUE(options.help);
-    EXPECT_NE(std::string(usageText()).find("-render FILE.png"), std::string::npos);
-    EXPECT_NE(std::string(usageText()).find("man 6 cascade"), std::string::npos);
+    const std::string usage = usageText();
+    EXPECT_NE(usage.find("man 6 cascade"), std::string::npos);
+    // Every option the parser takes, each at the start of a line, with the
+    // defaults the parser applies; and lines that fit a terminal.
+    for (const char* option : {"-root", "-window-id ID", "-window ", "-fullscreen", "-delay MICROSECONDS",
+                               "-draw exact|batched", "-fps ", "-fps-stderr", "-render FILE.png", "-frames N",
+                               "-size WxH", "-frame-ms M", "-overlay", "-letterbox FRACTION", "-help", "-version"})
+        EXPECT_NE(usage.find(std::string("\n  ") + option), std::string::npos) << option;
+    // Summaries read as one text, whatever line they were broken onto.
+    const std::string flat = std::regex_replace(usage, std::regex("\\n +"), " ");
+    const Options defaults;
+    Options render;
+    ASSERT_TRUE(parse({"-render", "x.png"}, render).ok);
+    for (const std::string& text :
+         {"(default " + std::to_string(defaults.delayMicroseconds) + ":",
+          "(default " + std::to_string(defaults.width) + "x" + std::to_string(defaults.height) + ")",
+          std::string("(default batched)"), std::to_string(render.frames) + " for -render",
+          std::to_string(render.frameMs) + " for -render"})
+        EXPECT_NE(flat.find(text), std::string::npos) << text;
+    std::istringstream lines(usage);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LE(line.size(), 79u) << line;
+}
+
+namespace {
+
+// The command lines XScreenSaver's settings make from cascade.xml: the
+// command's own arguments, then one value of every control, split at spaces
+// as the settings split them.
+struct SettingsFile {
+    std::vector<std::string> command;
+    // Each control's choices, by the control's id; an empty choice adds
+    // nothing (a control left at its default).
+    std::map<std::string, std::vector<std::string>> choices;
+    std::map<std::string, std::string> defaults; // a number's default, by id
+    std::vector<std::string> switches;           // every arg, arg-set and arg-unset, as written
+};
+
+std::string attribute(const std::string& element, const std::string& name)
+{
+    std::smatch match;
+    const std::regex pattern("\\s" + name + "=\"([^\"]*)\"");
+    return std::regex_search(element, match, pattern) ? match[1].str() : std::string();
+}
+
+std::vector<std::string> words(const std::string& text)
+{
+    std::istringstream in(text);
+    std::vector<std::string> result;
+    for (std::string word; in >> word;)
+        result.push_back(word);
+    return result;
+}
+
+SettingsFile readSettingsFile(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string xml = text.str();
+    SettingsFile file;
+    std::string select; // the id of the <select> being read
+    const std::regex element("<(/?)(command|number|boolean|select|option|string|file)\\b[^>]*>");
+    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), element); it != std::sregex_iterator(); ++it) {
+        const std::string whole = (*it)[0];
+        const std::string kind = (*it)[2];
+        const std::string id = attribute(whole, "id");
+        if ((*it)[1] == "/") {
+            select.clear();
+            continue;
+        }
+        for (const char* name : {"arg", "arg-set", "arg-unset"})
+            if (!attribute(whole, name).empty())
+                file.switches.push_back(attribute(whole, name));
+        if (kind == "command") {
+            const auto args = words(attribute(whole, "arg"));
+            file.command.insert(file.command.end(), args.begin(), args.end());
+        } else if (kind == "number") {
+            const std::string arg = attribute(whole, "arg");
+            for (const char* bound : {"low", "high", "default"}) {
+                std::string value = arg;
+                if (value.find('%') != std::string::npos)
+                    value.replace(value.find('%'), 1, attribute(whole, bound));
+                file.choices[id].push_back(value);
+            }
+            file.choices[id].push_back("");
+            file.defaults[id] = attribute(whole, "default");
+        } else if (kind == "boolean") {
+            file.choices[id] = {attribute(whole, "arg-set"), attribute(whole, "arg-unset")};
+        } else if (kind == "select") {
+            select = id;
+            file.choices[id];
+        } else if (kind == "option") {
+            file.choices[select].push_back(attribute(whole, "arg-set"));
+        }
+    }
+    return file;
+}
+
+} // namespace
+
+TEST(Options, EverySettingOfTheXScreenSaverDialogRunsAsItSays)
+{
+    const SettingsFile file = readSettingsFile(CASCADE_SETTINGS_XML);
+    ASSERT_EQ(file.command, (std::vector<std::string>{"--root"}));
+    ASSERT_EQ(file.choices.size(), 3u) << "delay, draw and showfps";
+    // The settings warn of a switch declared twice and show both controls.
+    std::set<std::string> distinct(file.switches.begin(), file.switches.end());
+    EXPECT_EQ(distinct.size(), file.switches.size());
+
+    // A number left at its default is left off the command line: the
+    // program's default must be the dialog's.
+    EXPECT_EQ(file.defaults.at("delay"), std::to_string(defaultDelayMicroseconds));
+
+    // Each choice of each control, with the others at their defaults, as the
+    // daemon runs it (the window in the environment) and as the preview pane
+    // does (--window-id added, the same window in the environment).
+    for (const auto& [id, choices] : file.choices) {
+        ASSERT_GE(choices.size(), 2u) << id;
+        for (const std::string& choice : choices) {
+            std::vector<std::string> line = file.command;
+            for (const std::string& word : words(choice))
+                line.push_back(word);
+            for (bool preview : {false, true}) {
+                std::vector<std::string> args = line;
+                if (preview)
+                    args.insert(args.end(), {"--window-id", "0x400CB9"});
+                Options options;
+                const ParseResult result = parse(args, options, "0x400CB9");
+                ASSERT_TRUE(result.ok) << id << " '" << choice << "': " << result.error;
+                EXPECT_EQ(options.target, Target::ForeignWindow) << id << " '" << choice << "'";
+                EXPECT_EQ(options.windowId, 0x400CB9u);
+            }
+        }
+    }
+
+    // What the dialog's controls say they do, they do.
+    const std::vector<std::string> all = [&] {
+        std::vector<std::string> line = file.command;
+        for (const auto& [id, choices] : file.choices)
+            for (const std::string& word : words(choices.front()))
+                line.push_back(word);
+        return line;
+    }();
+    Options fromFile;
+    ASSERT_TRUE(parse(all, fromFile, "0x1").ok);
+    EXPECT_EQ(fromFile.delayMicroseconds, 0) << "the slider's low end";
+    Options exact;
+    ASSERT_TRUE(parse(words(file.choices.at("draw").back()), exact).ok);
+    EXPECT_EQ(exact.draw, DrawOrder::Exact);
+    Options fps;
+    ASSERT_TRUE(parse(words(file.choices.at("showfps").front()), fps).ok);
+    EXPECT_TRUE(fps.showFps);
+    EXPECT_FALSE(fps.fpsOnStderr) << "under the daemon, stderr is its log";
 }
 
 TEST(Options, EveryOptionTakesOneOrTwoDashes)
@@ -185,11 +367,13 @@ TEST(Options, EveryOptionTakesOneOrTwoDashes)
         return std::to_string(int(o.target)) + " " + std::to_string(o.windowId) + " " + o.renderPath + " " +
                std::to_string(o.width) + "x" + std::to_string(o.height) + " " + std::to_string(o.frames) + " " +
                std::to_string(o.frameMs) + " " + std::to_string(o.delayMicroseconds) + " " +
-               std::to_string(o.showFps) + std::to_string(o.help) + std::to_string(o.version) +
+               std::to_string(o.showFps) + std::to_string(o.fpsOnStderr) + std::to_string(int(o.draw)) +
+               std::to_string(o.help) + std::to_string(o.version) +
                std::to_string(o.overlay) + std::to_string(o.letterboxGiven) + " " + std::to_string(o.letterbox);
     };
     const std::vector<std::vector<std::string>> lines = {
         {"-root", "-delay", "20000", "-fps"},
+        {"-fps-stderr", "-draw", "exact"},
         {"-window", "-size", "320x200", "-frames", "5", "-frame-ms", "7"},
         {"-window-id", "0x2a"},
         {"-fullscreen"},
@@ -227,7 +411,7 @@ TEST(Options, RandomGarbageNeverCrashesAndAlwaysExplains)
     // the edges and random bytes; the sanitizer build catches bad reads.
     const std::vector<std::string> pieces = {
         "-root", "-window-id", "-delay", "-render", "-frames", "-size", "-frame-ms", "-letterbox",
-        "-fps", "-fullscreen", "-overlay", "--size", "0", "0x", "0xffffffff", "4294967296", "8192x8192",
+        "-fps", "--fps-stderr", "-fullscreen", "-overlay", "--size", "0", "0x", "0xffffffff", "4294967296", "8192x8192",
         "x", "", "-", "--", "1", "-1", "60000", "0.49", "99999999999999999999",
     };
     std::mt19937 random(20261208);

@@ -88,9 +88,9 @@ for section in SYNOPSIS OPTIONS XSCREENSAVER "EXIT STATUS" EXAMPLES; do
   grep -q "^$section" "$work/man.txt" || fail "the manual page has no $section section"
 done
 options=$("$program" -help | grep -oE '^  -[a-z-]+' | tr -d ' ')
-options+=" "$(grep -oE 'arg(-set)?="-[a-z-]+' "$root/usr/share/xscreensaver/config/cascade.xml" | sed 's/.*"//')
+options+=" "$(grep -oE 'arg(-set)?="-[a-z-]+' "$root/usr/share/xscreensaver/config/cascade.xml" | sed 's/.*"-*/-/')
 for option in $options; do
-  grep -qE "^ +$option( |$)" "$work/man.txt" || fail "the manual page does not document $option"
+  grep -qE "^ +$option( |,|$)" "$work/man.txt" || fail "the manual page does not document $option"
 done
 
 [ $status -eq 0 ] && echo "package OK: $(basename "$deb")"

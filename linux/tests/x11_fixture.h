@@ -96,6 +96,20 @@ protected:
         return result;
     }
 
+    // A window's pixels, row by row from the top.
+    std::vector<unsigned long> pixels(Window window, int width, int height)
+    {
+        std::vector<unsigned long> result;
+        XImage* image = XGetImage(display, window, 0, 0, width, height, AllPlanes, ZPixmap);
+        if (!image)
+            return result;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                result.push_back(XGetPixel(image, x, y));
+        XDestroyImage(image);
+        return result;
+    }
+
     void sendKey(Window window, KeySym key)
     {
         XEvent event{};

@@ -20,7 +20,9 @@ std::string hex(unsigned long id)
 TEST_F(X11Test, DrawsIntoAWindowItDidNotCreate)
 {
     // As XScreenSaver does: a window of the default visual, handed over by
-    // id, once as -window-id and once through XSCREENSAVER_WINDOW.
+    // id, once as its settings' preview pane does (the .xml's --root, then
+    // --window-id and the same window in the environment) and once as the
+    // daemon does (--root, the window in the environment alone).
     const int width = 320;
     const int height = 240;
     for (bool throughEnvironment : {false, true}) {
@@ -31,14 +33,11 @@ TEST_F(X11Test, DrawsIntoAWindowItDidNotCreate)
         Census before = census(window, width, height);
         EXPECT_EQ(before.darkBlue, 0);
 
-        std::vector<std::string> argv = {program, "-frames", "200", "-frame-ms", "16", "-delay", "0"};
+        std::vector<std::string> argv = {program, "--root", "-frames", "200", "-frame-ms", "16", "-delay", "0"};
         std::vector<std::string> environment = env();
-        if (throughEnvironment) {
-            argv.push_back("-root");
-            environment.back() = "XSCREENSAVER_WINDOW=" + std::to_string(window);
-        } else {
-            argv.insert(argv.end(), {"-window-id", hex(window)});
-        }
+        environment.back() = "XSCREENSAVER_WINDOW=" + (throughEnvironment ? std::to_string(window) : hex(window));
+        if (!throughEnvironment)
+            argv.insert(argv.end(), {"--window-id", hex(window)});
         const ProcessResult result = runProcess(argv, environment, 120.0);
         EXPECT_TRUE(result.exited && result.exitCode == 0) << result.errorText;
 
@@ -49,6 +48,65 @@ TEST_F(X11Test, DrawsIntoAWindowItDidNotCreate)
         XDestroyWindow(display, window);
         XSync(display, False);
     }
+}
+
+TEST_F(X11Test, FpsDrawsTheRateInTheLowerLeftCornerAndNowhereElse)
+{
+    // The same frames (a fixed frame time) drawn three times, as the daemon
+    // runs the saver, into windows of their own: plain, with the rate drawn
+    // (-fps) and with the rate printed (-fps-stderr). Frames come at most
+    // every 20 ms, so the first rate (after a second) is drawn well before
+    // the last frame.
+    const int width = 320;
+    const int height = 240;
+    // Wider and taller than the box the 13-pixel font needs.
+    const int cornerWidth = 100;
+    const int cornerHeight = 40;
+    std::vector<std::vector<unsigned long>> pictures;
+    std::vector<std::string> errors;
+    for (const char* fps : {"", "--fps", "--fps-stderr"}) {
+        const Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, width, height, 0, 0,
+                                                  WhitePixel(display, DefaultScreen(display)));
+        XMapWindow(display, window);
+        XSync(display, False);
+        std::vector<std::string> argv = {program, "--root", "-frames", "100", "-frame-ms", "16", "-delay", "20000"};
+        if (*fps)
+            argv.push_back(fps);
+        std::vector<std::string> environment = env();
+        environment.back() = "XSCREENSAVER_WINDOW=" + hex(window);
+        const ProcessResult result = runProcess(argv, environment, 120.0);
+        ASSERT_TRUE(result.exited && result.exitCode == 0) << fps << ": " << result.errorText;
+        errors.push_back(result.errorText);
+        pictures.push_back(pixels(window, width, height));
+        ASSERT_EQ(pictures.back().size(), static_cast<std::size_t>(width * height));
+        XDestroyWindow(display, window);
+        XSync(display, False);
+    }
+
+    long changedOutside = 0;
+    long changedInside = 0;
+    long white = 0;
+    long black = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y * width + x);
+            const bool corner = x < cornerWidth && y >= height - cornerHeight;
+            EXPECT_EQ(pictures[2][at], pictures[0][at]) << "-fps-stderr changed the picture at " << x << "," << y;
+            if (pictures[1][at] == pictures[0][at])
+                continue;
+            (corner ? changedInside : changedOutside) += 1;
+            white += corner && (pictures[1][at] & 0xffffff) == 0xffffff;
+            black += corner && (pictures[1][at] & 0xffffff) == 0;
+        }
+    EXPECT_EQ(changedOutside, 0) << "-fps drew outside the lower-left corner";
+    EXPECT_GT(white, 30) << "no white digits in the corner";
+    EXPECT_GT(black, 300) << "no dark box behind the digits";
+
+    // Under the daemon stderr is its log: -fps writes nothing there, and
+    // -fps-stderr a rate a second.
+    EXPECT_EQ(errors[0], "");
+    EXPECT_EQ(errors[1], "");
+    EXPECT_NE(errors[2].find(" fps\n"), std::string::npos) << errors[2];
 }
 
 TEST_F(X11Test, PictureFollowsItsWindowAsItIsResized)
