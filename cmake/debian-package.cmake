@@ -3,27 +3,44 @@
 # from that installation (scripts/package.sh runs it on a release build).
 # Included from linux/CMakeLists.txt, where the cascade target is defined.
 
-set(CASCADE_PACKAGE_MAINTAINER "Cascade developers <dev@cascade.invalid>"
-    CACHE STRING "Maintainer field of the Debian package")
+# The project answers for the package, as the changelog's sign-off does.
+set(CASCADE_PACKAGE_MAINTAINER "The Cascade developers <dev@cascade.invalid>")
 
 # Relative destinations: CPack installs under /usr for a .deb.
 install(TARGETS cascade RUNTIME DESTINATION libexec/xscreensaver)
+# A stripped install (CPack's) drops what Debian's dh_strip drops beyond the
+# symbols: the compilers' .comment notes.
+install(CODE "
+  if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/libexec/xscreensaver/cascade\"
+                    COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
+install(PROGRAMS ${CMAKE_CURRENT_SOURCE_DIR}/cascade-add-to-xscreensaver DESTINATION bin)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/cascade.xml DESTINATION share/xscreensaver/config)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/cascade.desktop DESTINATION share/applications/screensavers)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_SOURCE_DIR}/copyright
         DESTINATION share/doc/cascade)
 
-# The manual page carries the version; Debian wants it compressed with -9 and
-# without a time stamp (-n) so that rebuilds give the same bytes.
-configure_file(${CMAKE_CURRENT_SOURCE_DIR}/cascade.6 ${CMAKE_CURRENT_BINARY_DIR}/cascade.6 @ONLY)
+# The manual pages carry the version. Debian wants them, and a native
+# package's changelog, compressed with -9 and without a time stamp (-n) so
+# that rebuilds give the same bytes.
 find_program(CASCADE_GZIP gzip REQUIRED)
-add_custom_command(
-  OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/cascade.6.gz
-  COMMAND ${CASCADE_GZIP} -9nf -k ${CMAKE_CURRENT_BINARY_DIR}/cascade.6
-  DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/cascade.6
-  COMMENT "Compressing the manual page")
-add_custom_target(cascade_manpage ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/cascade.6.gz)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/cascade.6.gz DESTINATION share/man/man6)
+function(cascade_compressed file destination target)
+  configure_file(${CMAKE_CURRENT_SOURCE_DIR}/${file} ${CMAKE_CURRENT_BINARY_DIR}/${file} @ONLY)
+  add_custom_command(
+    OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz
+    COMMAND ${CASCADE_GZIP} -9nf -k ${CMAKE_CURRENT_BINARY_DIR}/${file}
+    DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${file}
+    COMMENT "Compressing ${file}")
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz DESTINATION ${destination})
+  set_property(TARGET ${target} APPEND PROPERTY SOURCES ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz)
+endfunction()
+add_custom_target(cascade_manpage ALL)
+add_custom_target(cascade_changelog ALL)
+cascade_compressed(cascade.6 share/man/man6 cascade_manpage)
+cascade_compressed(cascade-add-to-xscreensaver.1 share/man/man1 cascade_manpage)
+cascade_compressed(changelog share/doc/cascade cascade_changelog)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME cascade)
@@ -47,8 +64,10 @@ far end, while the camera sways, rises and turns slowly inside a dim half
 shell of stars.
 
 Cascade is a display mode for XScreenSaver: the program and its settings
-file go where XScreenSaver looks for them, and the manual page says how to
-pick it. It also runs in a window of its own, full screen, or without any
-display, saving its picture as a PNG file. It draws with OpenGL 1.1 and
-needs a working OpenGL driver; Mesa's software renderer will do.]])
+file go where XScreenSaver looks for them. Installing it changes no one's
+list of display modes: each user who wants it there runs
+cascade-add-to-xscreensaver once. It also runs in a window of its own,
+full screen, or without any display, saving its picture as a PNG file. It
+draws with OpenGL 1.1 and needs a working OpenGL driver; Mesa's software
+renderer will do.]])
 include(CPack)
