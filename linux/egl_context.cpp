@@ -1,5 +1,7 @@
 #include "egl_context.h"
 
+#include "components/gl_api.h"
+
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
@@ -16,6 +18,25 @@ std::string eglErrorText()
 
 std::string sizeText(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
 
+// A limit of 0 or less is one the driver did not state.
+bool withinLimit(int width, int height, int maxWidth, int maxHeight, std::string& error)
+{
+    if ((maxWidth > 0 && width > maxWidth) || (maxHeight > 0 && height > maxHeight)) {
+        error = "-size " + sizeText(width, height) + " is beyond the renderer's limit of " +
+                sizeText(maxWidth, maxHeight);
+        return false;
+    }
+    return true;
+}
+
+// A pbuffer may be larger than GL draws into: the rest would stay unpainted.
+bool viewportTakes(int width, int height, std::string& error)
+{
+    GLint viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    return withinLimit(width, height, viewport[0], viewport[1], error);
+}
+
 } // namespace
 
 EglContext::~EglContext() { destroy(); }
@@ -30,6 +51,7 @@ bool EglContext::create(int width, int height, const FramebufferFormat& format, 
         error = "EGL could not make its context current (" + eglErrorText() + ")";
         ok = false;
     }
+    ok = ok && viewportTakes(width, height, error);
     if (!ok)
         destroy();
     return ok;
@@ -74,11 +96,8 @@ bool EglContext::chooseConfig(int width, int height, const FramebufferFormat& fo
     EGLint maxHeight = 0;
     eglGetConfigAttrib(display_, chosen, EGL_MAX_PBUFFER_WIDTH, &maxWidth);
     eglGetConfigAttrib(display_, chosen, EGL_MAX_PBUFFER_HEIGHT, &maxHeight);
-    if ((maxWidth > 0 && width > maxWidth) || (maxHeight > 0 && height > maxHeight)) {
-        error = "-size " + sizeText(width, height) + " is beyond the renderer's limit of " +
-                sizeText(maxWidth, maxHeight);
+    if (!withinLimit(width, height, maxWidth, maxHeight, error))
         return false;
-    }
     config = chosen;
     return true;
 }

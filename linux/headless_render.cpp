@@ -1,14 +1,15 @@
 #include "headless_render.h"
 
 #include "egl_context.h"
+#include "failure.h"
 #include "png_writer.h"
+#include "quoted_text.h"
 #include "scene_run.h"
 #include "stop_signals.h"
 
 #include "components/gl_api.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
 namespace {
@@ -17,34 +18,12 @@ namespace {
 // a driver that keeps reporting.
 constexpr int maxDrainedErrors = 64;
 
-int fail(const std::string& message)
+// Draws the frames and reads the last one back.
+bool drawPicture(const Options& options, std::vector<std::uint8_t>& pixels, std::string& error)
 {
-    std::fprintf(stderr, "cascade: %s\n", message.c_str());
-    return 1;
-}
-
-} // namespace
-
-int runHeadlessRender(const Options& options)
-{
-    std::string error;
-    PngWriter writer;
-    if (!writer.open(options.renderPath, error))
-        return fail(error);
-    // A stop before the rename leaves any old picture as it was.
-    armInterruptedRender(writer.temporaryPath(),
-                         "cascade: interrupted; '" + options.renderPath + "' not written\n");
-
     EglContext context;
     if (!context.create(options.width, options.height, saverFramebuffer, error))
-        return fail(error);
-
-    GLint viewport[2] = {0, 0};
-    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
-    if (options.width > viewport[0] || options.height > viewport[1])
-        return fail("-size " + std::to_string(options.width) + "x" + std::to_string(options.height) +
-                    " is beyond the renderer's limit of " + std::to_string(viewport[0]) + "x" +
-                    std::to_string(viewport[1]));
+        return false;
 
     SceneRun run;
     run.start(options, options.width, options.height);
@@ -58,21 +37,50 @@ int runHeadlessRender(const Options& options)
     for (int drained = 0; drained < maxDrainedErrors && glGetError() != GL_NO_ERROR; ++drained) {
     }
 
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(options.width) *
-                                     static_cast<std::size_t>(options.height) * pngBytesPerPixel);
+    pixels.assign(static_cast<std::size_t>(options.width) * static_cast<std::size_t>(options.height) *
+                      pngBytesPerPixel,
+                  0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, options.width, options.height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     const GLenum glError = glGetError();
     run.stop();
     context.destroy();
-    if (glError != GL_NO_ERROR)
-        return fail("reading the picture back failed (GL error " + std::to_string(glError) + ")");
+    if (glError != GL_NO_ERROR) {
+        error = "reading the picture back failed (GL error " + std::to_string(glError) + ")";
+        return false;
+    }
+    return true;
+}
 
-    // A stop while the file is written removes the temporary file: the
-    // target is either the complete picture or as it was before.
-    const bool written = writer.commit(options.width, options.height, pixels, error);
-    disarmInterruptedRender();
-    if (!written)
+} // namespace
+
+int runHeadlessRender(const Options& options)
+{
+    std::string error;
+    PngWriter writer;
+    {
+        // A stop between making the temporary file and arming would leave it
+        // behind and end with success.
+        StopSignalsHeld held;
+        if (!writer.open(options.renderPath, error))
+            return fail(error);
+        // A stop before the file is placed leaves any old picture as it was.
+        armInterruptedRender(writer.temporaryPath(),
+                             "cascade: interrupted; " + quoted(options.renderPath) + " not written\n");
+    }
+    std::vector<std::uint8_t> pixels;
+    if (!drawPicture(options, pixels, error) || !writer.write(options.width, options.height, pixels, error))
         return fail(error);
-    return 0;
+
+    // Once placed, the picture is made: a stop between the rename and
+    // disarming must not call it unwritten.
+    bool placed = false;
+    {
+        StopSignalsHeld held;
+        placed = writer.place(error);
+        // Unplaced, the render stays armed: a stop now still says so.
+        if (placed)
+            disarmInterruptedRender();
+    }
+    return placed ? 0 : fail(error);
 }

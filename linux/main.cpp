@@ -1,12 +1,15 @@
 // cascade: the Cascade screen saver for X11 and XScreenSaver, and a headless
 // renderer of its picture.
+#include "failure.h"
 #include "headless_render.h"
 #include "options.h"
 #include "stop_signals.h"
 #include "x11_saver.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,16 +18,16 @@ int main(int argc, char** argv)
     const std::vector<std::string> args(argv + 1, argv + argc);
     Options options;
     const ParseResult parsed = parseOptions(args, std::getenv("XSCREENSAVER_WINDOW"), options);
-    if (!parsed.ok) {
-        std::fprintf(stderr, "cascade: %s\n", parsed.error.c_str());
-        return 2;
-    }
-    if (options.help) {
-        std::fputs(usageText().c_str(), stdout);
-        return 0;
-    }
-    if (options.version) {
-        std::printf("cascade %s\n", CASCADE_VERSION);
+    if (!parsed.ok)
+        return fail(parsed.error, exitBadCommand);
+    if (options.help || options.version) {
+        if (options.help)
+            std::fputs(usageText().c_str(), stdout);
+        else
+            std::printf("cascade %s\n", CASCADE_VERSION);
+        // A full disk or a closed pipe must not pass for a printed answer.
+        if (std::fflush(stdout) != 0 || std::ferror(stdout))
+            return fail(std::string("cannot write to standard output: ") + std::strerror(errno));
         return 0;
     }
     installStopSignals();

@@ -1,14 +1,13 @@
 #include "options.h"
 
+#include "quoted_text.h"
+
 #include <cstdint>
 
 namespace {
 
 // X11 resource ids are 32-bit.
 constexpr std::uint64_t maxWindowId = 0xFFFFFFFFu;
-
-// Quoted arguments are cut after this many characters: an error is one line.
-constexpr std::size_t maxQuotedLength = 80;
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -39,24 +38,6 @@ bool parseBounded(const std::string& text, std::uint64_t limit, std::uint64_t& v
     }
     value = result;
     return true;
-}
-
-std::string quoted(const std::string& text)
-{
-    // Keep the message on one line whatever the argument holds.
-    std::string out = "'";
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f)
-            out += '?';
-        else
-            out += c;
-        if (out.size() > maxQuotedLength) {
-            out += "...";
-            break;
-        }
-    }
-    return out + "'";
 }
 
 // Every option is matched here in its one-dash form: XScreenSaver 6 writes

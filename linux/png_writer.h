@@ -1,6 +1,9 @@
 // Saves an RGB picture as a PNG without ever leaving a half-written file:
-// the bytes go to a temporary file beside the target, which is renamed over
-// the target only once it is complete.
+// the bytes go to a temporary file in the target's directory, unnamed where
+// the file system allows it (so that even a killed process leaves nothing
+// behind), which takes the target's name only once it is complete. Only a
+// regular file or a symbolic link is ever replaced (the link itself, not
+// what it points at), and only one the user may write.
 #pragma once
 
 #include <cstddef>
@@ -17,25 +20,39 @@ public:
     PngWriter() = default;
     PngWriter(const PngWriter&) = delete;
     PngWriter& operator=(const PngWriter&) = delete;
-    // Removes the temporary file unless commit succeeded.
+    // Removes the temporary file unless place succeeded.
     ~PngWriter();
 
-    // Creates the temporary file now, so that an unwritable destination is
-    // reported before any work is spent on the picture.
+    // Checks the target and creates the temporary file now, so that an
+    // unwritable or unsuitable destination is reported before any work is
+    // spent on the picture.
     bool open(const std::string& path, std::string& error);
 
     // rows: height rows of width * pngBytesPerPixel bytes, the bottom row first as GL reads
-    // them; the PNG gets them top row first. Writes, syncs and renames.
+    // them; the PNG gets them top row first. Writes and syncs the temporary file.
+    bool write(int width, int height, const std::vector<std::uint8_t>& rows, std::string& error);
+
+    // Gives the written file the target's name, replacing what was there.
+    bool place(std::string& error);
+
+    // write, then place.
     bool commit(int width, int height, const std::vector<std::uint8_t>& rows, std::string& error);
 
     // Drops the temporary file (also done by the destructor).
     void discard();
 
-    // The file being written until commit; empty when none is open.
+    // The temporary file's name while it has one (always on file systems
+    // without unnamed files, else only for a moment inside place); empty
+    // otherwise.
     const std::string& temporaryPath() const { return tempPath_; }
 
 private:
+    bool createUnnamed(const std::string& directory, std::string& error);
+    bool createNamed(std::string& error);
+    bool linkUnnamed(std::string& error);
+
     std::string path_;
     std::string tempPath_;
     int fd_ = -1;
+    bool written_ = false;
 };

@@ -1,16 +1,27 @@
 #include "stop_signals.h"
 
-#include <csignal>
+#include <atomic>
 #include <cstring>
 
+#include <pthread.h>
 #include <unistd.h>
 
 namespace {
 
-// Filled before the handler may need them; the handler only reads them.
+constexpr int stopSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+
+// Filled before the handler may need them; the handler only reads them. The
+// flag is stored last with release order, so a handler that sees it armed
+// also sees the path and the message complete.
 char renderTemporary[4096];
 char renderMessage[4096];
-volatile std::sig_atomic_t renderArmed = 0;
+std::atomic<bool> renderArmed{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the handler reads the flag");
+
+// Only this thread holds the stops back while it makes or places the file;
+// a stop that the kernel hands to one of the GL driver's threads is passed
+// on to it, to be handled once it lets stops through.
+pthread_t mainThread;
 
 void copyInto(char* destination, std::size_t size, const std::string& text)
 {
@@ -19,10 +30,15 @@ void copyInto(char* destination, std::size_t size, const std::string& text)
     destination[length] = '\0';
 }
 
-void onStopSignal(int)
+void onStopSignal(int signal)
 {
-    if (renderArmed) {
-        unlink(renderTemporary);
+    if (!pthread_equal(pthread_self(), mainThread)) {
+        pthread_kill(mainThread, signal);
+        return;
+    }
+    if (renderArmed.load(std::memory_order_acquire)) {
+        if (renderTemporary[0] != '\0')
+            unlink(renderTemporary);
         const ssize_t written = write(STDERR_FILENO, renderMessage, std::strlen(renderMessage));
         (void)written;
         _exit(1);
@@ -30,15 +46,25 @@ void onStopSignal(int)
     _exit(0);
 }
 
+sigset_t stopSignalSet()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : stopSignals)
+        sigaddset(&set, signal);
+    return set;
+}
+
 } // namespace
 
 void installStopSignals()
 {
+    mainThread = pthread_self();
     struct sigaction action {};
     action.sa_handler = onStopSignal;
     sigfillset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    for (int signal : stopSignals)
+        sigaction(signal, &action, nullptr);
 
     // A dead X server shows up as a broken socket; let the write fail and the
     // I/O error handler report it instead of the signal killing us silently.
@@ -50,10 +76,18 @@ void installStopSignals()
 
 void armInterruptedRender(const std::string& temporaryPath, const std::string& message)
 {
-    renderArmed = 0;
+    renderArmed.store(false, std::memory_order_release);
     copyInto(renderTemporary, sizeof renderTemporary, temporaryPath);
     copyInto(renderMessage, sizeof renderMessage, message);
-    renderArmed = 1;
+    renderArmed.store(true, std::memory_order_release);
 }
 
-void disarmInterruptedRender() { renderArmed = 0; }
+void disarmInterruptedRender() { renderArmed.store(false, std::memory_order_release); }
+
+StopSignalsHeld::StopSignalsHeld()
+{
+    const sigset_t stops = stopSignalSet();
+    pthread_sigmask(SIG_BLOCK, &stops, &previous_);
+}
+
+StopSignalsHeld::~StopSignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }

@@ -1,5 +1,6 @@
 #include "x11_saver.h"
 
+#include "failure.h"
 #include "fps_meter.h"
 #include "glx_context.h"
 #include "glx_fps_overlay.h"
@@ -22,12 +23,6 @@ constexpr double secondsPerNanosecond = 1e-9;
 // frames than the display shows.
 constexpr int refreshesPerSwap = 1;
 
-int fail(const std::string& message)
-{
-    std::fprintf(stderr, "cascade: %s\n", message.c_str());
-    return 1;
-}
-
 double secondsOf(const timespec& time)
 {
     return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_nsec) * secondsPerNanosecond;
@@ -43,6 +38,10 @@ timespec now()
 // Waits until the deadline, returning early for X events.
 void waitUntil(Display* display, const timespec& deadline)
 {
+    // Events already read off the connection (a swap reads replies) would not
+    // wake the poll.
+    if (XEventsQueued(display, QueuedAlready) > 0)
+        return;
     const double remaining = secondsOf(deadline) - secondsOf(now());
     if (remaining <= 0.0)
         return;
@@ -162,30 +161,32 @@ void runLoop(const Options& options, X11Target& target)
     GLContext& shown = shownContext(options, target, overlay);
     FpsMeter fps;
     timespec deadline = now();
-    bool quit = false;
-    while (!quit) {
+    for (;;) {
+        // Events are handled as they come; a frame only once its time has
+        // come, so a storm of input or resizes neither bunches the frames
+        // nor pushes the next one away.
         if (target.window.processEvents())
             break;
+        const timespec frameStart = now();
+        if (before(frameStart, deadline)) {
+            waitUntil(target.display, deadline);
+            continue;
+        }
+        // -delay is the least time from one frame's start to the next's (and
+        // where swaps wait for the refresh, at most one frame per refresh): a
+        // late frame moves the schedule instead of bunching the ones after it.
+        deadline = frameStart;
+        addMicroseconds(deadline, options.delayMicroseconds);
+
         // The picture follows the window's size from the next frame on.
         run.resize(target.window.width(), target.window.height());
         overlay.setSize(target.window.width(), target.window.height());
         run.frame(shown);
-        if (options.frames > 0 && run.framesDrawn() >= options.frames)
-            quit = true;
-
         double rate = 0.0;
-        if (fps.frame(secondsOf(now()), rate))
+        if (fps.frame(secondsOf(frameStart), rate))
             reportRate(options, overlay, rate);
-
-        // At most a frame every -delay, and where swaps wait for the
-        // refresh, at most one per refresh: a late frame moves the schedule
-        // instead of bunching the frames that follow it.
-        addMicroseconds(deadline, options.delayMicroseconds);
-        const timespec current = now();
-        if (before(deadline, current))
-            deadline = current;
-        if (!quit)
-            waitUntil(target.display, deadline);
+        if (options.frames > 0 && run.framesDrawn() >= options.frames)
+            break;
     }
     run.stop();
 }

@@ -1,5 +1,7 @@
 #include "x11_window.h"
 
+#include "quoted_text.h"
+
 #include "front/saver_rules.h"
 
 #include <X11/Xatom.h>
@@ -61,8 +63,8 @@ Display* openDisplay(std::string& error)
     Display* display = XOpenDisplay(nullptr);
     if (!display) {
         const char* name = std::getenv("DISPLAY");
-        error = std::string("cannot open the X display '") + (name ? name : "") +
-                "' (use -render FILE.png to draw without one)";
+        error = "cannot open the X display " + quoted(name ? name : "") +
+                " (use -render FILE.png to draw without one)";
     }
     return display;
 }

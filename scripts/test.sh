@@ -11,16 +11,17 @@ scripts/install-deps.sh
 jobs=$(nproc)
 
 # cascade.scr (32-bit) with its import and x87 checks, and its Wine suite where
-# the machine runs 32-bit code natively. Where it cannot, a smoke set of the
-# PE32 runs under an emulated 32-bit Wine: minutes of one emulated Wine start
-# after another, so it goes on in the background while the native stages run
-# (none of them starts a 32-bit program or Wine) and is awaited before 64-bit
-# Wine makes its prefix.
+# the machine runs 32-bit code natively. Where it cannot, the PE32s run under
+# an emulated 32-bit Wine: the saver's smoke set, the core's unit tests and the
+# scene trace compared with Linux's. That is minutes of one emulated Wine
+# start after another, so it goes on in the background while the native stages
+# run (none of them starts a 32-bit program or Wine) and is awaited before
+# 64-bit Wine makes its prefix.
 echo "== windows =="
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 ctest --preset windows -j "$jobs" -LE emulated
-emulated_log=build/windows/emulated-smoke.log
+emulated_log=build/windows/emulated.log
 # In a session of its own, so that a failed stage can stop all of it: the
 # smoke script then unregisters the emulator on its way out.
 setsid ctest --preset windows -L emulated >"$emulated_log" 2>&1 &

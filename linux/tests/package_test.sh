@@ -127,5 +127,33 @@ grep -q cascade-add-to-xscreensaver "$work/man.txt" || fail "cascade(6) does not
 "$root/usr/bin/cascade-add-to-xscreensaver" --help | grep -c "cascade-add-to-xscreensaver(1)" >/dev/null ||
   fail "the installed cascade-add-to-xscreensaver does not run"
 
-[ $status -eq 0 ] && echo "package OK: $(basename "$deb")"
+# -- The Windows download: exactly cascade.scr (the 32-bit build's own, a
+# PE32), README.txt and LICENSE, the texts with Windows line ends only.
+zip="$work/cascade-${version}-windows.zip"
+if [ -f "$zip" ]; then
+  unpacked="$work/windows"
+  python3 - "$zip" "$unpacked" >"$work/zip-names" <<'PY' || fail "$zip cannot be unpacked"
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as archive:
+    print("\n".join(sorted(archive.namelist())))
+    archive.extractall(sys.argv[2])
+PY
+  printf 'LICENSE\nREADME.txt\ncascade.scr\n' | diff -u - "$work/zip-names" >&2 || fail "the zip holds other files (- expected, + packed)"
+  file "$unpacked/cascade.scr" | grep -q 'PE32 executable (GUI) Intel 80386' || fail "cascade.scr: $(file -b "$unpacked/cascade.scr")"
+  cmp -s "$unpacked/cascade.scr" "$source_dir/build/windows/cascade.scr" || fail "the zip's cascade.scr is not build/windows/cascade.scr"
+  for text in README.txt LICENSE; do
+    [ -s "$unpacked/$text" ] || { fail "$text is empty"; continue; }
+    # Every line, the last one too, ends in CR LF; no lone CR or LF.
+    lines=$(tr -cd '\n' <"$unpacked/$text" | wc -c)
+    [ "$(grep -c $'\r$' "$unpacked/$text")" = "$lines" ] && [ "$(tail -c 2 "$unpacked/$text" | od -An -c | tr -d ' ')" = '\r\n' ] &&
+      [ "$(tr -cd '\r' <"$unpacked/$text" | wc -c)" = "$lines" ] || fail "$text has lines without CR LF"
+  done
+  head -n 1 "$unpacked/README.txt" | grep -q "^Cascade $version," || fail "README.txt does not start with the version: $(head -n 1 "$unpacked/README.txt")"
+  cmp -s <(tr -d '\r' <"$unpacked/LICENSE") "$source_dir/LICENSE" || fail "the zip's LICENSE is not the repository's"
+else
+  ls -l "$work" >&2
+  fail "no $zip"
+fi
+
+[ $status -eq 0 ] && echo "package OK: $(basename "$deb"), $(basename "$zip")"
 exit $status

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -244,6 +245,8 @@ TEST(RenderErrors, BadRequestsGiveOneLineAndNoFile)
         {{"-render", path, "-bogus"}, {}, "'-bogus'"},
         {{"-render", directory + "/missing/x.png"}, {}, "No such file or directory"},
         {{"-render", directory}, {}, "is a directory"},
+        // A newline in a path must not split the message.
+        {{"-render", directory + "/missing\n/x.png"}, {}, "No such file or directory"},
         // No EGL vendor: libglvnd finds no driver.
         {{"-render", path, "-frames", "1"}, {"__EGL_VENDOR_LIBRARY_DIRS=/nonexistent"}, "EGL"},
     };
@@ -259,6 +262,14 @@ TEST(RenderErrors, BadRequestsGiveOneLineAndNoFile)
         EXPECT_TRUE(filesIn(directory).empty()) << c.mention;
     }
     rmdir(directory.c_str());
+
+    // An answer that could not be printed is not a success.
+    for (const char* question : {"-version", "-help"}) {
+        const ProcessResult result = runProcess({"/bin/sh", "-c", "exec \"$0\" \"$1\" >/dev/full", program, question});
+        EXPECT_TRUE(result.exited && result.exitCode == 1) << question << ": " << result.exitCode;
+        EXPECT_EQ(lineCount(result.errorText), 1) << result.errorText;
+        EXPECT_NE(result.errorText.find("No space left on device"), std::string::npos) << result.errorText;
+    }
 }
 
 TEST(RenderErrors, InterruptedRenderLeavesTheOldPicture)
@@ -270,7 +281,7 @@ TEST(RenderErrors, InterruptedRenderLeavesTheOldPicture)
         std::ofstream old(path);
         old << "old picture";
     }
-    for (int signal : {SIGTERM, SIGINT}) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
         ChildProcess child({program, "-render", path, "-frames", "10000000", "-size", "64x64"});
         usleep(500000);
         ASSERT_TRUE(child.running());
@@ -284,4 +295,20 @@ TEST(RenderErrors, InterruptedRenderLeavesTheOldPicture)
         EXPECT_EQ(filesIn(directory), std::vector<std::string>{"x.png"});
         EXPECT_EQ(readFileBytes(path), "old picture");
     }
+
+    // Nothing can clean up after SIGKILL: only a temporary file without a
+    // name leaves nothing behind, where the file system offers one.
+    const int unnamed = open(directory.c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (unnamed < 0) {
+        std::printf("SIGKILL not tried: no unnamed files in %s\n", directory.c_str());
+        return;
+    }
+    close(unnamed);
+    ChildProcess child({program, "-render", path, "-frames", "10000000", "-size", "64x64"});
+    usleep(500000);
+    ASSERT_TRUE(child.running());
+    child.sendSignal(SIGKILL);
+    child.wait(10.0);
+    EXPECT_EQ(filesIn(directory), std::vector<std::string>{"x.png"});
+    EXPECT_EQ(readFileBytes(path), "old picture");
 }

@@ -3,8 +3,10 @@
 // or a user would.
 #include "x11_fixture.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <sstream>
 
 namespace {
 
@@ -112,13 +114,21 @@ TEST_F(X11Test, FpsDrawsTheRateInTheLowerLeftCornerAndNowhereElse)
 TEST_F(X11Test, PictureFollowsItsWindowAsItIsResized)
 {
     // A window of its own resized by the user, and XScreenSaver's preview
-    // pane resized by its dialog: both grow from 320 x 240 to 640 x 480.
-    // A picture that kept its first size stays in the bottom-left quarter.
+    // pane resized by its dialog: both go through a storm of resizes and key
+    // presses and end at 640 x 480, grown from 320 x 240. A picture that kept
+    // its first size stays in the bottom-left quarter; one whose frames the
+    // storm bunched or pushed away stops following for seconds.
+    const int storm = 50;
+    // The fade takes about ten frames to turn new pixels dark blue: two
+    // seconds at the cap, with room for a loaded machine. A storm that
+    // pushed each frame a -delay away would stop the picture for twenty.
+    const double followLimit = 4.0;
+    const double rateCap = 5.0; // frames a second at -delay 200000
     for (bool own : {true, false}) {
         Window window = 0;
         // A fixed frame time: a slow machine would otherwise see long bright
         // streaks over the dark-blue backdrop that the census counts.
-        std::vector<std::string> argv = {program, "-frame-ms", "16"};
+        std::vector<std::string> argv = {program, "-frame-ms", "16", "-delay", "200000", "-fps-stderr"};
         if (own) {
             argv.insert(argv.end(), {"-size", "320x240"});
         } else {
@@ -142,18 +152,27 @@ TEST_F(X11Test, PictureFollowsItsWindowAsItIsResized)
                 seen = census(window, width, height, left, 0);
                 if (seen.darkBlue > seen.total / 2)
                     break;
-                usleep(200000);
+                usleep(50000);
             }
             return seen;
         };
         const Census first = waitForPicture(320, 240, 0, 90.0);
         ASSERT_GT(first.darkBlue, first.total / 2) << "no picture at the first size; own: " << own;
+        for (int i = 0; i < storm; ++i) {
+            XResizeWindow(display, window, 300 + 7 * (i % 5), 220 + 5 * (i % 3));
+            sendKey(window, XK_space);
+            XSync(display, False);
+            usleep(20000);
+        }
         XResizeWindow(display, window, 640, 480);
         XSync(display, False);
+        const double resized = monotonicSeconds();
 
         // The quarter the first size never reached, then the whole window.
         const Census corner = waitForPicture(320, 240, 320, 30.0);
+        const double followed = monotonicSeconds() - resized;
         EXPECT_GT(corner.darkBlue, corner.total / 2) << "own: " << own;
+        EXPECT_LT(followed, followLimit) << "own: " << own;
         const Census whole = census(window, 640, 480);
         EXPECT_GT(whole.darkBlue, whole.total / 4) << "own: " << own;
         EXPECT_GT(whole.bright, 20) << "own: " << own;
@@ -161,6 +180,23 @@ TEST_F(X11Test, PictureFollowsItsWindowAsItIsResized)
         child.sendSignal(SIGTERM);
         const ProcessResult result = child.wait(10.0);
         EXPECT_TRUE(result.exited && result.exitCode == 0) << result.errorText;
+        // Every second's rate, storm or not, within -delay's cap (printed to
+        // a tenth).
+        int reports = 0;
+        double fastest = 0.0;
+        std::istringstream lines(result.errorText);
+        std::string line;
+        while (std::getline(lines, line)) {
+            double fps = 0.0;
+            if (std::sscanf(line.c_str(), "cascade: %lf fps", &fps) == 1) {
+                ++reports;
+                fastest = std::max(fastest, fps);
+            }
+        }
+        std::printf("own: %d, followed in %.2f s, %d rate reports, fastest %.1f fps\n", own, followed, reports,
+                    fastest);
+        EXPECT_GE(reports, 2) << result.errorText;
+        EXPECT_LE(fastest, rateCap + 0.05) << result.errorText;
         if (!own)
             XDestroyWindow(display, window);
         XSync(display, False);

@@ -164,46 +164,46 @@ using gldouble::record;
 
 extern "C" {
 
-void glClear(GLbitfield mask) { record("glClear", {double(mask)}); }
-void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { record("glClearColor", {r, g, b, a}); }
-void glEnable(GLenum cap) { record("glEnable", {double(cap)}); }
-void glDisable(GLenum cap) { record("glDisable", {double(cap)}); }
-void glBlendFunc(GLenum s, GLenum d) { record("glBlendFunc", {double(s), double(d)}); }
-void glDepthMask(GLboolean flag) { record("glDepthMask", {double(flag)}); }
-void glDepthFunc(GLenum func) { record("glDepthFunc", {double(func)}); }
-void glHint(GLenum target, GLenum mode) { record("glHint", {double(target), double(mode)}); }
-void glLineWidth(GLfloat width) { record("glLineWidth", {width}); }
-void glPointSize(GLfloat size) { record("glPointSize", {size}); }
-void glShadeModel(GLenum mode) { record("glShadeModel", {double(mode)}); }
-void glPolygonMode(GLenum face, GLenum mode) { record("glPolygonMode", {double(face), double(mode)}); }
-void glLightModeli(GLenum pname, GLint param) { record("glLightModeli", {double(pname), double(param)}); }
-void glColorMaterial(GLenum face, GLenum mode) { record("glColorMaterial", {double(face), double(mode)}); }
-void glPixelStorei(GLenum pname, GLint param) { record("glPixelStorei", {double(pname), double(param)}); }
+void APIENTRY glClear(GLbitfield mask) { record("glClear", {double(mask)}); }
+void APIENTRY glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { record("glClearColor", {r, g, b, a}); }
+void APIENTRY glEnable(GLenum cap) { record("glEnable", {double(cap)}); }
+void APIENTRY glDisable(GLenum cap) { record("glDisable", {double(cap)}); }
+void APIENTRY glBlendFunc(GLenum s, GLenum d) { record("glBlendFunc", {double(s), double(d)}); }
+void APIENTRY glDepthMask(GLboolean flag) { record("glDepthMask", {double(flag)}); }
+void APIENTRY glDepthFunc(GLenum func) { record("glDepthFunc", {double(func)}); }
+void APIENTRY glHint(GLenum target, GLenum mode) { record("glHint", {double(target), double(mode)}); }
+void APIENTRY glLineWidth(GLfloat width) { record("glLineWidth", {width}); }
+void APIENTRY glPointSize(GLfloat size) { record("glPointSize", {size}); }
+void APIENTRY glShadeModel(GLenum mode) { record("glShadeModel", {double(mode)}); }
+void APIENTRY glPolygonMode(GLenum face, GLenum mode) { record("glPolygonMode", {double(face), double(mode)}); }
+void APIENTRY glLightModeli(GLenum pname, GLint param) { record("glLightModeli", {double(pname), double(param)}); }
+void APIENTRY glColorMaterial(GLenum face, GLenum mode) { record("glColorMaterial", {double(face), double(mode)}); }
+void APIENTRY glPixelStorei(GLenum pname, GLint param) { record("glPixelStorei", {double(pname), double(param)}); }
 
-void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { record("glViewport", {double(x), double(y), double(w), double(h)}); }
-void glMatrixMode(GLenum mode) { record("glMatrixMode", {double(mode)}); }
-void glLoadIdentity() { record("glLoadIdentity", {}); }
-void glPushMatrix() { record("glPushMatrix", {}); }
-void glPopMatrix() { record("glPopMatrix", {}); }
-void glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) { record("glOrtho", {l, r, b, t, n, f}); }
-void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) { record("glRotatef", {angle, x, y, z}); }
-void glTranslatef(GLfloat x, GLfloat y, GLfloat z) { record("glTranslatef", {x, y, z}); }
+void APIENTRY glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { record("glViewport", {double(x), double(y), double(w), double(h)}); }
+void APIENTRY glMatrixMode(GLenum mode) { record("glMatrixMode", {double(mode)}); }
+void APIENTRY glLoadIdentity() { record("glLoadIdentity", {}); }
+void APIENTRY glPushMatrix() { record("glPushMatrix", {}); }
+void APIENTRY glPopMatrix() { record("glPopMatrix", {}); }
+void APIENTRY glOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) { record("glOrtho", {l, r, b, t, n, f}); }
+void APIENTRY glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) { record("glRotatef", {angle, x, y, z}); }
+void APIENTRY glTranslatef(GLfloat x, GLfloat y, GLfloat z) { record("glTranslatef", {x, y, z}); }
 
-void glBegin(GLenum mode) { record("glBegin", {double(mode)}); }
-void glEnd() { record("glEnd", {}); }
-void glVertex2f(GLfloat x, GLfloat y) { record("glVertex2f", {x, y}); }
-void glVertex3d(GLdouble x, GLdouble y, GLdouble z) { record("glVertex3d", {x, y, z}); }
-void glColor3d(GLdouble r, GLdouble g, GLdouble b) { record("glColor3d", {r, g, b}); }
-void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { record("glColor4f", {r, g, b, a}); }
-void glNormal3f(GLfloat x, GLfloat y, GLfloat z) { record("glNormal3f", {x, y, z}); }
-void glTexCoord2f(GLfloat s, GLfloat t) { record("glTexCoord2f", {s, t}); }
-void glTexCoord2d(GLdouble s, GLdouble t) { record("glTexCoord2d", {s, t}); }
+void APIENTRY glBegin(GLenum mode) { record("glBegin", {double(mode)}); }
+void APIENTRY glEnd() { record("glEnd", {}); }
+void APIENTRY glVertex2f(GLfloat x, GLfloat y) { record("glVertex2f", {x, y}); }
+void APIENTRY glVertex3d(GLdouble x, GLdouble y, GLdouble z) { record("glVertex3d", {x, y, z}); }
+void APIENTRY glColor3d(GLdouble r, GLdouble g, GLdouble b) { record("glColor3d", {r, g, b}); }
+void APIENTRY glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { record("glColor4f", {r, g, b, a}); }
+void APIENTRY glNormal3f(GLfloat x, GLfloat y, GLfloat z) { record("glNormal3f", {x, y, z}); }
+void APIENTRY glTexCoord2f(GLfloat s, GLfloat t) { record("glTexCoord2f", {s, t}); }
+void APIENTRY glTexCoord2d(GLdouble s, GLdouble t) { record("glTexCoord2d", {s, t}); }
 
-void glFogi(GLenum pname, GLint param) { record("glFogi", {double(pname), double(param)}); }
-void glFogf(GLenum pname, GLfloat param) { record("glFogf", {double(pname), param}); }
-void glFogfv(GLenum pname, const GLfloat* p) { record("glFogfv", {double(pname), p[0], p[1], p[2], p[3]}); }
+void APIENTRY glFogi(GLenum pname, GLint param) { record("glFogi", {double(pname), double(param)}); }
+void APIENTRY glFogf(GLenum pname, GLfloat param) { record("glFogf", {double(pname), param}); }
+void APIENTRY glFogfv(GLenum pname, const GLfloat* p) { record("glFogfv", {double(pname), p[0], p[1], p[2], p[3]}); }
 
-GLuint glGenLists(GLsizei range)
+GLuint APIENTRY glGenLists(GLsizei range)
 {
     GLuint first = 0;
     if (!gldouble::genListsFails && range > 0) {
@@ -213,29 +213,29 @@ GLuint glGenLists(GLsizei range)
     record("glGenLists", {double(range)});
     return first;
 }
-void glNewList(GLuint list, GLenum mode) { record("glNewList", {double(list), double(mode)}); }
-void glEndList() { record("glEndList", {}); }
-void glCallList(GLuint list) { record("glCallList", {double(list)}); }
-void glDeleteLists(GLuint list, GLsizei range) { record("glDeleteLists", {double(list), double(range)}); }
+void APIENTRY glNewList(GLuint list, GLenum mode) { record("glNewList", {double(list), double(mode)}); }
+void APIENTRY glEndList() { record("glEndList", {}); }
+void APIENTRY glCallList(GLuint list) { record("glCallList", {double(list)}); }
+void APIENTRY glDeleteLists(GLuint list, GLsizei range) { record("glDeleteLists", {double(list), double(range)}); }
 
-void glGenTextures(GLsizei n, GLuint* textures)
+void APIENTRY glGenTextures(GLsizei n, GLuint* textures)
 {
     for (GLsizei i = 0; i < n; ++i)
         textures[i] = gldouble::nextTextureName++;
     record("glGenTextures", {double(n)});
 }
-void glDeleteTextures(GLsizei n, const GLuint* textures)
+void APIENTRY glDeleteTextures(GLsizei n, const GLuint* textures)
 {
     record("glDeleteTextures", {double(n)});
     if (gldouble::recording)
         for (GLsizei i = 0; i < n; ++i)
             gldouble::callLog().back().args.push_back(textures[i]);
 }
-void glBindTexture(GLenum target, GLuint texture) { record("glBindTexture", {double(target), double(texture)}); }
-void glTexParameteri(GLenum target, GLenum pname, GLint param) { record("glTexParameteri", {double(target), double(pname), double(param)}); }
-void glTexEnvf(GLenum target, GLenum pname, GLfloat param) { record("glTexEnvf", {double(target), double(pname), param}); }
-void glTexEnvfv(GLenum target, GLenum pname, const GLfloat* p) { record("glTexEnvfv", {double(target), double(pname), p[0], p[1], p[2], p[3]}); }
-void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
+void APIENTRY glBindTexture(GLenum target, GLuint texture) { record("glBindTexture", {double(target), double(texture)}); }
+void APIENTRY glTexParameteri(GLenum target, GLenum pname, GLint param) { record("glTexParameteri", {double(target), double(pname), double(param)}); }
+void APIENTRY glTexEnvf(GLenum target, GLenum pname, GLfloat param) { record("glTexEnvf", {double(target), double(pname), param}); }
+void APIENTRY glTexEnvfv(GLenum target, GLenum pname, const GLfloat* p) { record("glTexEnvfv", {double(target), double(pname), p[0], p[1], p[2], p[3]}); }
+void APIENTRY glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
                   GLint border, GLenum format, GLenum type, const GLvoid* pixels)
 {
     gldouble::recordPixels("glTexImage2D",
@@ -243,7 +243,7 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei widt
                             double(height), double(border), double(format), double(type)},
                            format, width, height, pixels);
 }
-void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height,
+void APIENTRY glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width, GLsizei height,
                      GLenum format, GLenum type, const GLvoid* pixels)
 {
     gldouble::recordPixels("glTexSubImage2D",
@@ -252,16 +252,16 @@ void glTexSubImage2D(GLenum target, GLint level, GLint x, GLint y, GLsizei width
                            format, width, height, pixels);
 }
 
-void gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz,
+void APIENTRY gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdouble cy, GLdouble cz,
                GLdouble ux, GLdouble uy, GLdouble uz)
 {
     record("gluLookAt", {ex, ey, ez, cx, cy, cz, ux, uy, uz});
 }
-void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar)
+void APIENTRY gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFar)
 {
     record("gluPerspective", {fovy, aspect, zNear, zFar});
 }
-GLint gluBuild2DMipmaps(GLenum target, GLint components, GLsizei width, GLsizei height,
+GLint APIENTRY gluBuild2DMipmaps(GLenum target, GLint components, GLsizei width, GLsizei height,
                         GLenum format, GLenum type, const void* data)
 {
     gldouble::recordPixels("gluBuild2DMipmaps",

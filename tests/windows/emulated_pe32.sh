@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Runs the PE32's smoke set (saver_e2e.py pe32_smoke) where the kernel cannot
-# execute 32-bit x86 code: the 32-bit Wine then runs under qemu-i386, which
-# this script registers with binfmt_misc for the run and removes afterwards.
-# Needs root. Exits 77 (skipped) where the emulation cannot be set up.
-#     emulated_pe32.sh PREFIX saver_e2e.py ARGUMENTS...
+# Runs a test of the PE32 builds (the saver's smoke set, the core's unit tests,
+# the scene trace) where the kernel cannot execute 32-bit x86 code: the 32-bit
+# Wine then runs under qemu-i386, which this script registers with
+# binfmt_misc for the run and removes afterwards. The command runs with
+# WINE_LOADER and WINEPREFIX set. Needs root. Exits 77 (skipped) where the
+# emulation cannot be set up.
+#     emulated_pe32.sh PREFIX COMMAND ARGUMENTS...
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 prefix=$1
@@ -16,7 +18,7 @@ wine64=/usr/lib/wine/wine64
 wow64_dlls=/usr/lib/i386-linux-gnu/wine/i386-windows
 
 skip() {
-    echo "SKIPPED: the PE32 smoke set under emulation: $*"
+    echo "SKIPPED: the PE32 under emulation: $*"
     exit 77
 }
 
