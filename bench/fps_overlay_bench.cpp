@@ -67,7 +67,7 @@ int main(int argc, char** argv)
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : defaultRounds;
     std::string error;
     Display* display = openDisplay(error);
-    XVisualInfo* visual = display ? chooseSaverVisual(display, error) : nullptr;
+    XVisualInfo* visual = display ? chooseVisual(display, saverFramebuffer, error) : nullptr;
     X11Window window;
     GlxContext context;
     if (!visual || !window.create(display, *visual, width, height, false, error) ||

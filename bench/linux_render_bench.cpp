@@ -36,7 +36,7 @@ void renderFrames(benchmark::State& state)
 
     EglContext context;
     std::string error;
-    if (!context.create(width, height, error)) {
+    if (!context.create(width, height, saverFramebuffer, error)) {
         state.SkipWithError(error.c_str());
         return;
     }

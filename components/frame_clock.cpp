@@ -16,12 +16,17 @@ const SteadyClock::time_point processStart = SteadyClock::now();
 int defaultCounter()
 {
     const auto elapsed = SteadyClock::now() - processStart;
-    return static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+    return counterReading(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
 MillisecondCounter currentCounter = defaultCounter;
 
 } // namespace
+
+int counterReading(std::int64_t elapsed)
+{
+    return static_cast<int>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(elapsed)));
+}
 
 void setMillisecondCounter(MillisecondCounter counter)
 {
@@ -40,7 +45,8 @@ void FrameClock::tick()
     // the reading on past the wrap instead of jumping back by 49 days; until
     // the wrap it equals the raw reading exactly. The low 32 bits of
     // `milliseconds` are always the previous raw reading.
-    const auto previousReading = static_cast<std::uint32_t>(static_cast<std::int64_t>(milliseconds));
+    const auto carried = static_cast<std::int64_t>(milliseconds);
+    const auto previousReading = static_cast<std::uint32_t>(counterReading(carried));
     const auto reading = static_cast<std::uint32_t>(currentCounter());
     const auto step = static_cast<std::int32_t>(reading - previousReading);
     milliseconds = milliseconds + step;

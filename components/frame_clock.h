@@ -1,9 +1,17 @@
 // Measures the time between two frames from a millisecond counter.
 #pragma once
 
+#include <cstdint>
+
 // The counter the clock reads: an integer count of milliseconds that does not
-// decrease between calls. Tests and tools script time through it.
+// decrease between calls, except that it wraps at 32 bits as the system's own
+// millisecond counters do. Tests and tools script time through it.
 using MillisecondCounter = int (*)();
+
+// What a counter reads after `elapsed` milliseconds: the low 32 bits, which
+// pass the int range after 24.8 days and start over after 49.7. Every counter
+// wraps through this, and FrameClock::tick carries its readings on past it.
+int counterReading(std::int64_t elapsed);
 
 // nullptr restores the default: a monotonic counter that starts near 0 when
 // the process starts, so the first frame's delta is short.

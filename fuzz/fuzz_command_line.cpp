@@ -11,7 +11,7 @@
 //    that is not a control character or space.
 #include "fuzz_check.h"
 
-#include "shell/command_line.h"
+#include "win32/command_line.h"
 
 #include <cstddef>
 #include <cstdint>

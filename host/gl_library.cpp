@@ -1,7 +1,7 @@
 #include "host/gl_library.h"
 
 #include "host/gl_entry_points.h"
-#include "shell/saver_shell.h"
+#include "win32/system_library.h"
 
 namespace {
 

@@ -4,6 +4,8 @@
 // has none, the tick count) only ever moves forward.
 #include "host/millisecond_clock.h"
 
+#include "components/frame_clock.h"
+
 #include <windows.h>
 
 namespace {
@@ -32,7 +34,7 @@ int millisecondsSinceClockStart()
         QueryPerformanceCounter(&now);
         return countToMilliseconds(now.QuadPart - originCount.QuadPart, frequency.QuadPart);
     }
-    return static_cast<int>(GetTickCount() - originTicks);
+    return counterReading(GetTickCount() - originTicks);
 }
 
 int countToMilliseconds(std::int64_t count, std::int64_t frequency)
@@ -41,5 +43,5 @@ int countToMilliseconds(std::int64_t count, std::int64_t frequency)
     // after about 35 days: whole seconds and the rest are scaled apart.
     const std::int64_t milliseconds =
         count / frequency * millisecondsPerSecond + count % frequency * millisecondsPerSecond / frequency;
-    return static_cast<int>(static_cast<std::uint32_t>(milliseconds));
+    return counterReading(milliseconds);
 }

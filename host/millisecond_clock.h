@@ -9,6 +9,6 @@ void startMillisecondClock();
 // Milliseconds since startMillisecondClock, from a monotonic source.
 int millisecondsSinceClockStart();
 // Milliseconds in `count` ticks of a counter running at `frequency` ticks a
-// second, wrapped to 32 bits as the frame clock expects; exact for any count
-// a counter reaches.
+// second, read as the frame clock's counters read (counterReading); exact for
+// any count a counter reaches.
 int countToMilliseconds(std::int64_t count, std::int64_t frequency);

@@ -5,7 +5,6 @@
 #include "host/millisecond_clock.h"
 #include "host/wgl_context.h"
 #include "shell/saver_hooks.h"
-#include "shell/saver_shell.h"
 
 RECT clientRect = {0, 0, 0, 0};
 int viewWidth = 0;
@@ -36,7 +35,7 @@ LRESULT CALLBACK sceneWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
         viewHeight = clientRect.bottom;
         // A failure goes unreported: the scene's GL calls do nothing, the
         // window stays black and still ends on input.
-        windowContext.create(window);
+        windowContext.create(window, saverFramebuffer);
         windowDC = windowContext.deviceContext();
         glContext = windowContext.renderingContext();
         startScene(viewWidth, viewHeight);

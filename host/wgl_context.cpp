@@ -1,6 +1,5 @@
 #include "host/wgl_context.h"
 
-#include "front/pixel_format.h"
 #include "host/gl_library.h"
 
 namespace {
@@ -11,34 +10,32 @@ namespace {
 // or auxiliary buffer.
 constexpr WORD descriptorVersion = 1;  // the only one there is
 constexpr DWORD formatFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-constexpr BYTE colorBitsPerPixel = 3 * channelBits;  // red, green and blue together
-constexpr BYTE alphaBitsPerPixel = channelBits;
-constexpr BYTE depthBitsPerPixel = depthBits;
+constexpr int colorChannels = 3;  // red, green and blue count together
 
-constexpr PIXELFORMATDESCRIPTOR describePixelFormat()
+constexpr PIXELFORMATDESCRIPTOR describePixelFormat(const FramebufferFormat& framebuffer)
 {
     PIXELFORMATDESCRIPTOR format = {};
     format.nSize = sizeof(PIXELFORMATDESCRIPTOR);
     format.nVersion = descriptorVersion;
     format.dwFlags = formatFlags;
     format.iPixelType = PFD_TYPE_RGBA;
-    format.cColorBits = colorBitsPerPixel;
-    format.cAlphaBits = alphaBitsPerPixel;
-    format.cDepthBits = depthBitsPerPixel;
+    format.cColorBits = static_cast<BYTE>(colorChannels * framebuffer.channelBits);
+    format.cAlphaBits = static_cast<BYTE>(framebuffer.channelBits);
+    format.cDepthBits = static_cast<BYTE>(framebuffer.depthBits);
     format.iLayerType = PFD_MAIN_PLANE;
     return format;
 }
 
 } // namespace
 
-const PIXELFORMATDESCRIPTOR pixelFormat = describePixelFormat();
+const PIXELFORMATDESCRIPTOR pixelFormat = describePixelFormat(saverFramebuffer);
 
 WglContext::~WglContext()
 {
     destroy();
 }
 
-bool WglContext::create(HWND window)
+bool WglContext::create(HWND window, const FramebufferFormat& framebuffer)
 {
     destroy();
     window_ = window;
@@ -48,8 +45,9 @@ bool WglContext::create(HWND window)
     // without the system's own OpenGL, nothing of OpenGL is touched.
     if (!loadGLLibraries())
         return false;
-    const int format = ChoosePixelFormat(dc_, &pixelFormat);
-    SetPixelFormat(dc_, format, &pixelFormat);
+    const PIXELFORMATDESCRIPTOR descriptor = describePixelFormat(framebuffer);
+    const int format = ChoosePixelFormat(dc_, &descriptor);
+    SetPixelFormat(dc_, format, &descriptor);
     context_ = wglEntryPoints().createContext(dc_);
     return makeCurrent();
 }

@@ -1,7 +1,5 @@
 #include "egl_context.h"
 
-#include "front/pixel_format.h"
-
 #include "components/gl_api.h"
 
 #include <EGL/egl.h>
@@ -43,11 +41,11 @@ bool viewportTakes(int width, int height, std::string& error)
 
 EglContext::~EglContext() { destroy(); }
 
-bool EglContext::create(int width, int height, std::string& error)
+bool EglContext::create(int width, int height, const FramebufferFormat& format, std::string& error)
 {
     destroy();
     void* config = nullptr;
-    bool ok = openDisplay(error) && chooseConfig(width, height, config, error) &&
+    bool ok = openDisplay(error) && chooseConfig(width, height, format, config, error) &&
               makeContextAndSurface(config, width, height, error);
     if (ok && !makeCurrent()) {
         error = "EGL could not make its context current (" + eglErrorText() + ")";
@@ -76,20 +74,21 @@ bool EglContext::openDisplay(std::string& error)
     return true;
 }
 
-bool EglContext::chooseConfig(int width, int height, void*& config, std::string& error)
+bool EglContext::chooseConfig(int width, int height, const FramebufferFormat& format, void*& config,
+                              std::string& error)
 {
     const EGLint configAttributes[] = {
         EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
         EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-        EGL_RED_SIZE, channelBits, EGL_GREEN_SIZE, channelBits,
-        EGL_BLUE_SIZE, channelBits, EGL_ALPHA_SIZE, channelBits,
-        EGL_DEPTH_SIZE, depthBits,
+        EGL_RED_SIZE, format.channelBits, EGL_GREEN_SIZE, format.channelBits,
+        EGL_BLUE_SIZE, format.channelBits, EGL_ALPHA_SIZE, format.channelBits,
+        EGL_DEPTH_SIZE, format.depthBits,
         EGL_NONE,
     };
     EGLConfig chosen = nullptr;
     EGLint count = 0;
     if (!eglChooseConfig(display_, configAttributes, &chosen, 1, &count) || count < 1) {
-        error = "EGL offers no desktop-GL pbuffer with 8-bit RGBA and a 16-bit depth buffer";
+        error = "EGL offers no desktop-GL pbuffer with " + describeFramebuffer(format);
         return false;
     }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "front/gl_context.h"
+#include "front/pixel_format.h"
 
 #include <string>
 
@@ -12,19 +13,21 @@ public:
     EglContext() = default;
     ~EglContext() override;
 
-    // Makes a width x height pbuffer with the saver's pixel format (RGBA 8-bit
-    // with alpha, 16-bit depth) and a compatibility-profile context current
-    // on it. On failure error holds one line saying what EGL could not give.
-    bool create(int width, int height, std::string& error);
+    // Makes a width x height pbuffer with the format's channels and depth
+    // buffer and a compatibility-profile context current on it. On failure
+    // error holds one line saying what EGL could not give.
+    bool create(int width, int height, const FramebufferFormat& format, std::string& error);
 
-    bool makeCurrent() override;
+    // The pbuffer is never shown, so no refresh paces it: nothing to ask.
+    bool setSwapInterval(int) override { return false; }
     // The pbuffer is single-buffered and read back, never shown: nothing to do.
     void swapBuffers() override {}
     void destroy() override;
 
 private:
     bool openDisplay(std::string& error);
-    bool chooseConfig(int width, int height, void*& config, std::string& error);
+    bool chooseConfig(int width, int height, const FramebufferFormat& format, void*& config, std::string& error);
+    bool makeCurrent();
     bool makeContextAndSurface(void* config, int width, int height, std::string& error);
 
     void* display_ = nullptr;

@@ -1,16 +1,11 @@
 #include "glx_context.h"
 
-#include "front/pixel_format.h"
-
 #include <GL/glx.h>
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
-
-// Swap once per refresh of the display, no more often.
-constexpr int refreshesPerSwap = 1;
 
 bool haveGlx(Display* display, std::string& error)
 {
@@ -36,9 +31,9 @@ bool listed(const char* extensions, const char* name)
     return false;
 }
 
-// Asks for one swap per refresh of the display. With the context current on
-// the window; false where GLX offers no swap control.
-bool swapOnRefresh(Display* display, int screen, Window window)
+// With the context current on the window; false where GLX offers no swap
+// control.
+bool requestSwapInterval(Display* display, int screen, Window window, int refreshesPerSwap)
 {
     using SwapIntervalExt = void (*)(Display*, GLXDrawable, int);
     using SwapIntervalMesa = int (*)(unsigned int);
@@ -59,20 +54,20 @@ bool swapOnRefresh(Display* display, int screen, Window window)
 
 } // namespace
 
-XVisualInfo* chooseSaverVisual(Display* display, std::string& error)
+XVisualInfo* chooseVisual(Display* display, const FramebufferFormat& format, std::string& error)
 {
     if (!haveGlx(display, error))
         return nullptr;
     int attributes[] = {
         GLX_RGBA, GLX_DOUBLEBUFFER,
-        GLX_RED_SIZE, channelBits, GLX_GREEN_SIZE, channelBits,
-        GLX_BLUE_SIZE, channelBits, GLX_ALPHA_SIZE, channelBits,
-        GLX_DEPTH_SIZE, depthBits,
+        GLX_RED_SIZE, format.channelBits, GLX_GREEN_SIZE, format.channelBits,
+        GLX_BLUE_SIZE, format.channelBits, GLX_ALPHA_SIZE, format.channelBits,
+        GLX_DEPTH_SIZE, format.depthBits,
         None,
     };
     XVisualInfo* visual = glXChooseVisual(display, DefaultScreen(display), attributes);
     if (!visual)
-        error = "GLX offers no double-buffered RGBA visual with alpha and a 16-bit depth buffer";
+        error = "GLX offers no double-buffered visual with " + describeFramebuffer(format);
     return visual;
 }
 
@@ -110,15 +105,17 @@ bool GlxContext::create(Display* display, Window window, const XVisualInfo& visu
     }
     display_ = display;
     window_ = window;
+    screen_ = visual.screen;
     context_ = context;
     doubleBuffered_ = doubleBuffer != 0;
-    swapsOnRefresh_ = doubleBuffered_ && swapOnRefresh(display, visual.screen, window);
     return true;
 }
 
-bool GlxContext::makeCurrent()
+bool GlxContext::setSwapInterval(int refreshesPerSwap)
 {
-    return context_ && glXMakeCurrent(display_, window_, static_cast<GLXContext>(context_));
+    const bool taken = context_ && doubleBuffered_ && requestSwapInterval(display_, screen_, window_, refreshesPerSwap);
+    swapsOnRefresh_ = taken && refreshesPerSwap > 0;
+    return taken;
 }
 
 void GlxContext::swapBuffers()

@@ -29,7 +29,7 @@ public:
     void setRate(double fps) { rate_ = fps; }
     void setSize(int width, int height);
 
-    bool makeCurrent() override { return shown_.makeCurrent(); }
+    bool setSwapInterval(int refreshesPerSwap) override { return shown_.setSwapInterval(refreshesPerSwap); }
     // Draws the rate (once one was set), then swaps the shown context.
     void swapBuffers() override;
     // Frees the font's display lists; the shown context is its owner's.

@@ -16,9 +16,7 @@ std::int64_t fixedElapsedMs = 0;
 
 int fixedCounter()
 {
-    // Wraps like a 32-bit millisecond counter would after 24.8 days of
-    // frames, rather than overflowing a signed int.
-    return static_cast<int>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(fixedElapsedMs)));
+    return counterReading(fixedElapsedMs);
 }
 
 } // namespace

@@ -19,6 +19,9 @@ constexpr long nanosecondsPerSecond = 1000000000;
 constexpr long microsecondsPerSecond = 1000000;
 constexpr long nanosecondsPerMicrosecond = 1000;
 constexpr double secondsPerNanosecond = 1e-9;
+// Swap once per refresh of the display where GLX lets us choose: no more
+// frames than the display shows.
+constexpr int refreshesPerSwap = 1;
 
 double secondsOf(const timespec& time)
 {
@@ -90,7 +93,7 @@ bool openWindow(const Options& options, X11Target& target, XVisualInfo*& ownVisu
     switch (options.target) {
     case Target::OwnWindow:
     case Target::Fullscreen:
-        ownVisual = chooseSaverVisual(target.display, error);
+        ownVisual = chooseVisual(target.display, saverFramebuffer, error);
         return ownVisual && target.window.create(target.display, *ownVisual, options.width, options.height,
                                                  options.target == Target::Fullscreen, error);
     case Target::Root:
@@ -104,7 +107,7 @@ bool openWindow(const Options& options, X11Target& target, XVisualInfo*& ownVisu
 }
 
 // Opens the display and the window the options name, with a GL context
-// current on the window.
+// current on the window and its swaps paced by the display where GLX can.
 bool openTarget(const Options& options, X11Target& target, std::string& error)
 {
     target.display = openDisplay(error);
@@ -115,7 +118,10 @@ bool openTarget(const Options& options, X11Target& target, std::string& error)
     const XVisualInfo visual = ownVisual ? *ownVisual : target.window.visual();
     if (ownVisual)
         XFree(ownVisual);
-    return ready && target.context.create(target.display, target.window.handle(), visual, error);
+    if (!ready || !target.context.create(target.display, target.window.handle(), visual, error))
+        return false;
+    target.context.setSwapInterval(refreshesPerSwap);
+    return true;
 }
 
 // The context frames are shown with: with -fps, the overlay that draws the

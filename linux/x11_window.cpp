@@ -219,12 +219,6 @@ bool X11Window::adopt(Display* display, Window window, std::string& error)
     return true;
 }
 
-bool X11Window::movedTooFar(int x, int y) const
-{
-    const long travel = std::labs(static_cast<long>(x) - startX_) + std::labs(static_cast<long>(y) - startY_);
-    return travel > static_cast<long>(pointerTravelLimitPixels);
-}
-
 bool X11Window::processEvents()
 {
     bool quit = false;
@@ -246,7 +240,7 @@ bool X11Window::processEvents()
                 quit = true;
             break;
         case MotionNotify:
-            if (fullscreen_ && movedTooFar(event.xmotion.x_root, event.xmotion.y_root))
+            if (fullscreen_ && pointerTravelledPast(startX_, startY_, event.xmotion.x_root, event.xmotion.y_root))
                 quit = true;
             break;
         case ClientMessage:

@@ -44,7 +44,6 @@ private:
     void nameWindow();
     void hideCursor();
     void grabInput();
-    bool movedTooFar(int x, int y) const;
 
     Display* display_ = nullptr;
     Window window_ = 0;

@@ -1,26 +1,9 @@
 #include "shell/saver_shell.h"
 
+#include "win32/system_library.h"
+
 HMODULE passwordLibrary = nullptr;
 VerifyPasswordFn verifyPassword = nullptr;
-
-HMODULE loadSystemLibrary(const char* fileName)
-{
-    // Only the copy in the system directory: a file of the same name planted
-    // beside the saver or in the current directory must never be loaded.
-    char path[MAX_PATH];
-    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return nullptr;
-    const size_t nameLength = lstrlenA(fileName);
-    const bool needsSlash = path[length - 1] != '\\';
-    if (length + (needsSlash ? 1 : 0) + nameLength >= MAX_PATH)
-        return nullptr;
-    char* end = path + length;
-    if (needsSlash)
-        *end++ = '\\';
-    lstrcpyA(end, fileName);
-    return LoadLibraryA(path);
-}
 
 void setSaverRunning(BOOL on)
 {

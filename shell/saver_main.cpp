@@ -1,8 +1,9 @@
 #include "shell/saver_shell.h"
 
-#include "shell/command_line.h"
+#include "win32/command_line.h"
 #include "shell/resource_ids.h"
 #include "shell/saver_hooks.h"
+#include "win32/system_library.h"
 
 HINSTANCE saverModule = nullptr;
 int isWin9x = 0;

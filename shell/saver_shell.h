@@ -54,11 +54,8 @@ void setSaverRunning(BOOL on);
 // Turns the running flag off only where this process turned it on; for the
 // paths that end the saver without unloading the provider.
 void clearOwnSaverRunning();
-// LoadLibraryA of a file in the system directory, never the search order.
-HMODULE loadSystemLibrary(const char* fileName);
 
 // The saver window's message chain.
 LRESULT CALLBACK saverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK shellDefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int verifyOnClose(HWND window);
 DWORD ticksSince(DWORD earlier, DWORD later);

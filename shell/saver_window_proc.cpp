@@ -60,10 +60,7 @@ void closeOnMouseTravel(HWND window)
     // It fails while another desktop has the input (NT): that is no movement.
     if (!GetCursorPos(&now))
         return;
-    const LONG dx = now.x - cursorStart.x;
-    const LONG dy = now.y - cursorStart.y;
-    const DWORD travel = static_cast<DWORD>(dx < 0 ? -dx : dx) + static_cast<DWORD>(dy < 0 ? -dy : dy);
-    if (travel > moveThreshold) {
+    if (pointerTravelledPast(cursorStart.x, cursorStart.y, now.x, now.y, moveThreshold)) {
         requestClose(window);
         cursorStart = now;
     }

@@ -1,6 +1,6 @@
 // The screen-saver command line: program-name skipping, the mode switch and
 // the handle digits, as Windows hands them to a saver.
-#include "shell/command_line.h"
+#include "win32/command_line.h"
 
 #include <gtest/gtest.h>
 

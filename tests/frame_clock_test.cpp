@@ -36,30 +36,32 @@ TEST(FrameClock, ReadingsAndDeltas)
 }
 
 namespace {
-// A counter that runs past the int range as a 32-bit machine's does.
-std::uint32_t wrappingReading = 0;
-int wrapping() { return static_cast<int>(wrappingReading); }
+// A counter that runs past the int range as a 32-bit machine's does, read the
+// way every counter of the fronts reads.
+std::int64_t wrappingElapsed = 0;
+int wrapping() { return counterReading(wrappingElapsed); }
 } // namespace
 
 TEST(FrameClock, KeepsSteadyDeltasThroughTheCounterWrap)
 {
     setMillisecondCounter(wrapping);
     FrameClock clock;
-    wrappingReading = 2147483647u - 40;  // 24.8 days after the counter started
+    wrappingElapsed = 2147483647 - 40;  // 24.8 days after the counter started
     clock.tick();
     EXPECT_EQ(clock.milliseconds, 2147483607.0);
     for (int frame = 0; frame < 10; ++frame) {
-        wrappingReading += 16;  // passes 2^31 and reads negative from here
+        wrappingElapsed += 16;  // passes 2^31 and reads negative from here
         clock.tick();
         EXPECT_NEAR(clock.deltaSeconds, 0.016, 1e-6) << frame;
     }
-    EXPECT_LT(wrapping(), 0);
+    EXPECT_EQ(-2147483648LL + 119, wrapping());  // 2^31 + 119 ms
     EXPECT_EQ(clock.milliseconds, 2147483607.0 + 160);
 
     // And again past 2^32, where the raw count starts over from 0.
-    wrappingReading = 0xFFFFFFF0u;
+    wrappingElapsed = 0xFFFFFFF0LL;
     clock.tick();
-    wrappingReading += 0x20;
+    wrappingElapsed += 0x20;
+    EXPECT_EQ(16, wrapping());
     clock.tick();
     EXPECT_NEAR(clock.deltaSeconds, 0.032, 1e-6);
     EXPECT_EQ(clock.milliseconds, 4294967296.0 + 16);

@@ -227,6 +227,18 @@ void addPuff(int px, int py, int radius, int width, int height, float& maxValue)
     }
 }
 
+// A SMOKE puff's size and place, as fractions of the texture's width (and,
+// for the centre's row, its height): a radius of 4 % of the width plus up to
+// 24 % more at random, and a centre scattered around the middle with a
+// standard deviation of 17 %.
+constexpr double puffRadiusFixedShare = 0.04;
+constexpr double puffRadiusRandomShare = 0.24;
+constexpr double puffCentreShare = 0.5;
+constexpr double puffCentreSpreadShare = 0.17;
+// The densest cell's value before the first puff clears the grid: below any
+// sum of puffs, so the first cell a puff touches becomes the maximum.
+constexpr float densestBeforeAnyPuff = -9999;
+
 void fillSmoke(Texture& texture, int width, int height, GLenum format)
 {
     const long pixelCount = static_cast<long>(width) * height;
@@ -235,11 +247,14 @@ void fillSmoke(Texture& texture, int width, int height, GLenum format)
         std::memset(pixels, 0, static_cast<std::size_t>(pixelCount * bytesPerPixel(format)));
         return;
     }
-    float maxValue = -9999;
+    float maxValue = densestBeforeAnyPuff;
     for (int puff = 0; puff < texture.puffCount; ++puff) {
-        texture.puffRadius = static_cast<int>(frand(width * 0.24) + width * 0.04);
-        const int px = static_cast<int>(frandGauss(static_cast<float>(width * 0.17)) + width * 0.5);
-        const int py = static_cast<int>(frandGauss(static_cast<float>(height * 0.17)) + height * 0.5);
+        texture.puffRadius =
+            static_cast<int>(frand(width * puffRadiusRandomShare) + width * puffRadiusFixedShare);
+        const int px = static_cast<int>(frandGauss(static_cast<float>(width * puffCentreSpreadShare)) +
+                                        width * puffCentreShare);
+        const int py = static_cast<int>(frandGauss(static_cast<float>(height * puffCentreSpreadShare)) +
+                                        height * puffCentreShare);
         if (puff == 0) {
             for (int row = 0; row < height; ++row)
                 std::memset(smokeGrid[row], 0, sizeof(float) * static_cast<std::size_t>(width));

@@ -3,6 +3,7 @@
 #include "components/frame_clock.h"
 #include "host/millisecond_clock.h"
 #include "host/scene_host.h"
+#include "host/wgl_context.h"
 #include "shell/resource_ids.h"
 #include "shell/saver_hooks.h"
 #include "shell/saver_shell.h"
@@ -95,6 +96,21 @@ TEST_F(HostHook, CreationMakesACurrentContextAndStartsTheSceneAtTheClientSize)
     DescribePixelFormat(windowDC, GetPixelFormat(windowDC), sizeof chosen, &chosen);
     EXPECT_TRUE(chosen.dwFlags & PFD_DOUBLEBUFFER);
     EXPECT_TRUE(chosen.dwFlags & PFD_SUPPORT_OPENGL);
+    // The driver gives the nearest format it has (Wine on a 24-bit X screen
+    // has no alpha), but a depth buffer it has.
+    EXPECT_GE(chosen.cDepthBits, 16);
+
+    // What it asked for: the framebuffer every front asks for, in WGL's
+    // terms, with the channels' layout and every extra buffer left out.
+    EXPECT_EQ(sizeof(PIXELFORMATDESCRIPTOR), pixelFormat.nSize);
+    EXPECT_EQ(1, pixelFormat.nVersion);
+    EXPECT_EQ(0x25u, pixelFormat.dwFlags);
+    EXPECT_EQ(PFD_TYPE_RGBA, pixelFormat.iPixelType);
+    EXPECT_EQ(24, pixelFormat.cColorBits);
+    EXPECT_EQ(8, pixelFormat.cAlphaBits);
+    EXPECT_EQ(16, pixelFormat.cDepthBits);
+    EXPECT_EQ(0, pixelFormat.cRedBits + pixelFormat.cGreenBits + pixelFormat.cBlueBits + pixelFormat.cAccumBits +
+                     pixelFormat.cStencilBits + pixelFormat.cAuxBuffers + pixelFormat.iLayerType);
 }
 
 TEST_F(HostHook, FrameTimerDrawsAndAnyTimerIdDrawsOneFrame)

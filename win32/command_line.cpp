@@ -1,4 +1,4 @@
-#include "shell/command_line.h"
+#include "win32/command_line.h"
 
 namespace cmdline {
 
