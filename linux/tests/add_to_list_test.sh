@@ -7,14 +7,10 @@
 set -uo pipefail
 command=$1
 work=$2
-status=0
-fail() {
-  echo "FAIL: $*" >&2
-  status=1
-}
+# shellcheck source=check_support.sh
+. "$(dirname "$0")/check_support.sh"
 
-rm -rf "$work"
-mkdir -p "$work"
+fresh_work_folder "$work"
 export CASCADE_APP_DEFAULTS=$work/XScreenSaver
 cat >"$CASCADE_APP_DEFAULTS" <<'EOF'
 *timeout:		0:10:00

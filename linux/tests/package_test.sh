@@ -6,14 +6,10 @@
 set -uo pipefail
 source_dir=$1
 work=$2
-status=0
-fail() {
-  echo "FAIL: $*" >&2
-  status=1
-}
+# shellcheck source=check_support.sh
+. "$(dirname "$0")/check_support.sh"
 
-rm -rf "$work"
-mkdir -p "$work"
+fresh_work_folder "$work"
 if ! "$source_dir/scripts/package.sh" "$work" >"$work/package.log" 2>&1; then
   cat "$work/package.log" >&2
   echo "FAIL: scripts/package.sh failed" >&2

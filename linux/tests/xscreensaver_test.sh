@@ -16,11 +16,8 @@
 set -uo pipefail
 source_dir=$1
 work=$2
-status=0
-fail() {
-  echo "FAIL: $*" >&2
-  status=1
-}
+# shellcheck source=check_support.sh
+. "$(dirname "$0")/check_support.sh"
 if [ "$(id -u)" -ne 0 ]; then
   echo "SKIP: needs root, to give the daemon its own hacks folder and a throwaway user"
   exit 77
@@ -34,8 +31,7 @@ readonly stop_limit_ms=2000
 readonly lit_share=0.02
 readonly dark_share=0.001
 
-rm -rf "$work"
-mkdir -p "$work"
+fresh_work_folder "$work"
 scratch=$(mktemp -d /tmp/cascade-xscreensaver.XXXXXX)
 chmod 755 "$scratch"
 xvfb_pid=
