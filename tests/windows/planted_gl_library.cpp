@@ -4,6 +4,8 @@
 // beside itself.
 #include <windows.h>
 
+#include "module_path.h"
+
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason != DLL_PROCESS_ATTACH)
@@ -13,12 +15,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     GetModuleFileNameA(instance, self, MAX_PATH);
     GetModuleFileNameA(nullptr, program, MAX_PATH);
     char marker[MAX_PATH + 32] = {};
-    lstrcpynA(marker, self, MAX_PATH);
-    char* slash = marker;
-    for (char* c = marker; *c; ++c)
-        if (*c == '\\')
-            slash = c + 1;
-    lstrcpyA(slash, "planted-dll-loaded.txt");
+    pathBesideModule(instance, "planted-dll-loaded.txt", marker);
     HANDLE file = CreateFileA(marker, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
