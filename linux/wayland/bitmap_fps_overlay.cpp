@@ -66,30 +66,19 @@ void plainDrawingState()
 
 } // namespace
 
-void BitmapFpsOverlay::setSize(int width, int height)
+void BitmapFpsOverlay::draw(int width, int height) const
 {
-    width_ = width;
-    height_ = height;
-    dot_ = std::max(1, height / rowsPerDot);
-}
-
-void BitmapFpsOverlay::swapBuffers()
-{
-    if (rate_ >= 0.0 && width_ > 0 && height_ > 0)
-        drawRate();
-    shown_.swapBuffers();
-}
-
-void BitmapFpsOverlay::drawRate() const
-{
+    if (rate_ < 0.0 || width <= 0 || height <= 0)
+        return;
     char text[rateTextSize];
     const int length = std::snprintf(text, sizeof text, "%.1f fps", rate_);
     if (length <= 0)
         return;
-    const int advance = (glyphWidth + charGap) * dot_;
-    const int boxWidth = std::max(length, boxChars) * advance + (2 * boxPadding - charGap) * dot_;
-    const int boxHeight = (glyphHeight + 2 * boxPadding) * dot_;
-    const int corner = cornerMargin * dot_;
+    const int dot = std::max(1, height / rowsPerDot);
+    const int advance = (glyphWidth + charGap) * dot;
+    const int boxWidth = std::max(length, boxChars) * advance + (2 * boxPadding - charGap) * dot;
+    const int boxHeight = (glyphHeight + 2 * boxPadding) * dot;
+    const int corner = cornerMargin * dot;
 
     // Every bit of state the scene left is put back afterwards: its passes
     // rely on what the one before left behind.
@@ -97,17 +86,17 @@ void BitmapFpsOverlay::drawRate() const
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    glOrtho(0.0, width_, 0.0, height_, -1.0, 1.0);
+    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    glViewport(0, 0, width_, height_);
+    glViewport(0, 0, width, height);
     plainDrawingState();
 
     glColor3f(0.0f, 0.0f, 0.0f);
     glRecti(corner, corner, corner + boxWidth, corner + boxHeight);
     glColor3f(1.0f, 1.0f, 1.0f);
-    drawText(text, corner + boxPadding * dot_, corner + boxPadding * dot_);
+    drawText(text, corner + boxPadding * dot, corner + boxPadding * dot, dot);
 
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
@@ -116,18 +105,18 @@ void BitmapFpsOverlay::drawRate() const
 }
 
 // The text with its lowest row of dots at y, one rectangle per lit dot.
-void BitmapFpsOverlay::drawText(const char* text, int x, int y) const
+void BitmapFpsOverlay::drawText(const char* text, int x, int y, int dot) const
 {
-    const int advance = (glyphWidth + charGap) * dot_;
+    const int advance = (glyphWidth + charGap) * dot;
     for (std::size_t i = 0; text[i] != '\0'; ++i, x += advance) {
         const Glyph* glyph = glyphFor(text[i]);
         if (!glyph)
             continue;
         for (int row = 0; row < glyphHeight; ++row) {
-            const int top = y + (glyphHeight - 1 - row) * dot_;
+            const int top = y + (glyphHeight - 1 - row) * dot;
             for (int column = 0; column < glyphWidth; ++column)
                 if (glyph->rows[row][column] == '#')
-                    glRecti(x + column * dot_, top, x + (column + 1) * dot_, top + dot_);
+                    glRecti(x + column * dot, top, x + (column + 1) * dot, top + dot);
         }
     }
 }

@@ -187,6 +187,8 @@ void WaylandEglContext::swapBuffers()
         if (!target || !eglMakeCurrent(display_, target->eglSurface, target->eglSurface, context_))
             continue;
         picture_.showIn(target->width, target->height);
+        if (overEachSurface_)
+            overEachSurface_(target->width, target->height);
         eglSwapBuffers(display_, target->eglSurface);
     }
     showNext_.clear();

@@ -20,6 +20,7 @@
 #include "front/gl_context.h"
 #include "front/pixel_format.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,9 @@ public:
     void showNextOn(const std::vector<wl_surface*>& surfaces) { showNext_ = surfaces; }
     // The picture's size; what it held is carried over, scaled.
     bool setPictureSize(int width, int height, std::string& error);
+    // Drawn over the picture on each surface it is shown on, given the
+    // surface's size in pixels (-fps); empty for nothing.
+    void drawOverEachSurface(std::function<void(int, int)> draw) { overEachSurface_ = std::move(draw); }
 
     bool setSwapInterval(int refreshesPerSwap) override;
     void swapBuffers() override;
@@ -73,4 +77,5 @@ private:
     PictureBuffer picture_;
     std::vector<Target> targets_;
     std::vector<wl_surface*> showNext_;
+    std::function<void(int, int)> overEachSurface_;
 };

@@ -95,16 +95,16 @@ void followSurfaces(WaylandSaver& saver)
     }
 }
 
-// The picture is as large as the largest surface due a frame: that one
-// shows it pixel for pixel, the others scaled.
-void sizePicture(WaylandSaver& saver, const std::vector<ShownSurface*>& due, SceneRun& run,
-                 BitmapFpsOverlay& overlay)
+// The picture is as large as the largest surface shown: that one shows it
+// pixel for pixel, the others scaled. Every configured surface counts, due a
+// frame or not, so that the size does not swing with the frame callbacks.
+void sizePicture(WaylandSaver& saver, SceneRun& run)
 {
     int width = 0;
     int height = 0;
-    for (const ShownSurface* shown : due)
-        if (static_cast<long long>(shown->pixelWidth()) * shown->pixelHeight() >
-            static_cast<long long>(width) * height) {
+    for (const auto& shown : saver.surfaces.surfaces())
+        if (shown->configured &&
+            static_cast<long long>(shown->pixelWidth()) * shown->pixelHeight() > static_cast<long long>(width) * height) {
             width = shown->pixelWidth();
             height = shown->pixelHeight();
         }
@@ -114,7 +114,6 @@ void sizePicture(WaylandSaver& saver, const std::vector<ShownSurface*>& due, Sce
         std::exit(exitFault);
     }
     run.resize(width, height);
-    overlay.setSize(width, height);
 }
 
 std::vector<ShownSurface*> surfacesDue(const WaylandSaver& saver)
@@ -128,17 +127,16 @@ std::vector<ShownSurface*> surfacesDue(const WaylandSaver& saver)
 
 // One frame of the scene, shown on every surface due one; each of them asks
 // to be told when the compositor wants the next.
-void drawFrame(WaylandSaver& saver, const std::vector<ShownSurface*>& due, SceneRun& run, GLContext& shown,
-               BitmapFpsOverlay& overlay)
+void drawFrame(WaylandSaver& saver, const std::vector<ShownSurface*>& due, SceneRun& run)
 {
-    sizePicture(saver, due, run, overlay);
+    sizePicture(saver, run);
     std::vector<wl_surface*> onto;
     for (ShownSurface* surface : due) {
         saver.surfaces.requestFrame(*surface);
         onto.push_back(surface->surface);
     }
     saver.context.showNextOn(onto);
-    run.frame(shown);
+    run.frame(saver.context);
 }
 
 int millisecondsUntil(Clock::time_point deadline)
@@ -154,8 +152,9 @@ void runLoop(WaylandSaver& saver)
 {
     SceneRun run;
     run.start(saver.options, 1, 1);
-    BitmapFpsOverlay overlay(saver.context);
-    GLContext& shown = saver.options.showFps ? static_cast<GLContext&>(overlay) : saver.context;
+    BitmapFpsOverlay overlay;
+    if (saver.options.showFps)
+        saver.context.drawOverEachSurface([&overlay](int width, int height) { overlay.draw(width, height); });
     if (saver.options.fpsOnStderr)
         std::fprintf(stderr, "cascade: frames are paced by the compositor's frame callbacks and -delay\n");
     FpsMeter fps;
@@ -177,7 +176,7 @@ void runLoop(WaylandSaver& saver)
         const Clock::time_point frameStart = Clock::now();
         // -delay is the least time from one frame's start to the next's.
         deadline = frameStart + std::chrono::microseconds(saver.options.delayMicroseconds);
-        drawFrame(saver, due, run, shown, overlay);
+        drawFrame(saver, due, run);
         double rate = 0.0;
         if (fps.frame(secondsOf(frameStart), rate)) {
             overlay.setRate(rate);
@@ -188,6 +187,7 @@ void runLoop(WaylandSaver& saver)
             break;
         timeoutMs = noWait;
     }
+    saver.context.drawOverEachSurface(nullptr);
     run.stop();
 }
 
