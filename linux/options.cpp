@@ -257,7 +257,7 @@ const OptionEntry optionTable[] = {
     {"-window", [](ParseState&) {}, nullptr, nullptr,
      "draw in a window of its own, as without options; Escape or q ends it", nullptr},
     {"-fullscreen", [](ParseState& state) { state.fullscreen = true; }, nullptr, nullptr,
-     "cover the screen; any key, click or mouse move ends it", nullptr},
+     "cover the screen (on Wayland, every output); any key, click or mouse move ends it", nullptr},
     {"-wayland", [](ParseState& state) { state.wayland = true; }, nullptr, nullptr,
      "run on Wayland even where WAYLAND_DISPLAY is unset; the default where it is set, except with -root, "
      "-window-id or XSCREENSAVER_WINDOW, which only X11 has",
