@@ -80,7 +80,10 @@ bool open(WaylandSaver& saver, std::string& error)
     if (!saver.context.create(saver.display.display(), saverFramebuffer, error))
         return false;
     saver.context.setSwapInterval(refreshesPerSwap);
-    saver.surfaces.onGone([&saver](ShownSurface& shown) { saver.context.forget(shown.surface); });
+    saver.surfaces.onGone([&saver](ShownSurface& shown) {
+        saver.input.surfaceGone(shown.surface);
+        saver.context.forget(shown.surface);
+    });
     saver.surfaces.start(saver.options.width, saver.options.height);
     return true;
 }
