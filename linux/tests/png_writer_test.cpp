@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -39,6 +41,23 @@ protected:
     std::vector<std::string> entries() const { return filesIn(directory); }
     std::string directory;
 };
+
+// The writer's fsync, which fails on demand: it resolves to this definition
+// before the C library's.
+bool failingSyncs = false;
+
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    if (failingSyncs) {
+        errno = EIO;
+        return -1;
+    }
+    return static_cast<int>(syscall(SYS_fsync, fd));
+}
+
+namespace {
 
 // A user with no files of its own, for what root would be let through.
 constexpr uid_t throwawayId = 54321;
@@ -94,7 +113,12 @@ TEST_F(PngWriterTest, WritesRgbTopRowFirst)
     PngWriter writer;
     std::string error;
     ASSERT_TRUE(writer.open(path, error)) << error;
-    ASSERT_TRUE(writer.commit(3, 2, bottomUpPicture(), error)) << error;
+    // Written but not placed, the folder holds no new name: one given before
+    // the picture is complete would outlive a stop during the encoding.
+    const std::vector<std::string> opened = entries();
+    ASSERT_TRUE(writer.write(3, 2, bottomUpPicture(), error)) << error;
+    EXPECT_EQ(entries(), opened);
+    ASSERT_TRUE(writer.place(error)) << error;
 
     RgbImage image;
     ASSERT_TRUE(readRgbPng(path, image));
@@ -225,6 +249,17 @@ TEST_F(PngWriterTest, AFailedOrAbandonedWriteLeavesTheOldFile)
 
     PngWriter unopened;
     EXPECT_FALSE(unopened.commit(3, 2, bottomUpPicture(), error));
+
+    // The picture is synced before it takes the name: a sync that fails (a
+    // failing disk, or a full one that says so only then) fails the write.
+    failingSyncs = true;
+    PngWriter unsynced;
+    ASSERT_TRUE(unsynced.open(path, error));
+    EXPECT_FALSE(unsynced.commit(3, 2, bottomUpPicture(), error));
+    failingSyncs = false;
+    EXPECT_NE(error.find("Input/output error"), std::string::npos) << error;
+    EXPECT_EQ(entries(), std::vector<std::string>{"picture.png"});
+    EXPECT_EQ(readFileBytes(path), "old picture");
 
     // A full disk says so. Needs a small file system of its own, mounted
     // where only a child process sees it.
