@@ -312,19 +312,33 @@ TEST(RenderErrors, InterruptedRenderLeavesTheOldPicture)
         std::ofstream old(path);
         old << "old picture";
     }
+    const std::vector<std::string> argv = {program, "-render", path, "-frames", "10000000", "-size", "64x64"};
+    // Each stop twice: half a second into the drawing, and at start-up the
+    // moment the temporary file exists (sent by a preloaded hook), before
+    // anything would clean it up unless the stops are held meanwhile.
     for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
-        ChildProcess child({program, "-render", path, "-frames", "10000000", "-size", "64x64"});
-        usleep(500000);
-        ASSERT_TRUE(child.running());
-        child.sendSignal(signal);
-        const ProcessResult result = child.wait(10.0);
-        EXPECT_TRUE(result.exited) << "signal " << signal;
-        // An unfinished picture is a failure, not a success.
-        EXPECT_EQ(result.exitCode, 1);
-        EXPECT_EQ(lineCount(result.errorText), 1) << result.errorText;
-        EXPECT_NE(result.errorText.find("interrupted"), std::string::npos) << result.errorText;
-        EXPECT_EQ(filesIn(directory), std::vector<std::string>{"x.png"});
-        EXPECT_EQ(readFileBytes(path), "old picture");
+        for (bool atStart : {false, true}) {
+            ProcessResult result;
+            if (atStart) {
+                result = runProcess(argv,
+                                    {"LD_PRELOAD=" STOP_AT_TEMPORARY, "CASCADE_STOP_SIGNAL=" + std::to_string(signal),
+                                     "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0"},
+                                    10.0);
+            } else {
+                ChildProcess child(argv);
+                usleep(500000);
+                ASSERT_TRUE(child.running());
+                child.sendSignal(signal);
+                result = child.wait(10.0);
+            }
+            EXPECT_TRUE(result.exited) << "signal " << signal << ", at start " << atStart;
+            // An unfinished picture is a failure, not a success.
+            EXPECT_EQ(result.exitCode, 1) << "signal " << signal << ", at start " << atStart;
+            EXPECT_EQ(lineCount(result.errorText), 1) << result.errorText;
+            EXPECT_NE(result.errorText.find("interrupted"), std::string::npos) << result.errorText;
+            EXPECT_EQ(filesIn(directory), std::vector<std::string>{"x.png"});
+            EXPECT_EQ(readFileBytes(path), "old picture");
+        }
     }
 
     // Nothing can clean up after SIGKILL: only a temporary file without a
@@ -335,7 +349,7 @@ TEST(RenderErrors, InterruptedRenderLeavesTheOldPicture)
         return;
     }
     close(unnamed);
-    ChildProcess child({program, "-render", path, "-frames", "10000000", "-size", "64x64"});
+    ChildProcess child(argv);
     usleep(500000);
     ASSERT_TRUE(child.running());
     child.sendSignal(SIGKILL);
