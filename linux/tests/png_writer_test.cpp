@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
@@ -23,28 +24,10 @@
 
 namespace {
 
-class PngWriterTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/cascade-png-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        directory = pattern;
-    }
-    void TearDown() override
-    {
-        for (const std::string& name : entries())
-            unlink((directory + "/" + name).c_str());
-        chmod(directory.c_str(), 0700);
-        rmdir(directory.c_str());
-    }
-    std::vector<std::string> entries() const { return filesIn(directory); }
-    std::string directory;
-};
-
-// The writer's fsync, which fails on demand: it resolves to this definition
-// before the C library's.
+// The writer's system calls, which a test may have fail as a file system
+// would: these definitions come before the C library's.
 bool failingSyncs = false;
+bool noUnnamedFiles = false; // as where the file system has no O_TMPFILE
 
 } // namespace
 
@@ -57,7 +40,43 @@ extern "C" int fsync(int fd)
     return static_cast<int>(syscall(SYS_fsync, fd));
 }
 
+extern "C" int open(const char* path, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(arguments, mode_t) : 0;
+    va_end(arguments);
+    if (noUnnamedFiles && (flags & O_TMPFILE) == O_TMPFILE) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return static_cast<int>(syscall(SYS_openat, AT_FDCWD, path, flags, mode));
+}
+
 namespace {
+
+// Every case twice: with the unnamed temporary file, and with the named one
+// of file systems that have none.
+class PngWriterTest : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override
+    {
+        noUnnamedFiles = !GetParam();
+        char pattern[] = "/tmp/cascade-png-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        directory = pattern;
+    }
+    void TearDown() override
+    {
+        noUnnamedFiles = false;
+        for (const std::string& name : entries())
+            unlink((directory + "/" + name).c_str());
+        chmod(directory.c_str(), 0700);
+        rmdir(directory.c_str());
+    }
+    std::vector<std::string> entries() const { return filesIn(directory); }
+    std::string directory;
+};
 
 // A user with no files of its own, for what root would be let through.
 constexpr uid_t throwawayId = 54321;
@@ -107,12 +126,15 @@ std::vector<std::uint8_t> bottomUpPicture()
 
 } // namespace
 
-TEST_F(PngWriterTest, WritesRgbTopRowFirst)
+TEST_P(PngWriterTest, WritesRgbTopRowFirst)
 {
     const std::string path = directory + "/picture.png";
     PngWriter writer;
     std::string error;
     ASSERT_TRUE(writer.open(path, error)) << error;
+    if (!GetParam()) {
+        EXPECT_FALSE(writer.temporaryPath().empty()) << "the named temporary file was not tried";
+    }
     // Written but not placed, the folder holds no new name: one given before
     // the picture is complete would outlive a stop during the encoding.
     const std::vector<std::string> opened = entries();
@@ -168,7 +190,7 @@ TEST_F(PngWriterTest, WritesRgbTopRowFirst)
     EXPECT_EQ(names, (std::vector<std::string>{longest, "elsewhere", "link.png", "picture.png"}));
 }
 
-TEST_F(PngWriterTest, UnwritablePlacesAreReportedBeforeAnyWork)
+TEST_P(PngWriterTest, UnwritablePlacesAreReportedBeforeAnyWork)
 {
     PngWriter writer;
     std::string error;
@@ -223,7 +245,7 @@ TEST_F(PngWriterTest, UnwritablePlacesAreReportedBeforeAnyWork)
     EXPECT_TRUE(entries().empty());
 }
 
-TEST_F(PngWriterTest, AFailedOrAbandonedWriteLeavesTheOldFile)
+TEST_P(PngWriterTest, AFailedOrAbandonedWriteLeavesTheOldFile)
 {
     const std::string path = directory + "/picture.png";
     {
@@ -289,3 +311,6 @@ TEST_F(PngWriterTest, AFailedOrAbandonedWriteLeavesTheOldFile)
         EXPECT_NE(diskFull.find("No space left on device"), std::string::npos) << diskFull;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(FileSystems, PngWriterTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Unnamed" : "Named"; });

@@ -57,13 +57,22 @@ std::string scratchDirectory()
     return directory.path;
 }
 
+// The environment that preloads render_probe.cpp with the given settings (a
+// sanitizer's runtime then comes second, which it allows when told).
+std::vector<std::string> withProbe(std::vector<std::string> settings)
+{
+    settings.insert(settings.end(),
+                    {"LD_PRELOAD=" RENDER_PROBE, "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0"});
+    return settings;
+}
+
 // Renders with the options after -render FILE; fails the test on errors.
-RgbImage render(const std::string& name, std::vector<std::string> options)
+RgbImage render(const std::string& name, std::vector<std::string> options, const std::vector<std::string>& env = {})
 {
     const std::string path = scratchDirectory() + "/" + name;
     std::vector<std::string> argv = {program, "-render", path};
     argv.insert(argv.end(), options.begin(), options.end());
-    const ProcessResult result = runProcess(argv, {}, 120.0);
+    const ProcessResult result = runProcess(argv, env, 120.0);
     EXPECT_TRUE(result.exited && result.exitCode == 0) << result.errorText;
     EXPECT_EQ(result.errorText, "");
     RgbImage image;
@@ -243,8 +252,16 @@ TEST(Render, BatchedStreaksMatchTheExactOrderWithinRounding)
     exactOptions.insert(exactOptions.end(), {"-draw", "exact"});
     std::vector<std::string> batchedOptions = options;
     batchedOptions.insert(batchedOptions.end(), {"-draw", "batched"});
-    const RgbImage exact = render("exact.png", exactOptions);
-    const RgbImage batched = render("batched.png", batchedOptions);
+    // Each order as named: the exact one sets the width before each of the
+    // 6000 streaks, the batched one once per width, three times a frame (and
+    // the set-up once).
+    const std::string counts = scratchDirectory() + "/widths-";
+    const RgbImage exact =
+        render("exact.png", exactOptions, withProbe({"CASCADE_COUNT_LINE_WIDTHS=" + counts + "exact"}));
+    const RgbImage batched =
+        render("batched.png", batchedOptions, withProbe({"CASCADE_COUNT_LINE_WIDTHS=" + counts + "batched"}));
+    EXPECT_GT(std::atol(readFileBytes(counts + "exact").c_str()), 300L * 5000);
+    EXPECT_EQ(std::atol(readFileBytes(counts + "batched").c_str()), 300L * 3 + 1);
     ASSERT_EQ(exact.width, 640);
     ASSERT_EQ(batched.width, 640);
     ASSERT_EQ(batched.pixels.size(), exact.pixels.size());
@@ -320,10 +337,7 @@ TEST(RenderErrors, InterruptedRenderLeavesTheOldPicture)
         for (bool atStart : {false, true}) {
             ProcessResult result;
             if (atStart) {
-                result = runProcess(argv,
-                                    {"LD_PRELOAD=" STOP_AT_TEMPORARY, "CASCADE_STOP_SIGNAL=" + std::to_string(signal),
-                                     "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0"},
-                                    10.0);
+                result = runProcess(argv, withProbe({"CASCADE_STOP_SIGNAL=" + std::to_string(signal)}), 10.0);
             } else {
                 ChildProcess child(argv);
                 usleep(500000);

@@ -305,13 +305,7 @@ TEST_F(X11Test, FullscreenEndsOnAMoveOfMoreThanFourPixels)
             // Any key ends a full-screen saver, not only Escape.
             sendKey(saver, XK_space);
         } else {
-            XEvent event{};
-            event.xbutton.type = ButtonPress;
-            event.xbutton.window = saver;
-            event.xbutton.button = Button1;
-            event.xbutton.same_screen = True;
-            XSendEvent(display, saver, True, ButtonPressMask, &event);
-            XFlush(display);
+            sendClick(saver);
         }
         const ProcessResult result = again.wait(10.0);
         EXPECT_TRUE(result.exited) << how;
