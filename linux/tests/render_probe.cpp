@@ -4,6 +4,8 @@
 //   (unnamed with O_TMPFILE, or named by mkstemp), signal N is sent, once: a
 //   stop in the narrowest window a render has, after the file exists and
 //   before anything that would clean it up is armed.
+// - CASCADE_NO_UNNAMED_FILES=1: O_TMPFILE is refused as by a file system
+//   without unnamed files, so the render takes a named temporary file.
 // - CASCADE_COUNT_LINE_WIDTHS=FILE: counts the glLineWidth calls and writes
 //   the count into FILE at exit.
 #include <GL/gl.h>
@@ -11,6 +13,7 @@
 #include <fcntl.h>
 #include <signal.h>
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -56,8 +59,13 @@ extern "C" int open(const char* path, int flags, ...)
         mode = va_arg(arguments, mode_t);
         va_end(arguments);
     }
-    const int fd = nextDefinition<int (*)(const char*, int, ...)>("open")(path, flags, mode);
-    return (flags & O_TMPFILE) == O_TMPFILE ? stopOnce(fd) : fd;
+    if ((flags & O_TMPFILE) != O_TMPFILE)
+        return nextDefinition<int (*)(const char*, int, ...)>("open")(path, flags, mode);
+    if (std::getenv("CASCADE_NO_UNNAMED_FILES")) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return stopOnce(nextDefinition<int (*)(const char*, int, ...)>("open")(path, flags, mode));
 }
 
 extern "C" int mkstemp(char* pattern) { return stopOnce(nextDefinition<int (*)(char*)>("mkstemp")(pattern)); }

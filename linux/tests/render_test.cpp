@@ -332,14 +332,19 @@ TEST(RenderErrors, InterruptedRenderLeavesTheOldPicture)
     const std::vector<std::string> argv = {program, "-render", path, "-frames", "10000000", "-size", "64x64"};
     // Each stop twice: half a second into the drawing, and at start-up the
     // moment the temporary file exists (sent by a preloaded hook), before
-    // anything would clean it up unless the stops are held meanwhile.
+    // anything would clean it up unless the stops are held meanwhile. Two of
+    // them with the named temporary file of file systems without unnamed ones.
     for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
+        const std::string named = signal == SIGHUP || signal == SIGQUIT ? "1" : "";
         for (bool atStart : {false, true}) {
             ProcessResult result;
             if (atStart) {
-                result = runProcess(argv, withProbe({"CASCADE_STOP_SIGNAL=" + std::to_string(signal)}), 10.0);
+                result = runProcess(argv,
+                                    withProbe({"CASCADE_STOP_SIGNAL=" + std::to_string(signal),
+                                               "CASCADE_NO_UNNAMED_FILES=" + named}),
+                                    10.0);
             } else {
-                ChildProcess child(argv);
+                ChildProcess child(argv, withProbe({"CASCADE_NO_UNNAMED_FILES=" + named}));
                 usleep(500000);
                 ASSERT_TRUE(child.running());
                 child.sendSignal(signal);
