@@ -7,10 +7,9 @@ consistently every build drifts. A deliberate change of the picture rewrites
 the reference with --update (the build's update_scene_reference target), in
 the same commit.
 
-    scene_reference.py [--update] REFERENCE SCENE_TRACE [RUNNER...]
+    scene_reference.py [--update] REFERENCE SCENE_TRACE
 
-The reference's first line holds scene_trace's arguments. RUNNER, if given,
-runs SCENE_TRACE (wine_run.sh for a Windows build).
+The reference's first line holds scene_trace's arguments.
 """
 import subprocess
 import sys
@@ -72,9 +71,9 @@ FAILURE_HINT = ("FAIL: the scene no longer draws its stored reference. If the pi
 
 def main():
     updating = sys.argv[1] == "--update"
-    reference, trace, *runner = sys.argv[1 + updating:]
+    reference, trace = sys.argv[1 + updating:]
     arguments = trace_arguments(reference)
-    traces = {order: frame_lines(run_trace(runner + [trace] + arguments + [order])) for order in ORDERS}
+    traces = {order: frame_lines(run_trace([trace] + arguments + [order])) for order in ORDERS}
     if updating:
         update(reference, traces)
         print(f"wrote {reference}")
