@@ -25,6 +25,9 @@ bool drawPicture(const Options& options, std::vector<std::uint8_t>& pixels, std:
     if (!context.create(options.width, options.height, saverFramebuffer, error))
         return false;
 
+    // A new pbuffer holds whatever its memory held, and the scene's frames
+    // only fade what is there: from black, the picture depends on nothing else.
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     SceneRun run;
     run.start(options, options.width, options.height);
     // The pbuffer is single-buffered: each frame draws over the last one, as

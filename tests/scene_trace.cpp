@@ -2,13 +2,15 @@
 // and writes what it drew: one digest line per frame (the start-up's calls are
 // frame 0), then every call of the last frame with its arguments exact. Two
 // builds (Linux x86-64, the 32-bit Windows build under Wine) that compute the
-// same picture write the same trace; compare_traces.py says where and by how
-// much two traces part.
-//     scene_trace FRAMES FRAME_MS WIDTH HEIGHT > trace.txt
+// same picture write the same trace; compare_scene_traces.py says where and by
+// how much two traces part, and scene_reference.py holds the frame digests
+// against the ones stored in the tree.
+//     scene_trace FRAMES FRAME_MS WIDTH HEIGHT [exact|batched] > trace.txt
 #include "components/frame_clock.h"
 #include "front/scene_driver.h"
 #include "recording_gl.h"
 #include "scene/scene.h"
+#include "scene/scene_state.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -74,14 +76,17 @@ int argument(char** argv, int index, int least)
 
 int main(int argc, char** argv)
 {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: scene_trace FRAMES FRAME_MS WIDTH HEIGHT\n");
+    const bool batched = argc == 6 && std::strcmp(argv[5], "batched") == 0;
+    if (argc < 5 || argc > 6 || (argc == 6 && !batched && std::strcmp(argv[5], "exact") != 0)) {
+        std::fprintf(stderr, "usage: scene_trace FRAMES FRAME_MS WIDTH HEIGHT [exact|batched]\n");
         return 2;
     }
     const int frames = argument(argv, 1, 1), frameMs = argument(argv, 2, 0);
     const int width = argument(argv, 3, 1), height = argument(argv, 4, 1);
 
     setMillisecondCounter(scriptedCounter);
+    // The streaks' drawing order: the Windows saver's, or Linux's default.
+    cascade::streaks.lineOrder = batched ? StreakField::LineOrder::byWidth : StreakField::LineOrder::byIndex;
     gldouble::reset();
     startScene(width, height);
     writeDigest(0);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdarg>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
@@ -15,22 +17,58 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
-class PngWriterTest : public ::testing::Test {
+// The writer's system calls, which a test may have fail as a file system
+// would: these definitions come before the C library's.
+bool failingSyncs = false;
+bool noUnnamedFiles = false; // as where the file system has no O_TMPFILE
+
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    if (failingSyncs) {
+        errno = EIO;
+        return -1;
+    }
+    return static_cast<int>(syscall(SYS_fsync, fd));
+}
+
+extern "C" int open(const char* path, int flags, ...)
+{
+    va_list arguments;
+    va_start(arguments, flags);
+    const mode_t mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(arguments, mode_t) : 0;
+    va_end(arguments);
+    if (noUnnamedFiles && (flags & O_TMPFILE) == O_TMPFILE) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return static_cast<int>(syscall(SYS_openat, AT_FDCWD, path, flags, mode));
+}
+
+namespace {
+
+// Every case twice: with the unnamed temporary file, and with the named one
+// of file systems that have none.
+class PngWriterTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override
     {
+        noUnnamedFiles = !GetParam();
         char pattern[] = "/tmp/cascade-png-test-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         directory = pattern;
     }
     void TearDown() override
     {
+        noUnnamedFiles = false;
         for (const std::string& name : entries())
             unlink((directory + "/" + name).c_str());
         chmod(directory.c_str(), 0700);
@@ -88,13 +126,21 @@ std::vector<std::uint8_t> bottomUpPicture()
 
 } // namespace
 
-TEST_F(PngWriterTest, WritesRgbTopRowFirst)
+TEST_P(PngWriterTest, WritesRgbTopRowFirst)
 {
     const std::string path = directory + "/picture.png";
     PngWriter writer;
     std::string error;
     ASSERT_TRUE(writer.open(path, error)) << error;
-    ASSERT_TRUE(writer.commit(3, 2, bottomUpPicture(), error)) << error;
+    if (!GetParam()) {
+        EXPECT_FALSE(writer.temporaryPath().empty()) << "the named temporary file was not tried";
+    }
+    // Written but not placed, the folder holds no new name: one given before
+    // the picture is complete would outlive a stop during the encoding.
+    const std::vector<std::string> opened = entries();
+    ASSERT_TRUE(writer.write(3, 2, bottomUpPicture(), error)) << error;
+    EXPECT_EQ(entries(), opened);
+    ASSERT_TRUE(writer.place(error)) << error;
 
     RgbImage image;
     ASSERT_TRUE(readRgbPng(path, image));
@@ -144,7 +190,7 @@ TEST_F(PngWriterTest, WritesRgbTopRowFirst)
     EXPECT_EQ(names, (std::vector<std::string>{longest, "elsewhere", "link.png", "picture.png"}));
 }
 
-TEST_F(PngWriterTest, UnwritablePlacesAreReportedBeforeAnyWork)
+TEST_P(PngWriterTest, UnwritablePlacesAreReportedBeforeAnyWork)
 {
     PngWriter writer;
     std::string error;
@@ -199,7 +245,7 @@ TEST_F(PngWriterTest, UnwritablePlacesAreReportedBeforeAnyWork)
     EXPECT_TRUE(entries().empty());
 }
 
-TEST_F(PngWriterTest, AFailedOrAbandonedWriteLeavesTheOldFile)
+TEST_P(PngWriterTest, AFailedOrAbandonedWriteLeavesTheOldFile)
 {
     const std::string path = directory + "/picture.png";
     {
@@ -225,6 +271,17 @@ TEST_F(PngWriterTest, AFailedOrAbandonedWriteLeavesTheOldFile)
 
     PngWriter unopened;
     EXPECT_FALSE(unopened.commit(3, 2, bottomUpPicture(), error));
+
+    // The picture is synced before it takes the name: a sync that fails (a
+    // failing disk, or a full one that says so only then) fails the write.
+    failingSyncs = true;
+    PngWriter unsynced;
+    ASSERT_TRUE(unsynced.open(path, error));
+    EXPECT_FALSE(unsynced.commit(3, 2, bottomUpPicture(), error));
+    failingSyncs = false;
+    EXPECT_NE(error.find("Input/output error"), std::string::npos) << error;
+    EXPECT_EQ(entries(), std::vector<std::string>{"picture.png"});
+    EXPECT_EQ(readFileBytes(path), "old picture");
 
     // A full disk says so. Needs a small file system of its own, mounted
     // where only a child process sees it.
@@ -254,3 +311,6 @@ TEST_F(PngWriterTest, AFailedOrAbandonedWriteLeavesTheOldFile)
         EXPECT_NE(diskFull.find("No space left on device"), std::string::npos) << diskFull;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(FileSystems, PngWriterTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Unnamed" : "Named"; });

@@ -128,6 +128,17 @@ protected:
         XFlush(display);
     }
 
+    void sendClick(Window window)
+    {
+        XEvent event{};
+        event.xbutton.type = ButtonPress;
+        event.xbutton.window = window;
+        event.xbutton.button = Button1;
+        event.xbutton.same_screen = True;
+        XSendEvent(display, window, True, ButtonPressMask, &event);
+        XFlush(display);
+    }
+
     std::unique_ptr<XvfbServer> server;
     Display* display = nullptr;
 };

@@ -10,27 +10,23 @@ fsin and fcos may differ from glibc's in the last bit), where the frame
 digests part, the last frame's calls are compared value by value: the same
 calls with the same texture bytes, and every value within a relative
 tolerance far below what a pixel or a colour step can show, pass with a
-report of the largest difference; anything else fails.
+report of the largest difference; anything else fails. The trace is made
+with the stored reference's arguments, in the drawing order cascade.scr uses,
+and the Linux build's frame digests must be the reference's
+(scene_reference.py): so the Windows build is held to the reference too,
+exactly or within the tolerance.
 
-    compare_scene_traces.py [--exact] LINUX_TRACE WINDOWS_TRACE FRAMES FRAME_MS WIDTH HEIGHT
+    compare_scene_traces.py [--exact] REFERENCE LINUX_TRACE WINDOWS_TRACE
 """
 import os
-import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from scene_reference import FAILURE_HINT, mismatch, run_trace, trace_arguments  # noqa: E402
 
 # A millionth of a value (or of 1 near 0): 0.004 px across a 4096 px view, a
 # 4000th of an 8-bit colour step.
 TOLERANCE = 1e-6
-
-
-def run(command):
-    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                            timeout=1200, check=False)
-    if result.returncode != 0:
-        sys.exit(f"FAIL: {' '.join(command)} exited with {result.returncode}:\n"
-                 f"{result.stderr.decode(errors='replace')}")
-    # The Windows C library writes CRLF line ends to a text-mode stdout.
-    return result.stdout.decode().replace("\r\n", "\n").split("\n")
 
 
 def split(trace, name):
@@ -66,13 +62,10 @@ def compare_values(native_calls, windows_calls):
     return differing, largest, None
 
 
-def main():
-    exact = sys.argv[1] == "--exact"
-    native, windows = sys.argv[1 + exact:3 + exact]
-    arguments = sys.argv[3 + exact:]
-    wine_run = os.path.join(os.path.dirname(os.path.abspath(__file__)), "wine_run.sh")
-    native_frames, native_calls = split(run([native] + arguments), "Linux")
-    windows_frames, windows_calls = split(run([wine_run, windows] + arguments), "Windows")
+def compare(exact, native_trace, windows_command):
+    """0 where the Windows trace is the Linux one (to the last bit with exact)."""
+    native_frames, native_calls = split(native_trace, "Linux")
+    windows_frames, windows_calls = split(run_trace(windows_command), "Windows")
 
     if native_frames == windows_frames and native_calls == windows_calls:
         print(f"identical: {len(native_frames)} frame digests and the last frame's "
@@ -91,6 +84,21 @@ def main():
         print("FAIL: the Windows build does not draw exactly what the Linux build draws")
         return 1
     return 0
+
+
+def main():
+    exact = sys.argv[1] == "--exact"
+    reference, native, windows = sys.argv[1 + exact:4 + exact]
+    wine_run = os.path.join(os.path.dirname(os.path.abspath(__file__)), "wine_run.sh")
+    # The only order cascade.scr draws in; a trace costs minutes under emulation.
+    arguments = trace_arguments(reference) + ["exact"]
+    native_trace = run_trace([native] + arguments)
+    failed = compare(exact, native_trace, [wine_run, windows] + arguments)
+    drift = mismatch(reference, "exact", split(native_trace, "Linux")[0])
+    if drift:
+        print(f"{drift}\n{FAILURE_HINT}")
+        failed = 1
+    return failed
 
 
 if __name__ == "__main__":

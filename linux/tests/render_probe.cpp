@@ -1,0 +1,78 @@
+// Loaded into the program under test (LD_PRELOAD), for what a render does
+// that its picture cannot show. Each probe is switched on by the environment:
+// - CASCADE_STOP_SIGNAL=N: the moment the render's temporary file is made
+//   (unnamed with O_TMPFILE, or named by mkstemp), signal N is sent, once: a
+//   stop in the narrowest window a render has, after the file exists and
+//   before anything that would clean it up is armed.
+// - CASCADE_NO_UNNAMED_FILES=1: O_TMPFILE is refused as by a file system
+//   without unnamed files, so the render takes a named temporary file.
+// - CASCADE_COUNT_LINE_WIDTHS=FILE: counts the glLineWidth calls and writes
+//   the count into FILE at exit.
+#include <GL/gl.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+template <typename Function>
+Function nextDefinition(const char* name)
+{
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+int stopOnce(int fd)
+{
+    static bool sent = false;
+    const char* chosen = std::getenv("CASCADE_STOP_SIGNAL");
+    if (fd >= 0 && chosen && !sent) {
+        sent = true;
+        raise(std::atoi(chosen));
+    }
+    return fd;
+}
+
+long lineWidthsSet = 0;
+
+__attribute__((destructor)) void writeCounts()
+{
+    if (const char* path = std::getenv("CASCADE_COUNT_LINE_WIDTHS"))
+        if (std::FILE* file = std::fopen(path, "w")) {
+            std::fprintf(file, "%ld\n", lineWidthsSet);
+            std::fclose(file);
+        }
+}
+
+} // namespace
+
+extern "C" int open(const char* path, int flags, ...)
+{
+    mode_t mode = 0;
+    if ((flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE) {
+        va_list arguments;
+        va_start(arguments, flags);
+        mode = va_arg(arguments, mode_t);
+        va_end(arguments);
+    }
+    if ((flags & O_TMPFILE) != O_TMPFILE)
+        return nextDefinition<int (*)(const char*, int, ...)>("open")(path, flags, mode);
+    if (std::getenv("CASCADE_NO_UNNAMED_FILES")) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    return stopOnce(nextDefinition<int (*)(const char*, int, ...)>("open")(path, flags, mode));
+}
+
+extern "C" int mkstemp(char* pattern) { return stopOnce(nextDefinition<int (*)(char*)>("mkstemp")(pattern)); }
+
+extern "C" void glLineWidth(GLfloat width)
+{
+    static const auto next = nextDefinition<void (*)(GLfloat)>("glLineWidth");
+    ++lineWidthsSet;
+    next(width);
+}
