@@ -1,0 +1,259 @@
+#!/usr/bin/env bash
+# Cascade in a real Wayland compositor: Debian's sway, headless (wlroots'
+# headless backend, pixman), started here as a throwaway user with a private
+# runtime folder and a configuration that starts nothing (no bar, no
+# background program, no Xwayland), with two outputs of different sizes.
+# Every check runs the real program as that user, with DISPLAY naming an X
+# server that is not there, as in a session with Xwayland:
+#  - -fullscreen covers both outputs: the corners and middle of each output's
+#    screenshot (grim -o) are the scene's, neither black nor the compositor's
+#    grey, and the picture moves;
+#  - 4 px of pointer travel (virtual pointer) keep it, the 5th ends it with 0;
+#    a click, a key (wtype) and SIGTERM end it with 0;
+#  - swayidle -w timeout 1 'cascade -fullscreen' brings it up;
+#  - window mode: a toplevel "Cascade", app id cascade, that draws over its
+#    whole window; closing it (swaymsg kill) ends it with 0;
+#  - the compositor going away: one line, exit 1;
+#  - nothing left running, and sway started no program (strace).
+# Usage: wayland_test.sh CASCADE VIRTUAL_POINTER WORK_DIR
+set -uo pipefail
+# shellcheck source=check_support.sh
+. "$(dirname "$0")/check_support.sh"
+if [ "$(id -u)" -ne 0 ]; then
+  echo "SKIP: needs root, to run the compositor as a throwaway user"
+  exit 77
+fi
+work=$3
+readonly user_id=65534 # nobody: owns no files, runs nothing else of ours
+readonly outputs=(HEADLESS-1 HEADLESS-2)
+readonly modes=("1024x768 position 0 0" "640x480 position 1024 0")
+readonly layout="1664 768" # the two outputs side by side
+readonly wait_limit=20     # seconds for a picture or an exit
+# A patch counts as the scene's where this share of its pixels is neither
+# black nor the compositor's background.
+readonly scene_share=0.5
+
+fresh_work_folder "$work"
+scratch=$(mktemp -d /tmp/cascade-wayland.XXXXXX)
+chmod 755 "$scratch"
+runtime=$scratch/runtime
+mkdir -m 700 "$runtime" "$scratch/home"
+chown "$user_id:$user_id" "$runtime" "$scratch/home"
+# Copies the throwaway user may run; every process of this copy of Cascade is
+# this test's.
+cascade=$scratch/cascade
+install -m 755 "$1" "$cascade"
+install -m 755 "$2" "$scratch/virtual_pointer"
+user=(setpriv --reuid=$user_id --regid=$user_id --clear-groups /usr/bin/env -i HOME="$scratch/home"
+  PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$runtime")
+
+sway_pid=
+pointer_pid=
+stop_all() {
+  [ -n "$pointer_pid" ] && kill "$pointer_pid" 2>/dev/null
+  for pid in $(our_cascades); do kill -KILL "$pid"; done
+  [ -n "$sway_pid" ] && kill "$sway_pid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$scratch"
+}
+trap stop_all EXIT
+our_cascades() {
+  local exe
+  for exe in /proc/[0-9]*/exe; do
+    [ "$(readlink "$exe" 2>/dev/null)" = "$cascade" ] && still_runs "$(basename "${exe%/exe}")" &&
+      basename "${exe%/exe}"
+  done
+}
+
+# -- Cascade forced to X11 stays there, and no X server is there.
+"${user[@]}" WAYLAND_DISPLAY=wayland-none DISPLAY=:none "$cascade" -x11 -fullscreen 2>"$work/x11.err"
+rc=$?
+[ $rc -eq 1 ] && [ "$(wc -l <"$work/x11.err")" -eq 1 ] ||
+  fail "-x11 without an X server ended with $rc, not one line and 1: $(cat "$work/x11.err")"
+
+# -- The compositor, traced: it may start no program.
+cat >"$scratch/config" <<'EOF'
+xwayland disable
+EOF
+strace -f --seccomp-bpf -e trace=execve -o "$work/exec.log" "${user[@]}" \
+  WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$scratch/config" \
+  >"$work/sway.log" 2>&1 &
+sway_pid=$!
+for _ in $(seq 100); do
+  ipc=$(compgen -G "$runtime/sway-ipc.*.sock") && display=$(compgen -G "$runtime/wayland-[0-9]") && break
+  sleep 0.1
+done
+[ -n "${display:-}" ] && [ -n "${ipc:-}" ] || { echo "FAIL: sway did not start: $(tail "$work/sway.log")" >&2; exit 1; }
+user+=(WAYLAND_DISPLAY="$(basename "$display")" SWAYSOCK="$ipc")
+swaymsg() { "${user[@]}" swaymsg "$@" >>"$work/swaymsg.log"; }
+swaymsg create_output || fail "swaymsg create_output"
+for i in "${!outputs[@]}"; do
+  swaymsg output "${outputs[$i]}" mode ${modes[$i]} || fail "swaymsg output ${outputs[$i]} mode ${modes[$i]}"
+done
+
+# One virtual pointer for the whole run, fed through a FIFO; each command is
+# answered once the compositor has taken it.
+mkfifo "$scratch/pointer.in" "$scratch/pointer.out"
+"${user[@]}" "$scratch/virtual_pointer" <"$scratch/pointer.in" >"$scratch/pointer.out" 2>"$work/pointer.err" &
+pointer_pid=$!
+exec {to_pointer}>"$scratch/pointer.in" {from_pointer}<"$scratch/pointer.out"
+pointer() {
+  local answer
+  echo "$*" >&$to_pointer && read -r -t 5 answer <&$from_pointer && [ "$answer" = ok ] ||
+    fail "the virtual pointer did not take '$*': $(cat "$work/pointer.err")"
+}
+
+# -- Screenshots. The compositor's own background, taken before any Cascade.
+# grim writes to stdout: the throwaway user may not write in the work folder.
+shot() { # FILE GRIM_OPTIONS...
+  local file=$1
+  shift
+  "${user[@]}" grim "$@" - >"$file"
+}
+shot "$work/empty.png" -o "${outputs[0]}" || fail "grim"
+background=$(convert "$work/empty.png" -format '%[pixel:p{0,0}]' info:)
+# Share of a patch's pixels that are neither black nor the background.
+scene_in() {
+  convert "$1" -crop "$2" +repage -fx \
+    "max(r,max(g,b)) > 0.04 && abs(r-$bg_r) + abs(g-$bg_g) + abs(b-$bg_b) > 0.1" -format '%[fx:mean]' info:
+}
+read -r bg_r bg_g bg_b < <(convert "$work/empty.png" -format '%[fx:p{0,0}.r] %[fx:p{0,0}.g] %[fx:p{0,0}.b]' info:)
+# True where the four corners and the middle of a picture are the scene's.
+covered() {
+  local width height geometry
+  read -r width height < <(identify -format '%w %h' "$1")
+  for geometry in 16x16+0+0 16x16+$((width - 16))+0 16x16+0+$((height - 16)) \
+    16x16+$((width - 16))+$((height - 16)) 16x16+$((width / 2 - 8))+$((height / 2 - 8)); do
+    at_least "$(scene_in "$1" "$geometry")" $scene_share || return 1
+  done
+}
+# Waits for every output to be covered; then each output's picture must move.
+wait_covered() {
+  local output all
+  for _ in $(seq $((wait_limit * 2))); do
+    all=1
+    for output in "${outputs[@]}"; do
+      shot "$work/$1.$output.png" -o "$output" && covered "$work/$1.$output.png" || all=0
+    done
+    [ $all = 1 ] || ! still_runs "$pid" && break
+    sleep 0.5
+  done
+  [ $all = 1 ] || { fail "$1: not every output shows the scene (see $work/$1.*.png)"; return 1; }
+  sleep 0.5
+  for output in "${outputs[@]}"; do
+    shot "$work/$1.$output.later.png" -o "$output"
+    [ "$(compare -metric AE "$work/$1.$output.png" "$work/$1.$output.later.png" null: 2>&1)" != 0 ] ||
+      fail "$1: the picture on $output does not move"
+  done
+}
+
+start() { # NAME OPTIONS...: Cascade in the background, its pid in $pid
+  local name=$1
+  shift
+  "${user[@]}" DISPLAY=:none "$cascade" "$@" 2>"$work/$name.err" &
+  pid=$!
+}
+# Waits for $pid to end; fails unless it ended with $2 within the limit.
+expect_exit() {
+  local name=$1 wanted=$2 rc
+  for _ in $(seq $((wait_limit * 20))); do still_runs "$pid" || break; sleep 0.05; done
+  if still_runs "$pid"; then
+    fail "$name: Cascade still runs"
+    kill -KILL "$pid"
+  fi
+  wait "$pid"
+  rc=$?
+  [ $rc -eq "$wanted" ] || fail "$name: Cascade ended with $rc, not $wanted: $(cat "$work/$name.err")"
+}
+
+# -- Full screen on both outputs, the pointer's travel measured on the
+# smaller one from where it first appears there.
+pointer a $((1024 + 320)) 240 $layout
+start travel -fullscreen
+wait_covered travel
+still_runs "$pid" || fail "travel: Cascade ended before the pointer moved"
+pointer m 0 0
+sleep 0.3
+pointer m 2 0
+pointer m 0 -2
+sleep 1
+still_runs "$pid" || fail "travel: Cascade ended after 4 px of pointer travel"
+pointer m -1 0
+expect_exit travel 0
+
+start click -fullscreen
+wait_covered click
+pointer b
+expect_exit click 0
+
+start key -fullscreen
+wait_covered key
+"${user[@]}" wtype -s 300 x || fail "wtype"
+expect_exit key 0
+
+start sigterm -fullscreen
+wait_covered sigterm
+kill -TERM "$pid"
+expect_exit sigterm 0
+
+# -- Started on idle: the compositor sees no input for a second, swayidle
+# starts Cascade, which covers the screen until a key ends it.
+"${user[@]}" DISPLAY=:none swayidle -w timeout 1 "$cascade -fullscreen" >"$work/swayidle.log" 2>&1 &
+idle_pid=$!
+pid=$idle_pid
+wait_covered swayidle && [ "$(our_cascades | wc -l)" -eq 1 ] || fail "swayidle did not bring up one Cascade"
+kill -TERM "$idle_pid"
+"${user[@]}" wtype -s 300 x
+for _ in $(seq $((wait_limit * 20))); do still_runs "$idle_pid" || break; sleep 0.05; done
+still_runs "$idle_pid" && fail "swayidle: Cascade or swayidle still runs after a key and SIGTERM"
+[ -z "$(our_cascades)" ] || fail "swayidle: a Cascade still runs: $(our_cascades)"
+
+# -- Window mode: the toplevel, tiled over the first output, drawn edge to edge.
+start window
+for _ in $(seq $((wait_limit * 10))); do
+  "${user[@]}" swaymsg -t get_tree -r >"$work/tree.json"
+  geometry=$(python3 - "$work/tree.json" <<'EOF'
+import json, sys
+def nodes(node):
+    yield node
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        yield from nodes(child)
+for node in nodes(json.load(open(sys.argv[1]))):
+    if node.get("app_id") == "cascade" and node.get("name") == "Cascade":
+        outer, inner = node["rect"], node["window_rect"]
+        print("%d,%d %dx%d" % (outer["x"] + inner["x"], outer["y"] + inner["y"], inner["width"], inner["height"]))
+EOF
+  )
+  [ -n "$geometry" ] || ! still_runs "$pid" && break
+  sleep 0.1
+done
+if [ -z "$geometry" ]; then
+  fail "window: no toplevel titled Cascade with app id cascade"
+else
+  for _ in $(seq $((wait_limit * 2))); do
+    shot "$work/window.png" -g "$geometry" && covered "$work/window.png" || ! still_runs "$pid" && break
+    sleep 0.5
+  done
+  covered "$work/window.png" || fail "window: the scene does not cover its window $geometry"
+fi
+swaymsg '[app_id="cascade"]' kill
+expect_exit window 0
+
+# -- The compositor goes away under a full-screen Cascade.
+start gone -fullscreen
+wait_covered gone
+swaymsg exit 2>/dev/null
+expect_exit gone 1
+[ "$(wc -l <"$work/gone.err")" -eq 1 ] || fail "gone: not one line: $(cat "$work/gone.err")"
+wait "$sway_pid" || fail "sway ended with $?: $(tail "$work/sway.log")"
+sway_pid=
+
+# -- Nothing left, and the compositor ran nothing but itself.
+sleep 0.5
+[ -z "$(our_cascades)" ] || fail "still running: Cascade $(our_cascades)"
+# sway logs the kernel's name through `sh -c "uname -a"`.
+grep -o 'execve("[^"]*"' "$work/exec.log" | sort -u | grep -Ev '/(setpriv|env|sway|sh|uname)"$' >"$work/started" &&
+  fail "sway started: $(tr '\n' ' ' <"$work/started")"
+
+[ $status -eq 0 ] && echo "Wayland OK: two outputs covered, pointer, click, key, SIGTERM, swayidle, window, compositor gone"
+exit $status
