@@ -1,9 +1,10 @@
-// cascade: the Cascade screen saver for X11 and XScreenSaver, and a headless
-// renderer of its picture.
+// cascade: the Cascade screen saver for X11 and XScreenSaver and for Wayland
+// compositors, and a headless renderer of its picture.
 #include "failure.h"
 #include "headless_render.h"
 #include "options.h"
 #include "stop_signals.h"
+#include "wayland_saver.h"
 #include "x11_saver.h"
 
 #include <cerrno>
@@ -33,5 +34,7 @@ int main(int argc, char** argv)
     installStopSignals();
     if (options.target == Target::Render)
         return runHeadlessRender(options);
+    if (runsOnWayland(options, std::getenv("WAYLAND_DISPLAY")))
+        return runWaylandSaver(options);
     return runX11Saver(options);
 }

@@ -108,6 +108,8 @@ struct ParseState {
     bool windowIdGiven = false;
     bool render = false;
     bool framesGiven = false;
+    bool wayland = false;
+    bool x11 = false;
 };
 
 // A fraction of the height per bar: "0", "0.125", ".25", below letterboxLimit.
@@ -255,7 +257,13 @@ const OptionEntry optionTable[] = {
     {"-window", [](ParseState&) {}, nullptr, nullptr,
      "draw in a window of its own, as without options; Escape or q ends it", nullptr},
     {"-fullscreen", [](ParseState& state) { state.fullscreen = true; }, nullptr, nullptr,
-     "cover the screen; any key, click or mouse move ends it", nullptr},
+     "cover the screen (on Wayland, every output); any key, click or mouse move ends it", nullptr},
+    {"-wayland", [](ParseState& state) { state.wayland = true; }, nullptr, nullptr,
+     "run on Wayland even where WAYLAND_DISPLAY is unset; the default where it is set, except with -root, "
+     "-window-id or XSCREENSAVER_WINDOW, which only X11 has",
+     nullptr},
+    {"-x11", [](ParseState& state) { state.x11 = true; }, nullptr, nullptr,
+     "run on the X display ($DISPLAY) even where WAYLAND_DISPLAY is set", nullptr},
     {"-delay", nullptr, applyDelay, "MICROSECONDS", "least time between frames",
      [] {
          return std::to_string(defaultDelayMicroseconds) + ": " +
@@ -317,6 +325,27 @@ bool readArguments(const std::vector<std::string>& args, ParseState& state, std:
     return true;
 }
 
+// Settles -wayland and -x11 against each other and the target.
+bool chooseWindowSystem(ParseState& state, std::string& error)
+{
+    Options& parsed = state.parsed;
+    if (state.wayland && state.x11) {
+        error = "-wayland and -x11 exclude each other";
+        return false;
+    }
+    if (parsed.target == Target::Render && (state.wayland || state.x11)) {
+        error = "-render draws without a display: -wayland and -x11 do not apply";
+        return false;
+    }
+    const bool xOnly = parsed.target == Target::Root || parsed.target == Target::ForeignWindow;
+    if (state.wayland && xOnly) {
+        error = "-root, -window-id and XSCREENSAVER_WINDOW draw into X11 windows: not with -wayland";
+        return false;
+    }
+    parsed.windowSystem = state.wayland ? WindowSystem::Wayland : state.x11 ? WindowSystem::X11 : WindowSystem::Automatic;
+    return true;
+}
+
 // Settles the one target the options name, with a render's defaults, and
 // rejects combinations that make no sense.
 bool chooseTarget(ParseState& state, const char* xscreensaverWindow, std::string& error)
@@ -361,7 +390,7 @@ bool chooseTarget(ParseState& state, const char* xscreensaverWindow, std::string
         error = "-size applies only to -render and to a window of cascade's own";
         return false;
     }
-    return true;
+    return chooseWindowSystem(state, error);
 }
 
 } // namespace
@@ -379,6 +408,22 @@ ParseResult parseOptions(const std::vector<std::string>& args, const char* xscre
     options = state.parsed;
     result.ok = true;
     return result;
+}
+
+bool runsOnWayland(const Options& options, const char* waylandDisplay)
+{
+    switch (options.target) {
+    case Target::Render:
+    case Target::Root:
+    case Target::ForeignWindow:
+        return false;
+    case Target::OwnWindow:
+    case Target::Fullscreen:
+        break;
+    }
+    if (options.windowSystem != WindowSystem::Automatic)
+        return options.windowSystem == WindowSystem::Wayland;
+    return waylandDisplay && *waylandDisplay;
 }
 
 namespace {

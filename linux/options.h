@@ -14,6 +14,11 @@ enum class Target {
     Render,        // no display: frames rendered off-screen and saved as a PNG
 };
 
+// The window system the saver runs on. Automatic: Wayland where
+// WAYLAND_DISPLAY is set and the target is not one only X11 has (-root,
+// -window-id, XSCREENSAVER_WINDOW), else X11.
+enum class WindowSystem { Automatic, Wayland, X11 };
+
 // How the streaks go to GL: in the Windows saver's order, a line width per
 // streak, or grouped by width, which costs software GL a fraction of the time
 // for the same picture up to the rounding of overlapping blends.
@@ -30,6 +35,7 @@ constexpr long defaultDelayMicroseconds = 33333;
 
 struct Options {
     Target target = Target::OwnWindow;
+    WindowSystem windowSystem = WindowSystem::Automatic; // -wayland, -x11
     unsigned long windowId = 0; // ForeignWindow only
     std::string renderPath;     // Render only
 
@@ -79,6 +85,10 @@ struct ParseResult {
 // different windows, the command line wins.
 ParseResult parseOptions(const std::vector<std::string>& args, const char* xscreensaverWindow,
                          Options& options);
+
+// Whether the saver the options ask for runs on Wayland: waylandDisplay is
+// the value of WAYLAND_DISPLAY, or nullptr when unset. Never for -render.
+bool runsOnWayland(const Options& options, const char* waylandDisplay);
 
 // A window id in decimal or 0x hexadecimal, non-zero and within 32 bits.
 bool parseWindowId(const std::string& text, unsigned long& id);

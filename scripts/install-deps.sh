@@ -28,6 +28,11 @@ packages=(
   # in (apt brings the daemon's libraries and xscreensaver-data, whose display
   # programs the test never starts; strace shows that it started none).
   lintian desktop-file-utils xscreensaver strace
+  # The Wayland front's build: client and EGL-window libraries, wayland-scanner,
+  # the xdg-shell and xdg-decoration descriptions, the keymap library, and the
+  # package that carries the wlr layer-shell description (Rust crate sources
+  # only; no Rust toolchain comes with them).
+  libwayland-dev wayland-protocols libxkbcommon-dev librust-wayland-protocols-dev
 )
 
 sudo_cmd=()

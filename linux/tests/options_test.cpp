@@ -454,3 +454,40 @@ TEST(Options, RandomGarbageNeverCrashesAndAlwaysExplains)
     EXPECT_GT(accepted, 100);
     EXPECT_LT(accepted, 20000 - 100);
 }
+
+TEST(Options, WaylandWhereItIsSetExceptForWhatOnlyX11Has)
+{
+    const auto onWayland = [](const std::vector<std::string>& args, const char* waylandDisplay,
+                              const char* xscreensaverWindow = nullptr) {
+        Options options;
+        EXPECT_TRUE(parse(args, options, xscreensaverWindow).ok);
+        return runsOnWayland(options, waylandDisplay);
+    };
+    EXPECT_TRUE(onWayland({}, "wayland-0"));
+    EXPECT_TRUE(onWayland({"-fullscreen"}, "wayland-1"));
+    EXPECT_FALSE(onWayland({}, nullptr));
+    EXPECT_FALSE(onWayland({"-fullscreen"}, ""));
+    // X-only targets stay on X11 under a Wayland session (XWayland).
+    EXPECT_FALSE(onWayland({"-root"}, "wayland-0"));
+    EXPECT_FALSE(onWayland({"-window-id", "0x400CB9"}, "wayland-0"));
+    EXPECT_FALSE(onWayland({"-root"}, "wayland-0", "0x2a00007"));
+    EXPECT_FALSE(onWayland({}, "wayland-0", "0x2a00007"));
+    // The options force either way; a full screen outranks the variable.
+    EXPECT_FALSE(onWayland({"-x11", "-fullscreen"}, "wayland-0"));
+    EXPECT_TRUE(onWayland({"--wayland"}, nullptr));
+    EXPECT_TRUE(onWayland({"-wayland", "-fullscreen"}, nullptr, "0x2a00007"));
+    EXPECT_FALSE(onWayland({"-render", "x.png"}, "wayland-0"));
+
+    expectRefused({"-wayland", "-x11"}, "exclude");
+    expectRefused({"-wayland", "-root"}, "-wayland");
+    expectRefused({"-window-id", "5", "--wayland"}, "-wayland");
+    expectRefused({"-wayland"}, "XSCREENSAVER_WINDOW", "0x2a00007");
+    expectRefused({"-render", "x.png", "-x11"}, "-render");
+
+    const std::string usage = usageText();
+    EXPECT_NE(usage.find("\n  -wayland "), std::string::npos);
+    EXPECT_NE(usage.find("\n  -x11 "), std::string::npos);
+    const std::string flat = std::regex_replace(usage, std::regex("\\n +"), " ");
+    EXPECT_NE(flat.find("the default where it is set, except with -root, -window-id or XSCREENSAVER_WINDOW"),
+              std::string::npos);
+}

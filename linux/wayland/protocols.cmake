@@ -1,0 +1,43 @@
+# The Wayland protocols the Linux front speaks beyond the core one, turned
+# into C by wayland-scanner at build time from the descriptions the system
+# installs: xdg-shell and xdg-decoration from wayland-protocols, the wlr
+# layer shell from Debian's librust-wayland-protocols-dev (the only Debian 12
+# package that installs its description). Defines cascade_wayland_protocols,
+# whose include directory holds the generated client headers.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(CASCADE_WAYLAND REQUIRED IMPORTED_TARGET wayland-client wayland-egl xkbcommon)
+pkg_get_variable(CASCADE_WAYLAND_PROTOCOLS_DIR wayland-protocols pkgdatadir)
+pkg_get_variable(CASCADE_WAYLAND_SCANNER wayland-scanner wayland_scanner)
+if(NOT CASCADE_WAYLAND_PROTOCOLS_DIR OR NOT CASCADE_WAYLAND_SCANNER)
+  message(FATAL_ERROR "the Wayland front needs wayland-protocols and wayland-scanner (libwayland-dev)")
+endif()
+set(CASCADE_LAYER_SHELL_XML
+    /usr/share/cargo/registry/wayland-protocols-0.29.4/wlr-protocols/unstable/wlr-layer-shell-unstable-v1.xml
+    CACHE FILEPATH "wlr-layer-shell-unstable-v1.xml, the layer shell's protocol description")
+if(NOT EXISTS "${CASCADE_LAYER_SHELL_XML}")
+  message(FATAL_ERROR "no layer-shell description at ${CASCADE_LAYER_SHELL_XML} "
+                      "(install librust-wayland-protocols-dev or set CASCADE_LAYER_SHELL_XML)")
+endif()
+
+set(cascade_protocol_dir ${CMAKE_CURRENT_BINARY_DIR}/wayland-protocols)
+file(MAKE_DIRECTORY ${cascade_protocol_dir})
+set(cascade_protocol_sources)
+function(cascade_wayland_protocol name xml)
+  set(header ${cascade_protocol_dir}/${name}-client-protocol.h)
+  set(code ${cascade_protocol_dir}/${name}-protocol.c)
+  add_custom_command(
+    OUTPUT ${header} ${code}
+    COMMAND ${CASCADE_WAYLAND_SCANNER} client-header ${xml} ${header}
+    COMMAND ${CASCADE_WAYLAND_SCANNER} private-code ${xml} ${code}
+    DEPENDS ${xml}
+    COMMENT "Generating the ${name} protocol")
+  set(cascade_protocol_sources ${cascade_protocol_sources} ${header} ${code} PARENT_SCOPE)
+endfunction()
+cascade_wayland_protocol(xdg-shell ${CASCADE_WAYLAND_PROTOCOLS_DIR}/stable/xdg-shell/xdg-shell.xml)
+cascade_wayland_protocol(xdg-decoration-unstable-v1
+  ${CASCADE_WAYLAND_PROTOCOLS_DIR}/unstable/xdg-decoration/xdg-decoration-unstable-v1.xml)
+cascade_wayland_protocol(wlr-layer-shell-unstable-v1 ${CASCADE_LAYER_SHELL_XML})
+
+add_library(cascade_wayland_protocols STATIC ${cascade_protocol_sources})
+target_include_directories(cascade_wayland_protocols PUBLIC ${cascade_protocol_dir})
+target_link_libraries(cascade_wayland_protocols PUBLIC PkgConfig::CASCADE_WAYLAND)

@@ -1,0 +1,231 @@
+#include "wayland_egl_context.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <wayland-egl.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// Window buffers: 8 bits a colour and no alpha (an opaque XRGB buffer to
+// the compositor), no depth (the picture has its own).
+constexpr EGLint windowChannelBits = 8;
+constexpr EGLint configsConsidered = 64;
+
+std::string eglErrorText()
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "EGL error 0x%04x", static_cast<unsigned>(eglGetError()));
+    return text;
+}
+
+EGLint attribute(EGLDisplay display, EGLConfig config, EGLint name)
+{
+    EGLint value = 0;
+    eglGetConfigAttrib(display, config, name, &value);
+    return value;
+}
+
+} // namespace
+
+WaylandEglContext::~WaylandEglContext() { destroy(); }
+
+bool WaylandEglContext::create(wl_display* display, const FramebufferFormat& format, std::string& error)
+{
+    destroy();
+    const bool ok = openDisplay(display, error) && chooseConfig(error) && makeContext(format, error) &&
+                    setPictureSize(1, 1, error);
+    if (!ok)
+        destroy();
+    return ok;
+}
+
+bool WaylandEglContext::openDisplay(wl_display* display, std::string& error)
+{
+    EGLDisplay egl = eglGetPlatformDisplay(EGL_PLATFORM_WAYLAND_KHR, display, nullptr);
+    if (egl == EGL_NO_DISPLAY) {
+        error = "EGL has no Wayland display (is Mesa's EGL driver, libegl-mesa0, installed?)";
+        return false;
+    }
+    EGLint major = 0;
+    EGLint minor = 0;
+    if (!eglInitialize(egl, &major, &minor)) {
+        error = "EGL's Wayland display would not initialise (" + eglErrorText() + ")";
+        return false;
+    }
+    display_ = egl;
+    return true;
+}
+
+bool WaylandEglContext::chooseConfig(std::string& error)
+{
+    const EGLint wanted[] = {
+        EGL_SURFACE_TYPE, EGL_WINDOW_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+        EGL_RED_SIZE, windowChannelBits, EGL_GREEN_SIZE, windowChannelBits, EGL_BLUE_SIZE, windowChannelBits,
+        EGL_NONE,
+    };
+    EGLConfig configs[configsConsidered];
+    EGLint count = 0;
+    if (!eglChooseConfig(display_, wanted, configs, configsConsidered, &count))
+        count = 0;
+    // EGL sorts deeper buffers first and counts "at least": the one without
+    // alpha has to be picked out.
+    for (EGLint i = 0; i < count; ++i) {
+        if (attribute(display_, configs[i], EGL_ALPHA_SIZE) == 0 &&
+            attribute(display_, configs[i], EGL_RED_SIZE) == windowChannelBits) {
+            config_ = configs[i];
+            return true;
+        }
+    }
+    error = "EGL offers no desktop-GL window config with 8-bit RGB and no alpha";
+    return false;
+}
+
+bool WaylandEglContext::makeContext(const FramebufferFormat& format, std::string& error)
+{
+    if (!eglBindAPI(EGL_OPENGL_API)) {
+        error = "EGL does not offer desktop OpenGL (" + eglErrorText() + ")";
+        return false;
+    }
+    // No version asked: the driver's default is a compatibility profile,
+    // which keeps the fixed-function pipeline the scene draws with.
+    EGLContext context = eglCreateContext(display_, config_, EGL_NO_CONTEXT, nullptr);
+    if (context == EGL_NO_CONTEXT) {
+        error = "EGL gave no OpenGL context (" + eglErrorText() + ")";
+        return false;
+    }
+    context_ = context;
+    // Current with no surface until the first output is configured: the
+    // scene starts in the picture.
+    if (!eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_)) {
+        error = "EGL could not make its context current without a surface (" + eglErrorText() + ")";
+        return false;
+    }
+    FramebufferFunctions functions;
+    if (!functions.load(eglGetProcAddress)) {
+        error = "OpenGL offers no framebuffer objects and blits (GL 3.0), which the Wayland front draws with";
+        return false;
+    }
+    picture_.prepare(functions, format);
+    return true;
+}
+
+bool WaylandEglContext::showOn(wl_surface* surface, int width, int height, std::string& error)
+{
+    if (Target* known = find(surface)) {
+        if (known->width != width || known->height != height) {
+            wl_egl_window_resize(known->window, width, height, 0, 0);
+            known->width = width;
+            known->height = height;
+        }
+        return true;
+    }
+    Target target;
+    target.surface = surface;
+    target.width = width;
+    target.height = height;
+    if (!makeTarget(target, error)) {
+        release(target);
+        return false;
+    }
+    targets_.push_back(target);
+    return true;
+}
+
+bool WaylandEglContext::makeTarget(Target& target, std::string& error)
+{
+    target.window = wl_egl_window_create(target.surface, target.width, target.height);
+    if (!target.window) {
+        error = "could not make an EGL window for a Wayland surface";
+        return false;
+    }
+    target.eglSurface = eglCreatePlatformWindowSurface(display_, config_, target.window, nullptr);
+    if (target.eglSurface == EGL_NO_SURFACE) {
+        error = "EGL gave no window surface (" + eglErrorText() + ")";
+        return false;
+    }
+    // The swap interval belongs to the surface current when it is set.
+    if (!eglMakeCurrent(display_, target.eglSurface, target.eglSurface, context_)) {
+        error = "EGL could not make its context current on a window (" + eglErrorText() + ")";
+        return false;
+    }
+    eglSwapInterval(display_, swapInterval_);
+    return true;
+}
+
+void WaylandEglContext::forget(wl_surface* surface)
+{
+    Target* target = find(surface);
+    if (!target)
+        return;
+    showNext_.erase(std::remove(showNext_.begin(), showNext_.end(), surface), showNext_.end());
+    // Off the surface before it goes: the context must not stay current on
+    // a destroyed window.
+    if (context_)
+        eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_);
+    release(*target);
+    targets_.erase(targets_.begin() + (target - targets_.data()));
+}
+
+bool WaylandEglContext::setPictureSize(int width, int height, std::string& error)
+{
+    return picture_.resize(width, height, error);
+}
+
+bool WaylandEglContext::setSwapInterval(int refreshesPerSwap)
+{
+    swapInterval_ = refreshesPerSwap;
+    return true;
+}
+
+void WaylandEglContext::swapBuffers()
+{
+    for (wl_surface* surface : showNext_) {
+        const Target* target = find(surface);
+        if (!target || !eglMakeCurrent(display_, target->eglSurface, target->eglSurface, context_))
+            continue;
+        picture_.showIn(target->width, target->height);
+        if (overEachSurface_)
+            overEachSurface_(target->width, target->height);
+        eglSwapBuffers(display_, target->eglSurface);
+    }
+    showNext_.clear();
+    picture_.bindForDrawing();
+}
+
+WaylandEglContext::Target* WaylandEglContext::find(const wl_surface* surface)
+{
+    for (Target& target : targets_)
+        if (target.surface == surface)
+            return &target;
+    return nullptr;
+}
+
+void WaylandEglContext::release(Target& target)
+{
+    if (target.eglSurface)
+        eglDestroySurface(display_, target.eglSurface);
+    if (target.window)
+        wl_egl_window_destroy(target.window);
+    target.eglSurface = nullptr;
+    target.window = nullptr;
+}
+
+void WaylandEglContext::destroy()
+{
+    if (!display_)
+        return;
+    if (context_)
+        picture_.destroy();
+    eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    for (Target& target : targets_)
+        release(target);
+    targets_.clear();
+    showNext_.clear();
+    if (context_)
+        eglDestroyContext(display_, context_);
+    eglTerminate(display_);
+    display_ = config_ = context_ = nullptr;
+}

@@ -1,0 +1,81 @@
+// The saver's desktop-GL context on a Wayland compositor, through EGL's
+// Wayland platform. Follows the contract in front/gl_context.h, with what
+// Wayland does differently:
+// - One context, several surfaces: one EGL window surface per surface the
+//   saver shows (an output each when full screen), made, resized and
+//   dropped as they come and go, and made current in turn to be shown.
+// - The scene draws into a picture of its own (picture_buffer.h), not into
+//   a window's back buffer, which Wayland EGL does not keep from frame to
+//   frame. swapBuffers() copies the picture into the surfaces named by
+//   showNextOn() and swaps each; the others keep their last frame.
+// - Swaps never wait (setSwapInterval(0) is the only sensible request): the
+//   compositor paces the saver through frame callbacks instead, and a swap
+//   that waits would block the whole saver on a hidden output.
+// - The window buffers carry no alpha: the compositor must not see through
+//   the picture, whatever the scene leaves in its alpha channel.
+#pragma once
+
+#include "picture_buffer.h"
+
+#include "front/gl_context.h"
+#include "front/pixel_format.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct wl_display;
+struct wl_surface;
+struct wl_egl_window;
+
+class WaylandEglContext final : public GLContext {
+public:
+    WaylandEglContext() = default;
+    ~WaylandEglContext() override;
+
+    // A context on the compositor's display, current with no surface, and
+    // a 1x1 picture bound for drawing.
+    bool create(wl_display* display, const FramebufferFormat& format, std::string& error);
+
+    // Shows on surface from now on, in buffers of width x height pixels
+    // (made on the first call, resized on a later one).
+    bool showOn(wl_surface* surface, int width, int height, std::string& error);
+    // Drops the EGL surface of a surface about to be destroyed.
+    void forget(wl_surface* surface);
+    // The surfaces the next swapBuffers() shows the picture on.
+    void showNextOn(const std::vector<wl_surface*>& surfaces) { showNext_ = surfaces; }
+    // The picture's size; what it held is carried over, scaled.
+    bool setPictureSize(int width, int height, std::string& error);
+    // Drawn over the picture on each surface it is shown on, given the
+    // surface's size in pixels (-fps); empty for nothing.
+    void drawOverEachSurface(std::function<void(int, int)> draw) { overEachSurface_ = std::move(draw); }
+
+    bool setSwapInterval(int refreshesPerSwap) override;
+    void swapBuffers() override;
+    void destroy() override;
+
+private:
+    struct Target {
+        wl_surface* surface = nullptr;
+        wl_egl_window* window = nullptr;
+        void* eglSurface = nullptr;
+        int width = 0;
+        int height = 0;
+    };
+
+    bool openDisplay(wl_display* display, std::string& error);
+    bool chooseConfig(std::string& error);
+    bool makeContext(const FramebufferFormat& format, std::string& error);
+    bool makeTarget(Target& target, std::string& error);
+    Target* find(const wl_surface* surface);
+    void release(Target& target);
+
+    void* display_ = nullptr;
+    void* config_ = nullptr;
+    void* context_ = nullptr;
+    int swapInterval_ = 0;
+    PictureBuffer picture_;
+    std::vector<Target> targets_;
+    std::vector<wl_surface*> showNext_;
+    std::function<void(int, int)> overEachSurface_;
+};

@@ -1,0 +1,204 @@
+#include "wayland_saver.h"
+
+#include "bitmap_fps_overlay.h"
+#include "wayland_display.h"
+#include "wayland_egl_context.h"
+#include "wayland_input.h"
+#include "wayland_outputs.h"
+#include "wayland_window.h"
+
+#include "failure.h"
+#include "fps_meter.h"
+#include "scene_run.h"
+
+#include "front/pixel_format.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Swaps never wait for a refresh: frame callbacks pace the saver (see
+// wayland_egl_context.h).
+constexpr int refreshesPerSwap = 0;
+// Wait for events without end: only an event can make a frame due.
+constexpr int untilAnEvent = -1;
+constexpr int noWait = 0;
+
+// Everything one run holds, freed in reverse: the GL context before the
+// surfaces it draws on, those before the connection.
+struct WaylandSaver {
+    explicit WaylandSaver(const Options& options)
+        : options(options),
+          input(options.target == Target::Fullscreen ? InputRules::Fullscreen : InputRules::Window),
+          surfaces(display, outputs,
+                   options.target == Target::Fullscreen ? SurfaceMode::Fullscreen : SurfaceMode::Window)
+    {
+    }
+    ~WaylandSaver()
+    {
+        // The context goes first, and the surfaces must not reach it after.
+        context.destroy();
+        surfaces.onGone(nullptr);
+    }
+    WaylandSaver(const WaylandSaver&) = delete;
+    WaylandSaver& operator=(const WaylandSaver&) = delete;
+
+    const Options& options;
+    WaylandDisplay display;
+    WaylandOutputs outputs;
+    WaylandInput input;
+    WaylandSurfaces surfaces;
+    WaylandEglContext context;
+};
+
+// A dead compositor leaves nothing to tear down politely: say so and go, as
+// the X11 saver does when its server goes.
+[[noreturn]] void lostCompositor(const WaylandDisplay& display)
+{
+    std::fprintf(stderr, "cascade: %s\n", display.lostText().c_str());
+    std::fflush(stderr);
+    std::_Exit(exitFault);
+}
+
+bool open(WaylandSaver& saver, std::string& error)
+{
+    const bool fullscreen = saver.options.target == Target::Fullscreen;
+    if (!saver.display.connect({&saver.outputs, &saver.input}, error))
+        return false;
+    if (!fullscreen && !saver.display.wmBase()) {
+        error = "the Wayland compositor offers no xdg_wm_base, so no window (-fullscreen may work)";
+        return false;
+    }
+    if (!saver.context.create(saver.display.display(), saverFramebuffer, error))
+        return false;
+    saver.context.setSwapInterval(refreshesPerSwap);
+    saver.surfaces.onGone([&saver](ShownSurface& shown) { saver.context.forget(shown.surface); });
+    saver.surfaces.start(saver.options.width, saver.options.height);
+    return true;
+}
+
+// Gives every configured surface its EGL window at its size in pixels.
+void followSurfaces(WaylandSaver& saver)
+{
+    for (const auto& shown : saver.surfaces.surfaces()) {
+        if (!shown->configured)
+            continue;
+        std::string error;
+        if (!saver.context.showOn(shown->surface, shown->pixelWidth(), shown->pixelHeight(), error)) {
+            std::fprintf(stderr, "cascade: %s\n", error.c_str());
+            std::exit(exitFault);
+        }
+    }
+}
+
+// The picture is as large as the largest surface shown: that one shows it
+// pixel for pixel, the others scaled. Every configured surface counts, due a
+// frame or not, so that the size does not swing with the frame callbacks.
+void sizePicture(WaylandSaver& saver, SceneRun& run)
+{
+    int width = 0;
+    int height = 0;
+    for (const auto& shown : saver.surfaces.surfaces())
+        if (shown->configured &&
+            static_cast<long long>(shown->pixelWidth()) * shown->pixelHeight() > static_cast<long long>(width) * height) {
+            width = shown->pixelWidth();
+            height = shown->pixelHeight();
+        }
+    std::string error;
+    if (!saver.context.setPictureSize(width, height, error)) {
+        std::fprintf(stderr, "cascade: %s\n", error.c_str());
+        std::exit(exitFault);
+    }
+    run.resize(width, height);
+}
+
+std::vector<ShownSurface*> surfacesDue(const WaylandSaver& saver)
+{
+    std::vector<ShownSurface*> due;
+    for (const auto& shown : saver.surfaces.surfaces())
+        if (shown->wantsFrame())
+            due.push_back(shown.get());
+    return due;
+}
+
+// One frame of the scene, shown on every surface due one; each of them asks
+// to be told when the compositor wants the next.
+void drawFrame(WaylandSaver& saver, const std::vector<ShownSurface*>& due, SceneRun& run)
+{
+    sizePicture(saver, run);
+    std::vector<wl_surface*> onto;
+    for (ShownSurface* surface : due) {
+        saver.surfaces.requestFrame(*surface);
+        onto.push_back(surface->surface);
+    }
+    saver.context.showNextOn(onto);
+    run.frame(saver.context);
+}
+
+int millisecondsUntil(Clock::time_point deadline)
+{
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : noWait;
+}
+
+double secondsOf(Clock::time_point time) { return std::chrono::duration<double>(time.time_since_epoch()).count(); }
+
+// Draws until input, the window's close or -frames end the saver.
+void runLoop(WaylandSaver& saver)
+{
+    SceneRun run;
+    run.start(saver.options, 1, 1);
+    BitmapFpsOverlay overlay;
+    if (saver.options.showFps)
+        saver.context.drawOverEachSurface([&overlay](int width, int height) { overlay.draw(width, height); });
+    if (saver.options.fpsOnStderr)
+        std::fprintf(stderr, "cascade: frames are paced by the compositor's frame callbacks and -delay\n");
+    FpsMeter fps;
+    Clock::time_point deadline = Clock::now();
+    int timeoutMs = noWait;
+    for (;;) {
+        if (!saver.display.waitForEvents(timeoutMs))
+            lostCompositor(saver.display);
+        saver.surfaces.update();
+        if (saver.input.endRequested() || saver.surfaces.endRequested())
+            break;
+        followSurfaces(saver);
+        const std::vector<ShownSurface*> due = surfacesDue(saver);
+        // Hidden or not yet configured: nothing to draw until the compositor
+        // says otherwise.
+        timeoutMs = due.empty() ? untilAnEvent : millisecondsUntil(deadline);
+        if (due.empty() || timeoutMs > noWait)
+            continue;
+        const Clock::time_point frameStart = Clock::now();
+        // -delay is the least time from one frame's start to the next's.
+        deadline = frameStart + std::chrono::microseconds(saver.options.delayMicroseconds);
+        drawFrame(saver, due, run);
+        double rate = 0.0;
+        if (fps.frame(secondsOf(frameStart), rate)) {
+            overlay.setRate(rate);
+            if (saver.options.fpsOnStderr)
+                std::fprintf(stderr, "cascade: %.1f fps\n", rate);
+        }
+        if (saver.options.frames > 0 && run.framesDrawn() >= saver.options.frames)
+            break;
+        timeoutMs = noWait;
+    }
+    saver.context.drawOverEachSurface(nullptr);
+    run.stop();
+}
+
+} // namespace
+
+int runWaylandSaver(const Options& options)
+{
+    std::string error;
+    WaylandSaver saver(options);
+    if (!open(saver, error))
+        return fail(error);
+    runLoop(saver);
+    return 0;
+}

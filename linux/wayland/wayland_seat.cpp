@@ -1,0 +1,240 @@
+#include "wayland_seat.h"
+
+#include "wayland_input.h"
+
+#include <wayland-client.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+// Wayland key codes are evdev codes; XKB's are 8 higher, as in X11.
+constexpr std::uint32_t evdevToXkb = 8;
+
+WaylandSeat& seatOf(void* data) { return *static_cast<WaylandSeat*>(data); }
+WaylandInput& inputOf(void* data) { return seatOf(data).input(); }
+bool fullscreen(void* data) { return inputOf(data).rules() == InputRules::Fullscreen; }
+
+// Anything that ends a full-screen saver but means nothing to a window.
+void endFullscreen(void* data)
+{
+    if (fullscreen(data))
+        inputOf(data).requestEnd();
+}
+
+void onCapabilities(void* data, wl_seat*, std::uint32_t capabilities)
+{
+    seatOf(data).capabilitiesChanged(capabilities);
+}
+
+void onSeatName(void*, wl_seat*, const char*) {}
+
+const wl_seat_listener seatListener = {onCapabilities, onSeatName};
+
+void onKeymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd, std::uint32_t size)
+{
+    if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1)
+        seatOf(data).keymapChanged(fd, size);
+    close(fd);
+}
+
+void onKeyboardEnter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
+void onKeyboardLeave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
+
+void onKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t key, std::uint32_t state)
+{
+    // A release alone is no key press: the key that started the saver from
+    // a terminal may still be on its way up.
+    if (state == WL_KEYBOARD_KEY_STATE_PRESSED)
+        seatOf(data).keyPressed(key);
+}
+
+void onModifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed, std::uint32_t latched,
+                 std::uint32_t locked, std::uint32_t group)
+{
+    seatOf(data).modifiersChanged(depressed, latched, locked, group);
+}
+
+void onRepeatInfo(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
+
+const wl_keyboard_listener keyboardListener = {onKeymap, onKeyboardEnter, onKeyboardLeave,
+                                               onKey,    onModifiers,     onRepeatInfo};
+
+void onPointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
+                    wl_fixed_t y)
+{
+    if (!fullscreen(data))
+        return;
+    // No cursor over the saver, as the X11 and Windows savers hide theirs.
+    wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
+    inputOf(data).pointerEntered(surface, wl_fixed_to_double(x), wl_fixed_to_double(y));
+}
+
+void onPointerLeave(void*, wl_pointer*, std::uint32_t, wl_surface*) {}
+
+void onMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y)
+{
+    if (fullscreen(data))
+        inputOf(data).pointerMoved(wl_fixed_to_double(x), wl_fixed_to_double(y));
+}
+
+void onButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state)
+{
+    if (state == WL_POINTER_BUTTON_STATE_PRESSED)
+        endFullscreen(data);
+}
+
+// The wheel: a button press on X11, and so here too.
+void onAxis(void* data, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) { endFullscreen(data); }
+void onPointerFrame(void*, wl_pointer*) {}
+void onAxisSource(void*, wl_pointer*, std::uint32_t) {}
+void onAxisStop(void*, wl_pointer*, std::uint32_t, std::uint32_t) {}
+void onAxisDiscrete(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
+void onAxisValue120(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
+
+const wl_pointer_listener pointerListener = {onPointerEnter, onPointerLeave, onMotion,       onButton,
+                                             onAxis,         onPointerFrame, onAxisSource,   onAxisStop,
+                                             onAxisDiscrete, onAxisValue120};
+
+void onTouchDown(void* data, wl_touch*, std::uint32_t, std::uint32_t, wl_surface*, std::int32_t, wl_fixed_t,
+                 wl_fixed_t)
+{
+    endFullscreen(data);
+}
+
+void onTouchUp(void*, wl_touch*, std::uint32_t, std::uint32_t, std::int32_t) {}
+void onTouchMotion(void*, wl_touch*, std::uint32_t, std::int32_t, wl_fixed_t, wl_fixed_t) {}
+void onTouchFrame(void*, wl_touch*) {}
+void onTouchCancel(void*, wl_touch*) {}
+void onTouchShape(void*, wl_touch*, std::int32_t, wl_fixed_t, wl_fixed_t) {}
+void onTouchOrientation(void*, wl_touch*, std::int32_t, wl_fixed_t) {}
+
+const wl_touch_listener touchListener = {onTouchDown,  onTouchUp,     onTouchMotion,     onTouchFrame,
+                                         onTouchCancel, onTouchShape, onTouchOrientation};
+
+} // namespace
+
+WaylandSeat::WaylandSeat(WaylandInput& input, wl_seat* seat, std::uint32_t globalName)
+    : input_(input), seat_(seat), globalName_(globalName)
+{
+    wl_seat_add_listener(seat_, &seatListener, this);
+}
+
+WaylandSeat::~WaylandSeat()
+{
+    releaseKeyboard();
+    releasePointer();
+    releaseTouch();
+    if (wl_seat_get_version(seat_) >= WL_SEAT_RELEASE_SINCE_VERSION)
+        wl_seat_release(seat_);
+    else
+        wl_seat_destroy(seat_);
+}
+
+void WaylandSeat::capabilitiesChanged(std::uint32_t capabilities)
+{
+    // A device that went is released, one that came is taken: a keyboard
+    // that comes back is a new one, with a keymap of its own.
+    const bool keyboard = capabilities & WL_SEAT_CAPABILITY_KEYBOARD;
+    const bool pointer = capabilities & WL_SEAT_CAPABILITY_POINTER;
+    const bool touch = capabilities & WL_SEAT_CAPABILITY_TOUCH;
+    if (!keyboard)
+        releaseKeyboard();
+    else if (!keyboard_) {
+        keyboard_ = wl_seat_get_keyboard(seat_);
+        wl_keyboard_add_listener(keyboard_, &keyboardListener, this);
+    }
+    if (!pointer)
+        releasePointer();
+    else if (!pointer_) {
+        pointer_ = wl_seat_get_pointer(seat_);
+        wl_pointer_add_listener(pointer_, &pointerListener, this);
+    }
+    if (!touch)
+        releaseTouch();
+    else if (!touch_) {
+        touch_ = wl_seat_get_touch(seat_);
+        wl_touch_add_listener(touch_, &touchListener, this);
+    }
+}
+
+void WaylandSeat::keymapChanged(int fd, std::uint32_t size)
+{
+    releaseKeymap();
+    void* text = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (text == MAP_FAILED)
+        return;
+    // The compositor's keymap ends with a NUL within size.
+    keymap_ = xkb_keymap_new_from_string(input_.keymaps(), static_cast<const char*>(text), XKB_KEYMAP_FORMAT_TEXT_V1,
+                                         XKB_KEYMAP_COMPILE_NO_FLAGS);
+    munmap(text, size);
+    if (keymap_)
+        keyState_ = xkb_state_new(keymap_);
+}
+
+void WaylandSeat::keyPressed(std::uint32_t key)
+{
+    if (input_.rules() == InputRules::Fullscreen) {
+        input_.requestEnd();
+        return;
+    }
+    // Without a keymap there is no telling which key it was.
+    if (!keyState_)
+        return;
+    const xkb_keysym_t symbol = xkb_state_key_get_one_sym(keyState_, key + evdevToXkb);
+    if (symbol == XKB_KEY_Escape || symbol == XKB_KEY_q || symbol == XKB_KEY_Q)
+        input_.requestEnd();
+}
+
+void WaylandSeat::modifiersChanged(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked,
+                                   std::uint32_t group)
+{
+    if (keyState_)
+        xkb_state_update_mask(keyState_, depressed, latched, locked, 0, 0, group);
+}
+
+void WaylandSeat::releaseKeyboard()
+{
+    if (!keyboard_)
+        return;
+    if (wl_keyboard_get_version(keyboard_) >= WL_KEYBOARD_RELEASE_SINCE_VERSION)
+        wl_keyboard_release(keyboard_);
+    else
+        wl_keyboard_destroy(keyboard_);
+    keyboard_ = nullptr;
+    releaseKeymap();
+}
+
+void WaylandSeat::releasePointer()
+{
+    if (!pointer_)
+        return;
+    if (wl_pointer_get_version(pointer_) >= WL_POINTER_RELEASE_SINCE_VERSION)
+        wl_pointer_release(pointer_);
+    else
+        wl_pointer_destroy(pointer_);
+    pointer_ = nullptr;
+}
+
+void WaylandSeat::releaseTouch()
+{
+    if (!touch_)
+        return;
+    if (wl_touch_get_version(touch_) >= WL_TOUCH_RELEASE_SINCE_VERSION)
+        wl_touch_release(touch_);
+    else
+        wl_touch_destroy(touch_);
+    touch_ = nullptr;
+}
+
+void WaylandSeat::releaseKeymap()
+{
+    if (keyState_)
+        xkb_state_unref(keyState_);
+    if (keymap_)
+        xkb_keymap_unref(keymap_);
+    keyState_ = nullptr;
+    keymap_ = nullptr;
+}

@@ -1,0 +1,235 @@
+#include "wayland_window.h"
+
+#include "layer_shell_protocol.h"
+#include "xdg-decoration-unstable-v1-client-protocol.h"
+#include "xdg-shell-client-protocol.h"
+
+#include <wayland-client.h>
+
+#include <algorithm>
+
+namespace {
+
+// What the compositor shows in task lists and uses for its rules.
+constexpr const char* windowTitle = "Cascade";
+constexpr const char* applicationId = "cascade";
+constexpr const char* layerNamespace = "cascade";
+// Every edge: the surface takes the whole output.
+constexpr std::uint32_t allEdges =
+    ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT |
+    ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
+// -1: laid over the panels' exclusive zones instead of beside them.
+constexpr std::int32_t overPanels = -1;
+// "Exclusive" in v4's words; v2 and v3 call the same value "true".
+constexpr std::uint32_t exclusiveKeyboard = 1;
+
+ShownSurface& shownOf(void* data) { return *static_cast<ShownSurface*>(data); }
+
+void onEnter(void* data, wl_surface*, wl_output* output)
+{
+    ShownSurface& shown = shownOf(data);
+    if (const WaylandOutput* entered = shown.owner->outputs().find(output))
+        shown.enteredOutputs.push_back(entered);
+}
+
+void onLeave(void* data, wl_surface*, wl_output* output)
+{
+    ShownSurface& shown = shownOf(data);
+    const WaylandOutput* left = shown.owner->outputs().find(output);
+    shown.enteredOutputs.erase(std::remove(shown.enteredOutputs.begin(), shown.enteredOutputs.end(), left),
+                               shown.enteredOutputs.end());
+}
+
+const wl_surface_listener surfaceListener = {onEnter, onLeave};
+
+void onLayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial, std::uint32_t width,
+                      std::uint32_t height)
+{
+    ShownSurface& shown = shownOf(data);
+    zwlr_layer_surface_v1_ack_configure(layer, serial);
+    shown.width = static_cast<int>(width);
+    shown.height = static_cast<int>(height);
+    shown.configured = shown.width > 0 && shown.height > 0;
+}
+
+void onLayerClosed(void* data, zwlr_layer_surface_v1*) { shownOf(data).closed = true; }
+
+const zwlr_layer_surface_v1_listener layerListener = {onLayerConfigure, onLayerClosed};
+
+void onXdgConfigure(void* data, xdg_surface* surface, std::uint32_t serial)
+{
+    ShownSurface& shown = shownOf(data);
+    xdg_surface_ack_configure(surface, serial);
+    if (shown.pendingWidth > 0 && shown.pendingHeight > 0) {
+        shown.width = shown.pendingWidth;
+        shown.height = shown.pendingHeight;
+    }
+    shown.configured = shown.width > 0 && shown.height > 0;
+}
+
+const xdg_surface_listener xdgSurfaceListener = {onXdgConfigure};
+
+void onToplevelConfigure(void* data, xdg_toplevel*, std::int32_t width, std::int32_t height, wl_array*)
+{
+    // 0 x 0 leaves the size to us: the one we have.
+    ShownSurface& shown = shownOf(data);
+    shown.pendingWidth = width;
+    shown.pendingHeight = height;
+}
+
+// The window's close button, or the compositor's own close of a full-screen
+// toplevel: either way someone asked the saver to go.
+void onToplevelClose(void* data, xdg_toplevel*) { shownOf(data).owner->requestEnd(); }
+
+void onConfigureBounds(void*, xdg_toplevel*, std::int32_t, std::int32_t) {}
+void onWmCapabilities(void*, xdg_toplevel*, wl_array*) {}
+
+const xdg_toplevel_listener toplevelListener = {onToplevelConfigure, onToplevelClose, onConfigureBounds,
+                                                onWmCapabilities};
+
+void onFrameDone(void* data, wl_callback* callback, std::uint32_t)
+{
+    ShownSurface& shown = shownOf(data);
+    wl_callback_destroy(callback);
+    if (shown.frameCallback == callback)
+        shown.frameCallback = nullptr;
+}
+
+const wl_callback_listener frameListener = {onFrameDone};
+
+} // namespace
+
+WaylandSurfaces::WaylandSurfaces(WaylandDisplay& display, WaylandOutputs& outputs, SurfaceMode mode)
+    : display_(display), outputs_(outputs), mode_(mode)
+{
+}
+
+WaylandSurfaces::~WaylandSurfaces()
+{
+    outputs_.follow(nullptr, nullptr);
+    while (!surfaces_.empty())
+        destroy(*surfaces_.back());
+}
+
+void WaylandSurfaces::start(int width, int height)
+{
+    if (mode_ == SurfaceMode::Window) {
+        ShownSurface& shown = newSurface();
+        shown.width = width;
+        shown.height = height;
+        makeToplevel(shown, nullptr);
+        return;
+    }
+    outputs_.follow([this](WaylandOutput& output) { outputReady(output); },
+                    [this](WaylandOutput& output) { outputGone(output); });
+}
+
+void WaylandSurfaces::outputReady(WaylandOutput& output)
+{
+    ShownSurface& shown = newSurface();
+    shown.output = &output;
+    if (display_.layerShell())
+        makeLayerSurface(shown, output);
+    else
+        makeToplevel(shown, &output);
+}
+
+void WaylandSurfaces::outputGone(WaylandOutput& output)
+{
+    for (auto& shown : surfaces_) {
+        shown->enteredOutputs.erase(
+            std::remove(shown->enteredOutputs.begin(), shown->enteredOutputs.end(), &output),
+            shown->enteredOutputs.end());
+        if (shown->output == &output)
+            shown->closed = true;
+    }
+    update();
+}
+
+void WaylandSurfaces::update()
+{
+    for (std::size_t i = surfaces_.size(); i-- > 0;)
+        if (surfaces_[i]->closed)
+            destroy(*surfaces_[i]);
+    for (auto& shown : surfaces_) {
+        int scale = 1;
+        if (shown->output)
+            scale = shown->output->scale;
+        for (const WaylandOutput* output : shown->enteredOutputs)
+            scale = std::max(scale, output->scale);
+        // A compositor too old to take a buffer scale gets buffers at 1x.
+        if (wl_surface_get_version(shown->surface) < WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION)
+            scale = 1;
+        shown->scale = scale;
+        // Sent now, committed with the next frame's buffer, which the EGL
+        // window makes at the new size: the two always arrive together.
+        if (scale != shown->appliedScale) {
+            wl_surface_set_buffer_scale(shown->surface, scale);
+            shown->appliedScale = scale;
+        }
+    }
+}
+
+void WaylandSurfaces::requestFrame(ShownSurface& shown)
+{
+    shown.frameCallback = wl_surface_frame(shown.surface);
+    wl_callback_add_listener(shown.frameCallback, &frameListener, &shown);
+}
+
+ShownSurface& WaylandSurfaces::newSurface()
+{
+    auto shown = std::make_unique<ShownSurface>();
+    shown->owner = this;
+    shown->surface = wl_compositor_create_surface(display_.compositor());
+    wl_surface_add_listener(shown->surface, &surfaceListener, shown.get());
+    surfaces_.push_back(std::move(shown));
+    return *surfaces_.back();
+}
+
+void WaylandSurfaces::makeLayerSurface(ShownSurface& shown, const WaylandOutput& output)
+{
+    shown.layer = zwlr_layer_shell_v1_get_layer_surface(display_.layerShell(), shown.surface, output.output,
+                                                        ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, layerNamespace);
+    zwlr_layer_surface_v1_add_listener(shown.layer, &layerListener, &shown);
+    zwlr_layer_surface_v1_set_anchor(shown.layer, allEdges);
+    zwlr_layer_surface_v1_set_exclusive_zone(shown.layer, overPanels);
+    zwlr_layer_surface_v1_set_keyboard_interactivity(shown.layer, exclusiveKeyboard);
+    // The first commit carries no buffer: it asks for the configure.
+    wl_surface_commit(shown.surface);
+}
+
+void WaylandSurfaces::makeToplevel(ShownSurface& shown, const WaylandOutput* fullscreenOn)
+{
+    shown.xdgSurface = xdg_wm_base_get_xdg_surface(display_.wmBase(), shown.surface);
+    xdg_surface_add_listener(shown.xdgSurface, &xdgSurfaceListener, &shown);
+    shown.toplevel = xdg_surface_get_toplevel(shown.xdgSurface);
+    xdg_toplevel_add_listener(shown.toplevel, &toplevelListener, &shown);
+    xdg_toplevel_set_title(shown.toplevel, windowTitle);
+    xdg_toplevel_set_app_id(shown.toplevel, applicationId);
+    if (fullscreenOn)
+        xdg_toplevel_set_fullscreen(shown.toplevel, fullscreenOn->output);
+    else if (display_.decorations()) {
+        shown.decoration = zxdg_decoration_manager_v1_get_toplevel_decoration(display_.decorations(), shown.toplevel);
+        zxdg_toplevel_decoration_v1_set_mode(shown.decoration, ZXDG_TOPLEVEL_DECORATION_V1_MODE_SERVER_SIDE);
+    }
+    wl_surface_commit(shown.surface);
+}
+
+void WaylandSurfaces::destroy(ShownSurface& shown)
+{
+    if (gone_)
+        gone_(shown);
+    if (shown.frameCallback)
+        wl_callback_destroy(shown.frameCallback);
+    if (shown.decoration)
+        zxdg_toplevel_decoration_v1_destroy(shown.decoration);
+    if (shown.toplevel)
+        xdg_toplevel_destroy(shown.toplevel);
+    if (shown.xdgSurface)
+        xdg_surface_destroy(shown.xdgSurface);
+    if (shown.layer)
+        zwlr_layer_surface_v1_destroy(shown.layer);
+    wl_surface_destroy(shown.surface);
+    surfaces_.erase(std::find_if(surfaces_.begin(), surfaces_.end(),
+                                 [&](const std::unique_ptr<ShownSurface>& entry) { return entry.get() == &shown; }));
+}
