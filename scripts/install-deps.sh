@@ -10,10 +10,9 @@ packages=(
   libgl1-mesa-dri libegl-mesa0 libglx-mesa0
   clang libclang-rt-14-dev
   xvfb xauth x11-utils xdotool imagemagick
-  # The Wayland stage: headless sway (swaybg comes with it; the test runs none),
-  # its idle daemon, screenshots, keys, and what the test's virtual pointer is
-  # built from (its protocol description is in the Rust crate package).
-  sway swayidle grim wtype libwayland-dev librust-wayland-protocols-dev
+  # The Wayland stage: headless sway (swaybg comes with it; the test runs
+  # none), its idle daemon, screenshots and keys.
+  sway swayidle grim wtype
   # The Debian package: dpkg-shlibdeps and file for its Depends, man to check its page.
   dpkg-dev file man-db groff-base
   g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 googletest
