@@ -135,8 +135,8 @@ covered() {
 }
 # Waits until every output is covered.
 wait_covered() {
-  local output all
-  for _ in $(seq $((wait_limit * 2))); do
+  local output all end=$((SECONDS + wait_limit))
+  while [ $SECONDS -lt $end ]; do
     all=1
     for output in "${outputs[@]}"; do
       shot "$work/$1.$output.ppm" -o "$output" && covered "$work/$1.$output.ppm" || all=0
@@ -160,13 +160,13 @@ moving() {
 start() { # NAME OPTIONS...: Cascade in the background, its pid in $pid
   local name=$1
   shift
-  "${user[@]}" DISPLAY=:none "$cascade" "$@" 2>"$work/$name.err" &
+  "${user[@]}" DISPLAY=:none "$cascade" "$@" >/dev/null 2>"$work/$name.err" &
   pid=$!
 }
 # Waits for $pid to end; fails unless it ended with $2 within the limit.
 expect_exit() {
-  local name=$1 wanted=$2 rc
-  for _ in $(seq $((wait_limit * 20))); do still_runs "$pid" || break; sleep 0.05; done
+  local name=$1 wanted=$2 rc end=$((SECONDS + wait_limit))
+  while still_runs "$pid" && [ $SECONDS -lt $end ]; do sleep 0.05; done
   if still_runs "$pid"; then
     fail "$name: Cascade still runs"
     kill -KILL "$pid"
@@ -215,13 +215,15 @@ pid=$idle_pid
 wait_covered swayidle && [ "$(our_cascades | wc -l)" -eq 1 ] || fail "swayidle did not bring up one Cascade"
 kill -TERM "$idle_pid"
 "${user[@]}" wtype -s 300 x
-for _ in $(seq $((wait_limit * 20))); do still_runs "$idle_pid" || break; sleep 0.05; done
+end=$((SECONDS + wait_limit))
+while still_runs "$idle_pid" && [ $SECONDS -lt $end ]; do sleep 0.05; done
 still_runs "$idle_pid" && fail "swayidle: Cascade or swayidle still runs after a key and SIGTERM"
 [ -z "$(our_cascades)" ] || fail "swayidle: a Cascade still runs: $(our_cascades)"
 
 # -- Window mode: the toplevel, tiled over the first output, drawn edge to edge.
 start window
-for _ in $(seq $((wait_limit * 10))); do
+end=$((SECONDS + wait_limit))
+while [ $SECONDS -lt $end ]; do
   "${user[@]}" swaymsg -t get_tree -r >"$work/tree.json"
   geometry=$(python3 - "$work/tree.json" <<'EOF'
 import json, sys
@@ -241,7 +243,8 @@ done
 if [ -z "$geometry" ]; then
   fail "window: no toplevel titled Cascade with app id cascade"
 else
-  for _ in $(seq $((wait_limit * 2))); do
+  end=$((SECONDS + wait_limit))
+  while [ $SECONDS -lt $end ]; do
     shot "$work/window.ppm" -g "$geometry" && covered "$work/window.ppm" || ! still_runs "$pid" && break
     sleep 0.5
   done
