@@ -34,6 +34,10 @@ packages=(
   libwayland-dev wayland-protocols libxkbcommon-dev librust-wayland-protocols-dev
 )
 
+# KWin for its smoke test, only when asked: its 146 packages (176 MB) take
+# about a minute and a half to install.
+if [ "${CASCADE_KWIN:-0}" = 1 ]; then packages+=(kwin-wayland); fi
+
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 

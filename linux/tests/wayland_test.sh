@@ -19,51 +19,15 @@
 set -uo pipefail
 # shellcheck source=check_support.sh
 . "$(dirname "$0")/check_support.sh"
-if [ "$(id -u)" -ne 0 ]; then
-  echo "SKIP: needs root, to run the compositor as a throwaway user"
-  exit 77
-fi
-work=$3
-readonly user_id=65534 # nobody: owns no files, runs nothing else of ours
+# shellcheck source=wayland_support.sh
+. "$(dirname "$0")/wayland_support.sh" "$1" "$3"
 readonly outputs=(HEADLESS-1 HEADLESS-2)
 readonly modes=("1024x768 position 0 0" "640x480 position 1024 0")
 readonly layout="1664 768" # the two outputs side by side
-readonly wait_limit=20     # seconds for a picture or an exit
 # A patch counts as the scene's where this share of its pixels is neither
 # black nor the compositor's background.
 readonly scene_share=0.5
-
-fresh_work_folder "$work"
-scratch=$(mktemp -d /tmp/cascade-wayland.XXXXXX)
-chmod 755 "$scratch"
-runtime=$scratch/runtime
-mkdir -m 700 "$runtime" "$scratch/home"
-chown "$user_id:$user_id" "$runtime" "$scratch/home"
-# Copies the throwaway user may run; every process of this copy of Cascade is
-# this test's.
-cascade=$scratch/cascade
-install -m 755 "$1" "$cascade"
 install -m 755 "$2" "$scratch/virtual_pointer"
-user=(setpriv --reuid=$user_id --regid=$user_id --clear-groups /usr/bin/env -i HOME="$scratch/home"
-  PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$runtime")
-
-sway_pid=
-pointer_pid=
-stop_all() {
-  [ -n "$pointer_pid" ] && kill "$pointer_pid" 2>/dev/null
-  for pid in $(our_cascades); do kill -KILL "$pid"; done
-  [ -n "$sway_pid" ] && kill "$sway_pid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$scratch"
-}
-trap stop_all EXIT
-our_cascades() {
-  local exe
-  for exe in /proc/[0-9]*/exe; do
-    [ "$(readlink "$exe" 2>/dev/null)" = "$cascade" ] && still_runs "$(basename "${exe%/exe}")" &&
-      basename "${exe%/exe}"
-  done
-}
 
 # -- Cascade forced to X11 stays there, and no X server is there.
 "${user[@]}" WAYLAND_DISPLAY=wayland-none DISPLAY=:none "$cascade" -x11 -fullscreen 2>"$work/x11.err"
@@ -71,20 +35,12 @@ rc=$?
 [ $rc -eq 1 ] && [ "$(wc -l <"$work/x11.err")" -eq 1 ] ||
   fail "-x11 without an X server ended with $rc, not one line and 1: $(cat "$work/x11.err")"
 
-# -- The compositor, traced: it may start no program.
-cat >"$scratch/config" <<'EOF'
-xwayland disable
-EOF
-strace -f --seccomp-bpf -e trace=execve -o "$work/exec.log" "${user[@]}" \
-  WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$scratch/config" \
-  >"$work/sway.log" 2>&1 &
-sway_pid=$!
-for _ in $(seq 100); do
-  ipc=$(compgen -G "$runtime/sway-ipc.*.sock") && display=$(compgen -G "$runtime/wayland-[0-9]") && break
-  sleep 0.1
-done
-[ -n "${display:-}" ] && [ -n "${ipc:-}" ] || { echo "FAIL: sway did not start: $(tail "$work/sway.log")" >&2; exit 1; }
-user+=(WAYLAND_DISPLAY="$(basename "$display")" SWAYSOCK="$ipc")
+# -- The compositor: no bar, no background program, no Xwayland.
+echo "xwayland disable" >"$scratch/config"
+start_compositor env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+  sway -c "$scratch/config"
+ipc=$(compgen -G "$runtime/sway-ipc.*.sock") || { echo "FAIL: no sway IPC socket" >&2; exit 1; }
+user+=(SWAYSOCK="$ipc")
 swaymsg() { "${user[@]}" swaymsg "$@" >>"$work/swaymsg.log"; }
 swaymsg create_output || fail "swaymsg create_output"
 for i in "${!outputs[@]}"; do
@@ -95,7 +51,7 @@ done
 # answered once the compositor has taken it.
 mkfifo "$scratch/pointer.in" "$scratch/pointer.out"
 "${user[@]}" "$scratch/virtual_pointer" <"$scratch/pointer.in" >"$scratch/pointer.out" 2>"$work/pointer.err" &
-pointer_pid=$!
+helper_pids+=($!)
 exec {to_pointer}>"$scratch/pointer.in" {from_pointer}<"$scratch/pointer.out"
 pointer() {
   local answer
@@ -157,25 +113,6 @@ moving() {
   done
 }
 
-start() { # NAME OPTIONS...: Cascade in the background, its pid in $pid
-  local name=$1
-  shift
-  "${user[@]}" DISPLAY=:none "$cascade" "$@" >/dev/null 2>"$work/$name.err" &
-  pid=$!
-}
-# Waits for $pid to end; fails unless it ended with $2 within the limit.
-expect_exit() {
-  local name=$1 wanted=$2 rc end=$((SECONDS + wait_limit))
-  while still_runs "$pid" && [ $SECONDS -lt $end ]; do sleep 0.05; done
-  if still_runs "$pid"; then
-    fail "$name: Cascade still runs"
-    kill -KILL "$pid"
-  fi
-  wait "$pid"
-  rc=$?
-  [ $rc -eq "$wanted" ] || fail "$name: Cascade ended with $rc, not $wanted: $(cat "$work/$name.err")"
-}
-
 # -- Full screen on both outputs, the pointer's travel measured on the
 # smaller one from where it first appears there.
 pointer a $((1024 + 320)) 240 $layout
@@ -211,6 +148,7 @@ expect_exit sigterm 0
 # starts Cascade, which covers the screen until a key ends it.
 "${user[@]}" DISPLAY=:none swayidle -w timeout 1 "$cascade -fullscreen" >"$work/swayidle.log" 2>&1 &
 idle_pid=$!
+helper_pids+=($idle_pid)
 pid=$idle_pid
 wait_covered swayidle && [ "$(our_cascades | wc -l)" -eq 1 ] || fail "swayidle did not bring up one Cascade"
 kill -TERM "$idle_pid"
@@ -259,15 +197,14 @@ wait_covered gone
 swaymsg exit 2>/dev/null
 expect_exit gone 1
 [ "$(wc -l <"$work/gone.err")" -eq 1 ] || fail "gone: not one line: $(cat "$work/gone.err")"
-wait "$sway_pid" || fail "sway ended with $?: $(tail "$work/sway.log")"
-sway_pid=
+wait "$tracer_pid" || fail "sway ended with $?: $(tail "$work/compositor.log")"
+compositor_pid=
 
 # -- Nothing left, and the compositor ran nothing but itself.
 sleep 0.5
 [ -z "$(our_cascades)" ] || fail "still running: Cascade $(our_cascades)"
 # sway logs the kernel's name through `sh -c "uname -a"`.
-grep -o 'execve("[^"]*"' "$work/exec.log" | sort -u | grep -Ev '/(setpriv|env|sway|sh|uname)"$' >"$work/started" &&
-  fail "sway started: $(tr '\n' ' ' <"$work/started")"
+compositor_started_only '/usr/bin/sway|/bin/sh|/usr/bin/uname'
 
 [ $status -eq 0 ] && echo "Wayland OK: two outputs covered, pointer, click, key, SIGTERM, swayidle, window, compositor gone"
 exit $status
