@@ -4,6 +4,7 @@
 #include "front/scene_driver.h"
 #include "scene/scene_state.h"
 
+#include <chrono>
 #include <cstdint>
 
 namespace {
@@ -19,6 +20,17 @@ int fixedCounter()
     return counterReading(fixedElapsedMs);
 }
 
+// The skippable real clock: milliseconds since the run started, less the
+// time skipped.
+std::chrono::steady_clock::time_point skippableEpoch;
+std::int64_t skippedMs = 0;
+
+int skippableCounter()
+{
+    const auto elapsed = std::chrono::steady_clock::now() - skippableEpoch;
+    return counterReading(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() - skippedMs);
+}
+
 } // namespace
 
 void SceneRun::start(const Options& options, int width, int height)
@@ -27,6 +39,11 @@ void SceneRun::start(const Options& options, int width, int height)
         fixedFrameMs = options.frameMs;
         fixedElapsedMs = 0;
         setMillisecondCounter(fixedCounter);
+    } else if (skippable_) {
+        fixedFrameMs = -1;
+        skippableEpoch = std::chrono::steady_clock::now();
+        skippedMs = 0;
+        setMillisecondCounter(skippableCounter);
     } else {
         fixedFrameMs = -1;
         setMillisecondCounter(nullptr);
@@ -45,6 +62,12 @@ void SceneRun::start(const Options& options, int width, int height)
     if (options.letterboxGiven)
         cascade::scene.letterboxSetting = options.letterbox;
     started_ = true;
+}
+
+void SceneRun::skipTime(std::int64_t milliseconds)
+{
+    if (skippable_ && fixedFrameMs < 0 && milliseconds > 0)
+        skippedMs += milliseconds;
 }
 
 void SceneRun::resize(int width, int height)

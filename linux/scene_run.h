@@ -6,6 +6,8 @@
 
 #include "options.h"
 
+#include <cstdint>
+
 class GLContext;
 
 class SceneRun {
@@ -13,6 +15,12 @@ public:
     // The caller's GL context must be current. Applies the streaks' drawing
     // order and, after the scene's own reset, the developer hooks.
     void start(const Options& options, int width, int height);
+    // For a front that draws nothing while hidden (Wayland): the scene reads
+    // the real clock less the time left out with skipTime(), so that it does
+    // not leap over the gap on its first frame back. Call before start();
+    // a fixed -frame-ms clock is not affected.
+    void useSkippableClock() { skippable_ = true; }
+    void skipTime(std::int64_t milliseconds);
     // The drawable's new size, used from the next frame on: the scene sets
     // its viewport and projection from it on every frame.
     void resize(int width, int height);
@@ -25,5 +33,6 @@ public:
 
 private:
     bool started_ = false;
+    bool skippable_ = false;
     long framesDrawn_ = 0;
 };

@@ -108,7 +108,7 @@ lexgrog "$page" | grep -q 'cascade - ' || fail "lexgrog finds no NAME line"
 for section in SYNOPSIS OPTIONS XSCREENSAVER "EXIT STATUS" EXAMPLES; do
   grep -q "^$section" "$work/man.txt" || fail "the manual page has no $section section"
 done
-options=$("$program" -help | grep -oE '^  -[a-z-]+' | tr -d ' ')
+options=$("$program" -help | grep -oE '^  -[a-z0-9-]+' | tr -d ' ')
 options+=" "$(grep -oE 'arg(-set)?="-[a-z-]+' "$root/usr/share/xscreensaver/config/cascade.xml" | sed 's/.*"-*/-/')
 for option in $options; do
   grep -qE "^ +$option( |,|$)" "$work/man.txt" || fail "the manual page does not document $option"

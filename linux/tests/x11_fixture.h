@@ -38,7 +38,12 @@ protected:
         server.reset();
     }
 
-    std::vector<std::string> env() const { return {server->environment(), "XSCREENSAVER_WINDOW="}; }
+    // Without WAYLAND_DISPLAY, or a test run from a Wayland desktop would
+    // send the saver there; XSCREENSAVER_WINDOW last, for tests that set it.
+    std::vector<std::string> env() const
+    {
+        return {"WAYLAND_DISPLAY=", server->environment(), "XSCREENSAVER_WINDOW="};
+    }
 
     // The first top-level window whose name is "Cascade", waiting for it.
     Window waitForSaverWindow(ChildProcess& child, double limit = 20.0)

@@ -381,7 +381,7 @@ TEST(X11Faults, NoGlxOnTheServerGivesOneClearLine)
     XvfbServer server({"-extension", "GLX"});
     ASSERT_TRUE(server.ok());
     for (const char* target : {"-root", "-window"}) {
-        const ProcessResult result = runProcess({program, target}, {server.environment(), "XSCREENSAVER_WINDOW="}, 20.0);
+        const ProcessResult result = runProcess({program, target}, {"WAYLAND_DISPLAY=", server.environment(), "XSCREENSAVER_WINDOW="}, 20.0);
         EXPECT_TRUE(result.exited) << target;
         EXPECT_EQ(result.exitCode, 1) << target;
         EXPECT_EQ(lineCount(result.errorText), 1) << result.errorText;

@@ -67,7 +67,13 @@ void WaylandInput::pointerEntered(const wl_surface* surface, double x, double y)
 
 void WaylandInput::pointerMoved(double x, double y)
 {
-    if (!originSet_ || pointerSurface_ != originSurface_)
+    if (!pointerSurface_)
+        return;
+    if (!originSet_) {
+        pointerEntered(pointerSurface_, x, y);
+        return;
+    }
+    if (pointerSurface_ != originSurface_)
         return;
     // Whole pixels, as the X11 saver measures: a fraction of a pixel of
     // jitter is no travel.
@@ -75,4 +81,12 @@ void WaylandInput::pointerMoved(double x, double y)
                              static_cast<std::int64_t>(std::floor(originY_)), static_cast<std::int64_t>(std::floor(x)),
                              static_cast<std::int64_t>(std::floor(y))))
         requestEnd();
+}
+
+void WaylandInput::surfaceGone(const wl_surface* surface)
+{
+    if (surface == originSurface_)
+        originSet_ = false;
+    if (surface == pointerSurface_)
+        pointerSurface_ = nullptr;
 }

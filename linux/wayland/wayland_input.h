@@ -41,6 +41,10 @@ public:
     // from. Motion is on the surface it last came onto.
     void pointerEntered(const wl_surface* surface, double x, double y);
     void pointerMoved(double x, double y);
+    // A surface about to be destroyed (its output went): if the pointer's
+    // origin was on it, the pointer's next appearance sets a new one, since
+    // the compositor, not the user, moves it off a vanished output.
+    void surfaceGone(const wl_surface* surface);
 
 private:
     InputRules rules_;

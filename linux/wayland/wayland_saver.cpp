@@ -27,6 +27,10 @@ constexpr int refreshesPerSwap = 0;
 // Wait for events without end: only an event can make a frame due.
 constexpr int untilAnEvent = -1;
 constexpr int noWait = 0;
+// Waiting this long with no surface due a frame means the saver was hidden
+// (frame callbacks come every refresh while it is seen): the scene's clock
+// leaves such a wait out, or its first frame back would leap over it.
+constexpr std::chrono::milliseconds longestSeenWait{250};
 
 // Everything one run holds, freed in reverse: the GL context before the
 // surfaces it draws on, those before the connection.
@@ -76,7 +80,10 @@ bool open(WaylandSaver& saver, std::string& error)
     if (!saver.context.create(saver.display.display(), saverFramebuffer, error))
         return false;
     saver.context.setSwapInterval(refreshesPerSwap);
-    saver.surfaces.onGone([&saver](ShownSurface& shown) { saver.context.forget(shown.surface); });
+    saver.surfaces.onGone([&saver](ShownSurface& shown) {
+        saver.input.surfaceGone(shown.surface);
+        saver.context.forget(shown.surface);
+    });
     saver.surfaces.start(saver.options.width, saver.options.height);
     return true;
 }
@@ -147,10 +154,21 @@ int millisecondsUntil(Clock::time_point deadline)
 
 double secondsOf(Clock::time_point time) { return std::chrono::duration<double>(time.time_since_epoch()).count(); }
 
+void reportRate(const Options& options, FpsMeter& fps, BitmapFpsOverlay& overlay, Clock::time_point frameStart)
+{
+    double rate = 0.0;
+    if (!fps.frame(secondsOf(frameStart), rate))
+        return;
+    overlay.setRate(rate);
+    if (options.fpsOnStderr)
+        std::fprintf(stderr, "cascade: %.1f fps\n", rate);
+}
+
 // Draws until input, the window's close or -frames end the saver.
 void runLoop(WaylandSaver& saver)
 {
     SceneRun run;
+    run.useSkippableClock();
     run.start(saver.options, 1, 1);
     BitmapFpsOverlay overlay;
     if (saver.options.showFps)
@@ -159,30 +177,34 @@ void runLoop(WaylandSaver& saver)
         std::fprintf(stderr, "cascade: frames are paced by the compositor's frame callbacks and -delay\n");
     FpsMeter fps;
     Clock::time_point deadline = Clock::now();
+    Clock::duration unseen{};
+    bool nothingDue = false;
     int timeoutMs = noWait;
     for (;;) {
+        const Clock::time_point waitStart = Clock::now();
         if (!saver.display.waitForEvents(timeoutMs))
             lostCompositor(saver.display);
+        if (nothingDue)
+            unseen += Clock::now() - waitStart;
         saver.surfaces.update();
         if (saver.input.endRequested() || saver.surfaces.endRequested())
             break;
         followSurfaces(saver);
         const std::vector<ShownSurface*> due = surfacesDue(saver);
+        nothingDue = due.empty();
         // Hidden or not yet configured: nothing to draw until the compositor
         // says otherwise.
-        timeoutMs = due.empty() ? untilAnEvent : millisecondsUntil(deadline);
-        if (due.empty() || timeoutMs > noWait)
+        timeoutMs = nothingDue ? untilAnEvent : millisecondsUntil(deadline);
+        if (nothingDue || timeoutMs > noWait)
             continue;
         const Clock::time_point frameStart = Clock::now();
         // -delay is the least time from one frame's start to the next's.
         deadline = frameStart + std::chrono::microseconds(saver.options.delayMicroseconds);
+        if (unseen > longestSeenWait)
+            run.skipTime(std::chrono::duration_cast<std::chrono::milliseconds>(unseen).count());
+        unseen = {};
         drawFrame(saver, due, run);
-        double rate = 0.0;
-        if (fps.frame(secondsOf(frameStart), rate)) {
-            overlay.setRate(rate);
-            if (saver.options.fpsOnStderr)
-                std::fprintf(stderr, "cascade: %.1f fps\n", rate);
-        }
+        reportRate(saver.options, fps, overlay, frameStart);
         if (saver.options.frames > 0 && run.framesDrawn() >= saver.options.frames)
             break;
         timeoutMs = noWait;

@@ -63,6 +63,11 @@ void onXdgConfigure(void* data, xdg_surface* surface, std::uint32_t serial)
     if (shown.pendingWidth > 0 && shown.pendingHeight > 0) {
         shown.width = shown.pendingWidth;
         shown.height = shown.pendingHeight;
+    } else if (shown.output && shown.width == 0) {
+        // A full-screen toplevel's first configure may leave the size to us
+        // (sway's does, until it is mapped): the output's, in surface units.
+        shown.width = shown.output->pixelWidth / shown.output->scale;
+        shown.height = shown.output->pixelHeight / shown.output->scale;
     }
     shown.configured = shown.width > 0 && shown.height > 0;
 }
