@@ -10,7 +10,7 @@
 #
 #   bench/wayland_cpu.sh [-p PROGRAM] [-r ROUNDS] [-s SECONDS_PER_RUN] [SAVER_OPTIONS]
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 
 program=build/release/linux/cascade
 rounds=5

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the Wayland shell tests after check_support.sh, with the program
 # and the work folder: a compositor runs as a throwaway user (compositors
 # refuse root) with a private runtime folder, and so does Cascade, a copy of
@@ -19,7 +20,7 @@ mkdir -m 700 "$runtime" "$scratch/home"
 chown "$user_id:$user_id" "$runtime" "$scratch/home"
 cascade=$scratch/cascade
 install -m 755 "$1" "$cascade"
-user=(setpriv --reuid=$user_id --regid=$user_id --clear-groups /usr/bin/env -i HOME="$scratch/home"
+user=(setpriv "--reuid=$user_id" "--regid=$user_id" --clear-groups /usr/bin/env -i HOME="$scratch/home"
   PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$runtime")
 
 compositor_pid=

@@ -51,7 +51,7 @@ done
 # answered once the compositor has taken it.
 mkfifo "$scratch/pointer.in" "$scratch/pointer.out"
 "${user[@]}" "$scratch/virtual_pointer" <"$scratch/pointer.in" >"$scratch/pointer.out" 2>"$work/pointer.err" &
-helper_pids+=($!)
+helper_pids+=("$!")
 exec {to_pointer}>"$scratch/pointer.in" {from_pointer}<"$scratch/pointer.out"
 pointer() {
   local answer
@@ -148,7 +148,7 @@ expect_exit sigterm 0
 # starts Cascade, which covers the screen until a key ends it.
 "${user[@]}" DISPLAY=:none swayidle -w timeout 1 "$cascade -fullscreen" >"$work/swayidle.log" 2>&1 &
 idle_pid=$!
-helper_pids+=($idle_pid)
+helper_pids+=("$idle_pid")
 pid=$idle_pid
 wait_covered swayidle && [ "$(our_cascades | wc -l)" -eq 1 ] || fail "swayidle did not bring up one Cascade"
 kill -TERM "$idle_pid"
