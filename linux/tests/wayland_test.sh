@@ -12,7 +12,8 @@
 #    a click, a key (wtype) and SIGTERM end it with 0;
 #  - swayidle -w timeout 1 'cascade -fullscreen' brings it up;
 #  - window mode: a toplevel "Cascade", app id cascade, that draws over its
-#    whole window; closing it (swaymsg kill) ends it with 0;
+#    whole window; a key other than Escape or q leaves it, closing it
+#    (swaymsg kill) or q ends it with 0;
 #  - the compositor going away: one line, exit 1;
 #  - nothing left running, and sway started no program (strace).
 # Usage: wayland_test.sh CASCADE VIRTUAL_POINTER WORK_DIR
@@ -158,38 +159,42 @@ while still_runs "$idle_pid" && [ $SECONDS -lt $end ]; do sleep 0.05; done
 still_runs "$idle_pid" && fail "swayidle: Cascade or swayidle still runs after a key and SIGTERM"
 [ -z "$(our_cascades)" ] || fail "swayidle: a Cascade still runs: $(our_cascades)"
 
-# -- Window mode: the toplevel, tiled over the first output, drawn edge to edge.
-start window
-end=$((SECONDS + wait_limit))
-while [ $SECONDS -lt $end ]; do
-  "${user[@]}" swaymsg -t get_tree -r >"$work/tree.json"
-  geometry=$(python3 - "$work/tree.json" <<'EOF'
+# -- Window mode: the toplevel, tiled over the first output, drawn edge to
+# edge; any key but Escape or q leaves it alone.
+# The content's place of the toplevel "Cascade", app id cascade, as grim -g
+# takes it; empty until it is there.
+toplevel() {
+  "${user[@]}" swaymsg -t get_tree -r | python3 -c '
 import json, sys
 def nodes(node):
     yield node
     for child in node.get("nodes", []) + node.get("floating_nodes", []):
         yield from nodes(child)
-for node in nodes(json.load(open(sys.argv[1]))):
+for node in nodes(json.load(sys.stdin)):
     if node.get("app_id") == "cascade" and node.get("name") == "Cascade":
         outer, inner = node["rect"], node["window_rect"]
-        print("%d,%d %dx%d" % (outer["x"] + inner["x"], outer["y"] + inner["y"], inner["width"], inner["height"]))
-EOF
-  )
-  [ -n "$geometry" ] || ! still_runs "$pid" && break
-  sleep 0.1
-done
-if [ -z "$geometry" ]; then
-  fail "window: no toplevel titled Cascade with app id cascade"
-else
-  end=$((SECONDS + wait_limit))
-  while [ $SECONDS -lt $end ]; do
-    shot "$work/window.ppm" -g "$geometry" && covered "$work/window.ppm" || ! still_runs "$pid" && break
-    sleep 0.5
-  done
-  covered "$work/window.ppm" || fail "window: the scene does not cover its window $geometry"
-fi
+        print("%d,%d %dx%d" % (outer["x"] + inner["x"], outer["y"] + inner["y"], inner["width"], inner["height"]))'
+}
+wait_toplevel() {
+  local end=$((SECONDS + wait_limit))
+  until geometry=$(toplevel) && [ -n "$geometry" ] || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do sleep 0.1; done
+  [ -n "$geometry" ] || fail "$1: no toplevel titled Cascade with app id cascade"
+}
+start window
+wait_toplevel window
+end=$((SECONDS + wait_limit))
+until shot "$work/window.ppm" -g "$geometry" && covered "$work/window.ppm" || ! still_runs "$pid" ||
+  [ $SECONDS -ge $end ]; do sleep 0.5; done
+covered "$work/window.ppm" || fail "window: the scene does not cover its window $geometry"
+"${user[@]}" wtype -s 300 x
+sleep 0.5
+still_runs "$pid" || fail "window: a key other than Escape or q ended it"
 swaymsg '[app_id="cascade"]' kill
 expect_exit window 0
+start window-q
+wait_toplevel window-q
+"${user[@]}" wtype -s 300 q
+expect_exit window-q 0
 
 # -- The compositor goes away under a full-screen Cascade.
 start gone -fullscreen
