@@ -10,3 +10,10 @@ fresh_work_folder() {
   rm -rf "$1"
   mkdir -p "$1"
 }
+# True where the number $1 is at least $2 (shares, fractions).
+at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
+# True while process $1 runs: a zombie has ended, only its reaping is left.
+still_runs() {
+  local state
+  read -r _ _ state _ 2>/dev/null <"/proc/$1/stat" && [ "$state" != Z ]
+}

@@ -122,7 +122,6 @@ lit() {
   import -window "$1" png:- 2>/dev/null |
     convert - ${2:+-crop "$2"} -colorspace gray -threshold 8% -format '%[fx:mean]' info:
 }
-at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 # Cascades this daemon started, known by the mount namespace they share with
 # it, that have not ended (a zombie has: only its reaping is left, to whoever
 # inherited it).
@@ -136,10 +135,6 @@ running_cascades() {
     [ "$comm" = "(cascade)" ] && [ "$state" != Z ] || continue
     [ "$(readlink "${stat%/stat}/ns/mnt" 2>/dev/null)" = "$daemon_namespace" ] && echo "$pid"
   done
-}
-still_runs() {
-  local state
-  read -r _ _ state _ 2>/dev/null <"/proc/$1/stat" && [ "$state" != Z ]
 }
 wait_for_cascade() {
   for _ in $(seq 100); do
