@@ -245,6 +245,9 @@ bool addCascade(const std::string* userFile, const std::string& systemFile, cons
         edit.text = *userFile;
         if (!edit.text.empty() && edit.text.back() != '\n')
             edit.text += '\n';
+        // A last line that goes on would take the list's first line into it.
+        if (!edit.text.empty() && physicalLineAt(edit.text, edit.text.rfind('\n', edit.text.size() - 2) + 1).continued)
+            edit.text += '\n';
     } else {
         edit.text = "# XScreenSaver preferences. Settings not given here are the system's\n# (" + systemName + ").\n";
     }
