@@ -44,13 +44,15 @@ bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isSpace(char c) { return isBlank(c) || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
 // Where the value of a "programs:" resource starts on this line, or none.
-std::size_t programsValueStart(const std::string& file, const PhysicalLine& line)
+// The system's file writes it "*programs:"; the daemon reads that form in
+// no user's file.
+std::size_t programsValueStart(const std::string& file, const PhysicalLine& line, bool system)
 {
     static const std::string key = "programs";
     std::size_t at = line.begin;
     while (at < line.end && isBlank(file[at]))
         ++at;
-    if (at < line.end && file[at] == '*')
+    if (system && at < line.end && file[at] == '*')
         ++at;
     if (file.compare(at, key.size(), key) != 0 || at + key.size() > line.end)
         return none;
@@ -173,7 +175,7 @@ std::string appendix(const std::string& file, std::size_t begin)
 {
     const std::vector<PhysicalLine> lines = logicalLineAt(file, begin);
     const PhysicalLine& last = lines.back();
-    const std::vector<ValueChar> value = valueOf(file, lines, programsValueStart(file, lines.front()));
+    const std::vector<ValueChar> value = valueOf(file, lines, programsValueStart(file, lines.front(), false));
     const bool between = endsBetweenEntries(value);
     const std::string eol = lineEndAt(file, begin);
     const std::string separator = between ? "" : "\\n\\" + eol;
@@ -189,14 +191,14 @@ std::string appendix(const std::string& file, std::size_t begin)
 
 } // namespace
 
-ProgramsList findProgramsList(const std::string& file)
+ProgramsList findProgramsList(const std::string& file, bool system)
 {
     ProgramsList list;
     std::size_t valueStart = none;
     std::vector<PhysicalLine> found;
     for (std::size_t at = 0; at < file.size();) {
         std::vector<PhysicalLine> lines = logicalLineAt(file, at);
-        const std::size_t start = programsValueStart(file, lines.front());
+        const std::size_t start = programsValueStart(file, lines.front(), system);
         if (start != none) {
             valueStart = start;
             found = lines;
@@ -226,7 +228,7 @@ bool addCascade(const std::string* userFile, const std::string& systemFile, cons
             edit.text.insert(own.end, appendix(*userFile, own.begin));
         return true;
     }
-    const ProgramsList system = findProgramsList(systemFile);
+    const ProgramsList system = findProgramsList(systemFile, true);
     if (!system.found) {
         error = "no programs list in the system's file " + systemName;
         return false;

@@ -5,7 +5,8 @@
 //
 // The file is read as the daemon reads it: a line that ends in an odd number
 // of backslashes (before an optional carriage return) goes on in the next;
-// the last "programs:" resource counts; its entries are separated by "\n"
+// the last "programs:" resource counts ("*programs:" only in the system's
+// file); its entries are separated by "\n"
 // and each is [-] [visual:] ["name"] command (name and visual in either
 // order). Cascade's entry is one whose command's program is named cascade,
 // wherever it lives.
@@ -25,7 +26,8 @@ struct ProgramsList {
     std::size_t switchOffMark = 0; // the "-" of the first switched-off Cascade
 };
 
-ProgramsList findProgramsList(const std::string& file);
+// system: the app-defaults, whose resources start with "*".
+ProgramsList findProgramsList(const std::string& file, bool system = false);
 
 // The entry added where Cascade is absent, as xscreensaver-settings aligns them.
 extern const char* const cascadeEntry;

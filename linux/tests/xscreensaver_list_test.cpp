@@ -82,7 +82,7 @@ struct Generator {
     // The last list (or, with first, an earlier one the daemon ignores).
     Case list(bool first, Case c)
     {
-        text += blanks() + any({"programs:", "*programs:", "programs :"}) + blanks();
+        text += blanks() + (first ? any({"programs:", "*programs:"}) : any({"programs:", "programs :"})) + blanks();
         bool enabled = false;
         std::size_t disabledMark = std::string::npos;
         const int entries = pick(6);
@@ -137,6 +137,8 @@ struct Generator {
             }
         } else {
             c.expected = "system";
+            if (pick(2)) // the system's form, which the daemon ignores here
+                text += "*programs: cascade --root \\n" + eol;
             if (pick(2))
                 text += "lock: True";
         }

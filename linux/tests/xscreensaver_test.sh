@@ -96,9 +96,9 @@ pick() { shift $((RANDOM % $#)); printf '%s' "$1"; }
 {
   pick '' $'# - GL: cascade --root (switched off for now)\n' $'! cascade\tis \xff\xfe here\n'
   printf 'timeout:\t2:00:00\nlock:\t\tFalse\nfade:\t\tFalse\nunfade:\t\tFalse\n'
-  pick '' $'programs: -\tcascade --root -delay 10000 \\n\n' $'textLiteral: two \\\n\tlines\n'
+  pick '' $'*programs: -\tcascade --root -delay 10000 \\n\n' $'textLiteral: two \\\n\tlines\n'
   printf 'splash:\t\tFalse\ndpmsEnabled:\tFalse\nmode:\t\trandom\n'
-  pick $'programs:\t\t\t\t\t\t\t      \\\n' $'*programs: \\\n\t\\\n' 'programs:'
+  pick $'programs:\t\t\t\t\t\t\t      \\\n' $'programs: \\\n\t\\\n' 'programs:'
   pick $'-\tGL:\t\tcascade --root\t\t\t\t    \\n' $'  -  GL: /usr/libexec/xscreensaver/cascade --root \\n' \
     $'-GL:cascade --root\\n\\\n  '
   pick '' $'\n' $'\n# the end, \xe9\n'
