@@ -67,6 +67,7 @@ struct ValueChar {
     char c;
     std::size_t at;
     bool separator; // the "\n" that ends an entry
+    bool escaped;   // written with a backslash before it
 };
 
 std::vector<ValueChar> valueOf(const std::string& file, const std::vector<PhysicalLine>& lines, std::size_t start)
@@ -84,12 +85,12 @@ std::vector<ValueChar> valueOf(const std::string& file, const std::vector<Physic
     std::vector<ValueChar> value;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\\' || i + 1 == text.size()) {
-            value.push_back({text[i], where[i], false});
+            value.push_back({text[i], where[i], false, false});
             continue;
         }
         const char escaped = text[++i];
         const char c = escaped == 'n' ? '\n' : escaped == 't' ? '\t' : escaped == 'r' ? '\r' : escaped;
-        value.push_back({c, where[i - 1], escaped == 'n'});
+        value.push_back({c, where[i - 1], escaped == 'n', true});
     }
     return value;
 }
@@ -105,8 +106,12 @@ void readEntry(const std::vector<ValueChar>& value, std::size_t from, std::size_
     std::size_t i = skipSpace(from);
     const bool off = i < to && value[i].c == '-';
     const std::size_t mark = i < to ? value[i].at : 0;
+    const bool markAlone = i < to && !value[i].escaped;
     if (off)
         i = skipSpace(i + 1);
+    // "- -visual: cascade" without its first "-" is still off, and "\-"
+    // is no one byte to take out: such an entry stays, Cascade is appended.
+    const bool switchable = markAlone && !(off && i < to && value[i].c == '-');
     for (int part = 0; part < 2 && i < to; ++part) {
         if (value[i].c == '"') {
             ++i;
@@ -129,7 +134,7 @@ void readEntry(const std::vector<ValueChar>& value, std::size_t from, std::size_
         return;
     if (!off) {
         list.cascade = CascadeState::Enabled;
-    } else if (list.cascade == CascadeState::Absent) {
+    } else if (switchable && list.cascade == CascadeState::Absent) {
         list.cascade = CascadeState::Disabled;
         list.switchOffMark = mark;
     }
