@@ -8,15 +8,17 @@ set(CASCADE_PACKAGE_MAINTAINER "The Cascade developers <dev@cascade.invalid>")
 
 # Relative destinations: CPack installs under /usr for a .deb.
 install(TARGETS cascade RUNTIME DESTINATION libexec/xscreensaver)
+install(TARGETS cascade-add-to-xscreensaver RUNTIME DESTINATION bin)
 # A stripped install (CPack's) drops what Debian's dh_strip drops beyond the
 # symbols: the compilers' .comment notes.
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
-    execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
-                            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/libexec/xscreensaver/cascade\"
-                    COMMAND_ERROR_IS_FATAL ANY)
+    foreach(program libexec/xscreensaver/cascade bin/cascade-add-to-xscreensaver)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${program}\"
+                      COMMAND_ERROR_IS_FATAL ANY)
+    endforeach()
   endif()")
-install(PROGRAMS ${CMAKE_CURRENT_SOURCE_DIR}/cascade-add-to-xscreensaver DESTINATION bin)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/cascade.xml DESTINATION share/xscreensaver/config)
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/cascade.desktop DESTINATION share/applications/screensavers)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_SOURCE_DIR}/copyright

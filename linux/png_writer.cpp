@@ -1,6 +1,7 @@
 #include "png_writer.h"
 
 #include "quoted_text.h"
+#include "snapshot_replace.h"
 
 #include <png.h>
 
@@ -273,6 +274,11 @@ bool PngWriter::place(std::string& error)
         discard();
         return false;
     }
+    // A private picture stays private: the replaced one's mode, and its
+    // owner and group where we may give them.
+    struct stat old {};
+    if (::lstat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        giveOwnership(fd_, old, false);
     const bool closed = ::close(fd_) == 0;
     const int closeError = errno;
     fd_ = -1;

@@ -3,7 +3,8 @@
 // the file system allows it (so that even a killed process leaves nothing
 // behind), which takes the target's name only once it is complete. Only a
 // regular file or a symbolic link is ever replaced (the link itself, not
-// what it points at), and only one the user may write.
+// what it points at), and only one the user may write; a replaced file's
+// mode is kept, and its owner and group where the user may give them.
 #pragma once
 
 #include <cstddef>

@@ -312,5 +312,25 @@ TEST_P(PngWriterTest, AFailedOrAbandonedWriteLeavesTheOldFile)
     }
 }
 
+TEST_P(PngWriterTest, AReplacedPictureKeepsItsModeAndGroup)
+{
+    const std::string path = directory + "/private.png";
+    std::ofstream(path) << "old picture";
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(path.c_str(), static_cast<uid_t>(-1), throwawayId), 0);
+    }
+    struct stat before {};
+    ASSERT_EQ(stat(path.c_str(), &before), 0);
+    PngWriter writer;
+    std::string error;
+    ASSERT_TRUE(writer.open(path, error) && writer.commit(3, 2, bottomUpPicture(), error)) << error;
+    struct stat after {};
+    ASSERT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(after.st_gid, before.st_gid) << (root ? "root may give any group" : "");
+}
+
 INSTANTIATE_TEST_SUITE_P(FileSystems, PngWriterTest, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Unnamed" : "Named"; });

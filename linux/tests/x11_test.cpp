@@ -160,12 +160,18 @@ TEST_F(X11Test, PictureFollowsItsWindowAsItIsResized)
         };
         const Census first = waitForPicture(320, 240, 0, 90.0);
         ASSERT_GT(first.darkBlue, first.total / 2) << "no picture at the first size; own: " << own;
+        // Right after a resize, before the next frame (up to 200 ms away),
+        // our own window still shows the last one: the server clears nothing.
+        int blackAfterResize = 0;
         for (int i = 0; i < storm; ++i) {
             XResizeWindow(display, window, 300 + 7 * (i % 5), 220 + 5 * (i % 3));
             sendKey(window, XK_space);
             XSync(display, False);
+            const Census shown = own ? census(window, 300, 220) : Census();
+            blackAfterResize += own && shown.darkBlue == 0 && shown.bright == 0;
             usleep(20000);
         }
+        EXPECT_EQ(0, blackAfterResize) << "of " << storm << " resizes";
         XResizeWindow(display, window, 640, 480);
         XSync(display, False);
         const double resized = monotonicSeconds();

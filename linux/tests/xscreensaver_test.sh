@@ -85,20 +85,26 @@ export DISPLAY
 
 # -- The throwaway user's home: settings that keep the daemon out of the way
 # (no lock, no fades, no activation of its own) and a list that holds Cascade
-# alone, switched off.
+# alone, switched off, in a file drawn at random from awkward shapes:
+# comments that name Cascade, continued values, bytes that are not text, an
+# earlier programs setting the last one overrides, no final newline.
 home=$scratch/home
 mkdir -p "$home"
-cat >"$home/.xscreensaver" <<'EOF'
-timeout:	2:00:00
-lock:		False
-fade:		False
-unfade:		False
-splash:		False
-dpmsEnabled:	False
-mode:		random
-programs:							      \
--	GL:		cascade --root				    \n
-EOF
+seed=${CASCADE_SEED:-$RANDOM}
+RANDOM=$seed
+pick() { shift $((RANDOM % $#)); printf '%s' "$1"; }
+{
+  pick '' $'# - GL: cascade --root (switched off for now)\n' $'! cascade\tis \xff\xfe here\n'
+  printf 'timeout:\t2:00:00\nlock:\t\tFalse\nfade:\t\tFalse\nunfade:\t\tFalse\n'
+  pick '' $'*programs: -\tcascade --root -delay 10000 \\n\n' $'textLiteral: two \\\n\tlines\n'
+  printf 'splash:\t\tFalse\ndpmsEnabled:\tFalse\nmode:\t\trandom\n'
+  pick $'programs:\t\t\t\t\t\t\t      \\\n' $'programs: \\\n\t\\\n' 'programs:'
+  pick $'-\tGL:\t\tcascade --root\t\t\t\t    \\n' $'  -  GL: /usr/libexec/xscreensaver/cascade --root \\n' \
+    $'-GL:cascade --root\\n\\\n  '
+  pick '' $'\n' $'\n# the end, \xe9\n'
+} >"$home/.xscreensaver"
+echo "the settings file, drawn with CASCADE_SEED=$seed:"
+cat -A "$home/.xscreensaver"
 chown -R "$user_id:$user_id" "$home"
 as_user() { setpriv --reuid=$user_id --regid=$user_id --clear-groups /usr/bin/env -i \
   HOME="$home" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin "$@"; }
@@ -167,7 +173,7 @@ sleep 1
 # -- The one step, as the user, the daemon left running.
 as_user "$root/usr/bin/cascade-add-to-xscreensaver" >"$work/add.log" 2>&1 ||
   fail "cascade-add-to-xscreensaver: $(cat "$work/add.log")"
-grep -Eq '^[[:space:]]*GL:[[:space:]]+cascade --root' "$home/.xscreensaver" || fail "the list does not run Cascade now"
+grep -Eq '(^|:)[[:space:]]*GL:[[:space:]]*[^[:space:]]*cascade --root' "$home/.xscreensaver" || fail "the list does not run Cascade now"
 
 # -- Cycles: runs and draws on activation, ends on deactivation.
 for cycle in $(seq $cycles); do

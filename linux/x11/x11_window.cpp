@@ -119,7 +119,11 @@ bool X11Window::createWindow()
     colormap_ = XCreateColormap(display_, root, visual_.visual, AllocNone);
     XSetWindowAttributes attributes{};
     attributes.colormap = colormap_;
-    attributes.background_pixel = BlackPixel(display_, screen);
+    // No background: on a resize or an expose the server would clear the
+    // window to it, and with a long -delay that black stays until our next
+    // frame. Without one, the last frame stays until the next replaces it.
+    attributes.background_pixmap = None;
+    attributes.bit_gravity = NorthWestGravity; // and a resize keeps what it can of it
     attributes.border_pixel = 0;
     attributes.event_mask = KeyPressMask | StructureNotifyMask | ExposureMask;
     attributes.override_redirect = fullscreen_ ? True : False;
@@ -127,7 +131,7 @@ bool X11Window::createWindow()
         attributes.event_mask |= ButtonPressMask | PointerMotionMask;
     window_ = XCreateWindow(display_, root, 0, 0, static_cast<unsigned>(width_), static_cast<unsigned>(height_),
                             0, visual_.depth, InputOutput, visual_.visual,
-                            CWColormap | CWBackPixel | CWBorderPixel | CWEventMask | CWOverrideRedirect,
+                            CWColormap | CWBackPixmap | CWBitGravity | CWBorderPixel | CWEventMask | CWOverrideRedirect,
                             &attributes);
     return window_ != 0;
 }

@@ -41,9 +41,14 @@ TEST(Resources, NameIconDialogVersionAndManifest)
     EXPECT_NE(nullptr, FindResourceA(module, MAKEINTRESOURCEA(CONFIG_DIALOG_ID), MAKEINTRESOURCEA(5)));  // RT_DIALOG
     EXPECT_NE(nullptr, FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(16)));                // RT_VERSION
 
+    // Per-monitor (v2) awareness from Windows 10 on, so that Windows scales
+    // no monitor's picture; Windows before 10 reads only dpiAware: system
+    // awareness there. (Wine 8 reports per-monitor awareness for either.)
     const std::string manifest = resourceText(MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
-    EXPECT_NE(std::string::npos, manifest.find("<dpiAware"));
     EXPECT_NE(std::string::npos, manifest.find(">true</dpiAware>"));
+    EXPECT_NE(std::string::npos,
+              manifest.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+                            "PerMonitorV2, PerMonitor</dpiAwareness>"));
 }
 
 TEST(Resources, SettingsDialogSaysThereAreNoSettingsAndOffersOkAndCancel)

@@ -101,7 +101,8 @@ TEST_F(SaverWindow, KeyAndButtonPressesCloseReleasesWheelAndDoubleClicksDoNot)
         support::dropCloses(window);
     }
     for (UINT other : {WM_KEYUP, WM_SYSKEYUP, WM_CHAR, WM_SYSCHAR, WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP,
-                       WM_MOUSEWHEEL, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK}) {
+                       WM_MOUSEWHEEL, WM_MOUSEHWHEEL, WM_XBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK,
+                       WM_MBUTTONDBLCLK}) {
         SCOPED_TRACE(other);
         send(other, other == WM_KEYUP || other == WM_CHAR ? 'A' : 0);
         EXPECT_FALSE(takeClose(window));

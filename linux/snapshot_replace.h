@@ -1,0 +1,41 @@
+// Replaces a file the user cares about only if it still holds what was read:
+// one snapshot is read (identity and bytes), the new file and a backup of
+// the snapshot are written beside it unnamed, and only once both are whole
+// and the file is checked to be the snapshot still does the backup get its
+// name and the new file take the old one's place by a rename. A failure at
+// any step before that leaves the file and its folder as they were.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <csignal>
+#include <string>
+
+struct FileSnapshot {
+    bool exists = false;
+    struct stat info {};
+    std::string bytes;
+};
+
+// Reads path (which must not be a symbolic link) whole. Refuses at once, with
+// one line in error, what is not a regular file the user may write: a FIFO, a
+// directory, a device, a write-protected file.
+bool readSnapshot(const std::string& path, FileSnapshot& snapshot, std::string& error);
+
+// Gives fd the owner, group and mode of info. With ownerRequired, failing to
+// give the owner and group fails; without, the group is given where the user
+// may and the mode always.
+bool giveOwnership(int fd, const struct stat& info, bool ownerRequired);
+
+enum class ReplaceResult { Replaced, FileChanged, Stopped, Failed };
+
+struct ReplaceRequest {
+    std::string path;
+    const FileSnapshot* snapshot = nullptr;
+    std::string bytes;            // the new file
+    std::string backupBase;       // the backup's name; ".1", ".2"... where it is taken
+    const volatile std::sig_atomic_t* stop = nullptr; // set by a signal: give up while we may
+};
+
+// backupPath: the backup's name, where the file existed and was replaced.
+ReplaceResult replaceIfUnchanged(const ReplaceRequest& request, std::string& backupPath, std::string& error);
