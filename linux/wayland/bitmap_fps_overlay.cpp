@@ -1,5 +1,7 @@
 #include "bitmap_fps_overlay.h"
 
+#include "corner_drawing.h"
+
 #include "components/gl_api.h"
 
 #include <algorithm>
@@ -54,16 +56,6 @@ const Glyph* glyphFor(char character)
     return nullptr; // a space, or a character the font lacks: left blank
 }
 
-// Switches off everything the scene may have left on that would tint, fog,
-// texture, blend or hide the box and the text.
-void plainDrawingState()
-{
-    for (GLenum capability : {GL_DEPTH_TEST, GL_FOG, GL_TEXTURE_2D, GL_BLEND, GL_LIGHTING, GL_CULL_FACE,
-                              GL_ALPHA_TEST, GL_SCISSOR_TEST, GL_STENCIL_TEST})
-        glDisable(capability);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-}
-
 } // namespace
 
 void BitmapFpsOverlay::draw(int width, int height) const
@@ -80,28 +72,12 @@ void BitmapFpsOverlay::draw(int width, int height) const
     const int boxHeight = (glyphHeight + 2 * boxPadding) * dot;
     const int corner = cornerMargin * dot;
 
-    // Every bit of state the scene left is put back afterwards: its passes
-    // rely on what the one before left behind.
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_VIEWPORT_BIT | GL_TRANSFORM_BIT | GL_COLOR_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glViewport(0, 0, width, height);
-    plainDrawingState();
-
+    const CornerDrawing pixels(width, height);
     glColor3f(0.0f, 0.0f, 0.0f);
     glRecti(corner, corner, corner + boxWidth, corner + boxHeight);
     glColor3f(1.0f, 1.0f, 1.0f);
     drawText(text, corner + boxPadding * dot, corner + boxPadding * dot, dot);
 
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glPopAttrib();
 }
 
 // The text with its lowest row of dots at y, one rectangle per lit dot.

@@ -1,5 +1,7 @@
 #include "glx_fps_overlay.h"
 
+#include "corner_drawing.h"
+
 #include <GL/glx.h>
 
 #include <algorithm>
@@ -38,16 +40,6 @@ XFontStruct* loadFont(Display* display, int windowHeight)
         if (XFontStruct* font = XLoadQueryFont(display, name))
             return font;
     return nullptr;
-}
-
-// Switches off everything the scene may have left on that would tint, fog,
-// texture, blend or hide the box and the text.
-void plainDrawingState()
-{
-    for (GLenum capability : {GL_DEPTH_TEST, GL_FOG, GL_TEXTURE_2D, GL_BLEND, GL_LIGHTING, GL_CULL_FACE,
-                              GL_ALPHA_TEST, GL_SCISSOR_TEST, GL_STENCIL_TEST})
-        glDisable(capability);
-    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
 }
 
 } // namespace
@@ -106,21 +98,7 @@ void GlxFpsOverlay::drawRate()
     const int boxWidth = std::max(length, boxChars) * charWidth_ + 2 * boxPadding;
     const int boxHeight = ascent_ + descent_ + 2 * boxPadding;
 
-    // Every bit of state the scene left is put back afterwards: its passes
-    // rely on what the one before left behind. Only the groups changed here
-    // are saved; all of them (textures included) would cost more than the
-    // drawing.
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_VIEWPORT_BIT | GL_TRANSFORM_BIT | GL_COLOR_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, width_, 0.0, height_, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glViewport(0, 0, width_, height_);
-    plainDrawingState();
-
+    const CornerDrawing corner(width_, height_);
     glColor3f(0.0f, 0.0f, 0.0f);
     glRecti(cornerMargin, cornerMargin, cornerMargin + boxWidth, cornerMargin + boxHeight);
     glColor3f(1.0f, 1.0f, 1.0f);
@@ -134,8 +112,4 @@ void GlxFpsOverlay::drawRate()
             glCallList(listBase_ + static_cast<unsigned>(text[i] - firstChar));
     }
 
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glPopAttrib();
 }
