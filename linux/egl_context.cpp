@@ -1,5 +1,7 @@
 #include "egl_context.h"
 
+#include "egl_display.h"
+
 #include "components/gl_api.h"
 
 #include <EGL/egl.h>
@@ -8,13 +10,6 @@
 #include <cstdio>
 
 namespace {
-
-std::string eglErrorText()
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "EGL error 0x%04x", static_cast<unsigned>(eglGetError()));
-    return text;
-}
 
 std::string sizeText(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
 
@@ -59,19 +54,8 @@ bool EglContext::create(int width, int height, const FramebufferFormat& format, 
 
 bool EglContext::openDisplay(std::string& error)
 {
-    EGLDisplay display = eglGetPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-    if (display == EGL_NO_DISPLAY) {
-        error = "EGL has no surfaceless display (is Mesa's EGL driver, libegl-mesa0, installed?)";
-        return false;
-    }
-    EGLint major = 0;
-    EGLint minor = 0;
-    if (!eglInitialize(display, &major, &minor)) {
-        error = "EGL's surfaceless display would not initialise (" + eglErrorText() + ")";
-        return false;
-    }
-    display_ = display;
-    return true;
+    display_ = openEglDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, "surfaceless", error);
+    return display_ != EGL_NO_DISPLAY;
 }
 
 bool EglContext::chooseConfig(int width, int height, const FramebufferFormat& format, void*& config,

@@ -1,5 +1,7 @@
 #include "wayland_egl_context.h"
 
+#include "egl_display.h"
+
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <wayland-egl.h>
@@ -13,13 +15,6 @@ namespace {
 // the compositor), no depth (the picture has its own).
 constexpr EGLint windowChannelBits = 8;
 constexpr EGLint configsConsidered = 64;
-
-std::string eglErrorText()
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "EGL error 0x%04x", static_cast<unsigned>(eglGetError()));
-    return text;
-}
 
 EGLint attribute(EGLDisplay display, EGLConfig config, EGLint name)
 {
@@ -44,19 +39,8 @@ bool WaylandEglContext::create(wl_display* display, const FramebufferFormat& for
 
 bool WaylandEglContext::openDisplay(wl_display* display, std::string& error)
 {
-    EGLDisplay egl = eglGetPlatformDisplay(EGL_PLATFORM_WAYLAND_KHR, display, nullptr);
-    if (egl == EGL_NO_DISPLAY) {
-        error = "EGL has no Wayland display (is Mesa's EGL driver, libegl-mesa0, installed?)";
-        return false;
-    }
-    EGLint major = 0;
-    EGLint minor = 0;
-    if (!eglInitialize(egl, &major, &minor)) {
-        error = "EGL's Wayland display would not initialise (" + eglErrorText() + ")";
-        return false;
-    }
-    display_ = egl;
-    return true;
+    display_ = openEglDisplay(EGL_PLATFORM_WAYLAND_KHR, display, "Wayland", error);
+    return display_ != EGL_NO_DISPLAY;
 }
 
 bool WaylandEglContext::chooseConfig(std::string& error)
