@@ -10,6 +10,16 @@ scripts/install-deps.sh
 
 jobs=$(nproc)
 
+# A stage run in the background: waited for, its log shown, and the script
+# failed with it; its stop-on-exit trap is no longer needed.
+await_background() {
+  local status=0
+  wait "$1" || status=$?
+  trap - EXIT
+  cat "$2"
+  [ "$status" -eq 0 ]
+}
+
 # cascade.scr (32-bit) with its import and x87 checks, and its Wine suite where
 # the machine runs 32-bit code natively. Where it cannot, the PE32s run under
 # an emulated 32-bit Wine: the saver's smoke set, the core's unit tests and the
@@ -49,11 +59,7 @@ cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs" --target scene_soak
 
 echo "== windows (PE32 under emulation) =="
-status=0
-wait "$emulated" || status=$?
-trap - EXIT
-cat "$emulated_log"
-[ "$status" -eq 0 ]
+await_background "$emulated" "$emulated_log"
 
 # The emulator is unregistered again before 64-bit Wine makes its prefix. The
 # same sources built for x86-64 run the whole Wine suite under 64-bit Wine,
@@ -69,11 +75,7 @@ trap stop_soak EXIT
 ctest --preset windows64 -j "$jobs"
 
 echo "== release (soak) =="
-status=0
-wait "$soak" || status=$?
-trap - EXIT
-cat "$soak_log"
-[ "$status" -eq 0 ]
+await_background "$soak" "$soak_log"
 
 echo "== fuzz =="
 cmake --preset fuzz >/dev/null
