@@ -10,13 +10,38 @@ scripts/install-deps.sh
 
 jobs=$(nproc)
 
-# A stage run in the background: waited for, its log shown, and the script
-# failed with it; its stop-on-exit trap is no longer needed.
+# Every stage's CTest run leaves a JUnit record, from which the run ends with
+# a line for each stage that skipped tests, and why: a skipped test checked
+# nothing, however green the run. The line comes on failure too.
+junit=$PWD/build/junit
+rm -rf "$junit"
+mkdir -p "$junit"
+stages=("windows=windows" "PE32 under emulation=emulated" "ci=ci" "ci-asan=ci-asan"
+        "windows64=windows64" "release (soak)=soak")
+background=()
+finish() {
+  local pid
+  for pid in "${background[@]}"; do kill -TERM -- "-$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
+  local stage records=()
+  for stage in "${stages[@]}"; do records+=("${stage%%=*}=$junit/${stage#*=}.xml"); done
+  python3 scripts/skipped_tests.py "${records[@]}"
+}
+trap finish EXIT
+
+# A stage run in the background, in a session of its own so that a failed
+# run can stop all of it: started, later awaited with its log shown, and the
+# script failed with it.
+start_background() {
+  local log=$1
+  shift
+  setsid "$@" >"$log" 2>&1 &
+  background+=("$!")
+}
 await_background() {
   local status=0
-  wait "$1" || status=$?
-  trap - EXIT
-  cat "$2"
+  wait "${background[0]}" || status=$?
+  background=("${background[@]:1}")
+  cat "$1"
   [ "$status" -eq 0 ]
 }
 
@@ -30,14 +55,11 @@ await_background() {
 echo "== windows =="
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
-ctest --preset windows -j "$jobs" -LE emulated
+ctest --preset windows -j "$jobs" -LE emulated --output-junit "$junit/windows.xml"
 emulated_log=build/windows/emulated.log
-# In a session of its own, so that a failed stage can stop all of it: the
-# smoke script then unregisters the emulator on its way out.
-setsid ctest --preset windows -L emulated >"$emulated_log" 2>&1 &
-emulated=$!
-stop_emulated() { kill -TERM -- "-$emulated" 2>/dev/null && wait "$emulated" 2>/dev/null; true; }
-trap stop_emulated EXIT
+# Stopped as a whole on failure, the smoke script unregisters the emulator
+# on its way out.
+start_background "$emulated_log" ctest --preset windows -L emulated --output-junit "$junit/emulated.xml"
 
 for preset in ci ci-asan; do
   echo "== $preset =="
@@ -49,7 +71,7 @@ for preset in ci ci-asan; do
   # behaves in sway, which the sanitizers would only slow down.
   exclude=()
   [ "$preset" = ci-asan ] && exclude=(-LE 'longrun|package|xscreensaver|wayland')
-  ctest --preset "$preset" -j "$jobs" "${exclude[@]}"
+  ctest --preset "$preset" -j "$jobs" "${exclude[@]}" --output-junit "$junit/$preset.xml"
 done
 
 # The million-frame soak needs an optimised build. It is built now and run
@@ -59,7 +81,7 @@ cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs" --target scene_soak
 
 echo "== windows (PE32 under emulation) =="
-await_background "$emulated" "$emulated_log"
+await_background "$emulated_log"
 
 # The emulator is unregistered again before 64-bit Wine makes its prefix. The
 # same sources built for x86-64 run the whole Wine suite under 64-bit Wine,
@@ -68,14 +90,11 @@ echo "== windows64 =="
 cmake --preset windows64 >/dev/null
 cmake --build --preset windows64 -j "$jobs"
 soak_log=build/release/soak.log
-ctest --preset release -L soak >"$soak_log" 2>&1 &
-soak=$!
-stop_soak() { kill "$soak" 2>/dev/null && wait "$soak" 2>/dev/null; true; }
-trap stop_soak EXIT
-ctest --preset windows64 -j "$jobs"
+start_background "$soak_log" ctest --preset release -L soak --output-junit "$junit/soak.xml"
+ctest --preset windows64 -j "$jobs" --output-junit "$junit/windows64.xml"
 
 echo "== release (soak) =="
-await_background "$soak" "$soak_log"
+await_background "$soak_log"
 
 echo "== fuzz =="
 cmake --preset fuzz >/dev/null

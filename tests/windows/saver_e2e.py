@@ -42,12 +42,16 @@ class Session:
         self.loader = os.environ["WINE_LOADER"]
         self.wineserver = os.path.join(os.path.dirname(self.loader), "wineserver")
         self.env = dict(os.environ)
-        self.env["WINEDEBUG"] = "-all"
+        # Quiet unless the caller asks for more (the emulated runs keep Wine's
+        # errors, which tell a Wine that could not start from a saver fault).
+        self.env.setdefault("WINEDEBUG", "-all")
+        self.wine_output = os.path.join(work, "wine-stderr.txt")
         self.env["WINEDLLOVERRIDES"] = "winemenubuilder.exe=d;mscoree,mshtml="
         self.xvfb = None
         self.children = []
 
     def __enter__(self):
+        open(self.wine_output, "w").close()
         read_end, write_end = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
@@ -81,8 +85,9 @@ class Session:
         pipe, which the Wine services it starts would keep open."""
         env = dict(self.env, **(extra_env or {}))
         sink = open(output, "w") if output else subprocess.DEVNULL
-        child = subprocess.Popen([self.loader, program, *args], env=env, cwd=self.work,
-                                 stdout=sink, stderr=subprocess.DEVNULL)
+        with open(self.wine_output, "a") as errors:
+            child = subprocess.Popen([self.loader, program, *args], env=env, cwd=self.work,
+                                     stdout=sink, stderr=errors)
         if output:
             sink.close()
         self.children.append(child)
@@ -642,6 +647,16 @@ class Cases:
         no_planted_load("the saver")
 
 
+def print_tail(path, title, lines=10):
+    try:
+        with open(path, errors="replace") as f:
+            tail = f.read().splitlines()[-lines:]
+    except FileNotFoundError:
+        return
+    if tail:
+        print(f"{title}:\n" + "\n".join(tail))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("case")
@@ -668,6 +683,7 @@ def main():
             case(session)
     except Failure as failure:
         print(f"FAIL {options.case}: {failure}")
+        print_tail(os.path.join(options.work, "wine-stderr.txt"), "Wine's error output ends")
         return 1
     print(f"PASS {options.case} ({time.monotonic() - started:.1f} s)")
     return 0
