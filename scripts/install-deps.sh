@@ -28,10 +28,9 @@ packages=(
   # programs the test never starts; strace shows that it started none).
   lintian desktop-file-utils xscreensaver strace
   # The Wayland front's build: client and EGL-window libraries, wayland-scanner,
-  # the xdg-shell and xdg-decoration descriptions, the keymap library, and the
-  # package that carries the wlr layer-shell description (Rust crate sources
-  # only; no Rust toolchain comes with them).
-  libwayland-dev wayland-protocols libxkbcommon-dev librust-wayland-protocols-dev
+  # the xdg-shell and xdg-decoration descriptions and the keymap library (the
+  # wlr descriptions are in the tree).
+  libwayland-dev wayland-protocols libxkbcommon-dev
 )
 
 # KWin for its smoke test, only when asked: its 146 packages (176 MB) take

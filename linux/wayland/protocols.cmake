@@ -1,9 +1,9 @@
 # The Wayland protocols the Linux front speaks beyond the core one, turned
-# into C by wayland-scanner at build time from the descriptions the system
-# installs: xdg-shell and xdg-decoration from wayland-protocols, the wlr
-# layer shell from Debian's librust-wayland-protocols-dev (the only Debian 12
-# package that installs its description). Defines cascade_wayland_protocols,
-# whose include directory holds the generated client headers.
+# into C by wayland-scanner at build time: xdg-shell and xdg-decoration from
+# the descriptions Debian's wayland-protocols installs, the wlr ones from
+# copies in protocols/ (no Debian 12 package installs them at a lasting path).
+# Defines cascade_wayland_protocols, whose include directory holds the
+# generated client headers, and CASCADE_WLR_PROTOCOLS_DIR.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(CASCADE_WAYLAND REQUIRED IMPORTED_TARGET wayland-client wayland-egl xkbcommon)
 pkg_get_variable(CASCADE_WAYLAND_PROTOCOLS_DIR wayland-protocols pkgdatadir)
@@ -11,13 +11,7 @@ pkg_get_variable(CASCADE_WAYLAND_SCANNER wayland-scanner wayland_scanner)
 if(NOT CASCADE_WAYLAND_PROTOCOLS_DIR OR NOT CASCADE_WAYLAND_SCANNER)
   message(FATAL_ERROR "the Wayland front needs wayland-protocols and wayland-scanner (libwayland-dev)")
 endif()
-set(CASCADE_LAYER_SHELL_XML
-    /usr/share/cargo/registry/wayland-protocols-0.29.4/wlr-protocols/unstable/wlr-layer-shell-unstable-v1.xml
-    CACHE FILEPATH "wlr-layer-shell-unstable-v1.xml, the layer shell's protocol description")
-if(NOT EXISTS "${CASCADE_LAYER_SHELL_XML}")
-  message(FATAL_ERROR "no layer-shell description at ${CASCADE_LAYER_SHELL_XML} "
-                      "(install librust-wayland-protocols-dev or set CASCADE_LAYER_SHELL_XML)")
-endif()
+set(CASCADE_WLR_PROTOCOLS_DIR ${CMAKE_CURRENT_LIST_DIR}/protocols)
 
 set(cascade_protocol_dir ${CMAKE_CURRENT_BINARY_DIR}/wayland-protocols)
 file(MAKE_DIRECTORY ${cascade_protocol_dir})
@@ -36,7 +30,7 @@ endfunction()
 cascade_wayland_protocol(xdg-shell ${CASCADE_WAYLAND_PROTOCOLS_DIR}/stable/xdg-shell/xdg-shell.xml)
 cascade_wayland_protocol(xdg-decoration-unstable-v1
   ${CASCADE_WAYLAND_PROTOCOLS_DIR}/unstable/xdg-decoration/xdg-decoration-unstable-v1.xml)
-cascade_wayland_protocol(wlr-layer-shell-unstable-v1 ${CASCADE_LAYER_SHELL_XML})
+cascade_wayland_protocol(wlr-layer-shell-unstable-v1 ${CASCADE_WLR_PROTOCOLS_DIR}/wlr-layer-shell-unstable-v1.xml)
 
 add_library(cascade_wayland_protocols STATIC ${cascade_protocol_sources})
 target_include_directories(cascade_wayland_protocols PUBLIC ${cascade_protocol_dir})
