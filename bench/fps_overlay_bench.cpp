@@ -8,11 +8,11 @@
 // only ones (llvmpipe's fixed cost of rasterizing a frame included).
 //
 //   fps_overlay_bench [ROUNDS]    (LP_NUM_THREADS=0 rasterizes on one thread)
-#include "glx_context.h"
-#include "glx_fps_overlay.h"
-#include "options.h"
-#include "scene_run.h"
-#include "x11_window.h"
+#include "linux/common/options.h"
+#include "linux/common/scene_run.h"
+#include "linux/x11/glx_context.h"
+#include "linux/x11/glx_fps_overlay.h"
+#include "linux/x11/x11_window.h"
 
 #include <GL/gl.h>
 

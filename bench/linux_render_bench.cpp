@@ -4,9 +4,9 @@
 // by line width, side by side. The runs of both orders are interleaved, so a
 // busy machine slows both alike; the table at the end gives the medians of
 // milliseconds per frame and their ratio.
-#include "egl_context.h"
-#include "options.h"
-#include "scene_run.h"
+#include "linux/common/options.h"
+#include "linux/common/scene_run.h"
+#include "linux/render/egl_context.h"
 
 #include "components/gl_api.h"
 

@@ -31,8 +31,8 @@ read -r -a options <<<"${1:-}"
 workdir=$(mktemp -d)
 # The Wayland tests' set-up: the throwaway user, the copy of the program
 # ($cascade), the traced compositor and the clean-up.
-. linux/tests/check_support.sh
-. linux/tests/wayland_support.sh "$program" "$workdir/wayland"
+. linux/tests/support/check_support.sh
+. linux/tests/support/wayland_support.sh "$program" "$workdir/wayland"
 xvfb_pid=
 trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid"; stop_all; rm -rf "$workdir"' EXIT
 

@@ -1,7 +1,10 @@
 # Installs the Linux program where Debian 12's XScreenSaver, man and desktop
 # look for a screen saver, and describes the Debian package that CPack builds
 # from that installation (scripts/package.sh runs it on a release build).
-# Included from linux/CMakeLists.txt, where the cascade target is defined.
+# Included from linux/CMakeLists.txt, where the cascade target is defined;
+# the files it installs beside the programs are in linux/package/.
+
+set(cascade_package_files ${CMAKE_CURRENT_SOURCE_DIR}/package)
 
 # The project answers for the package, as the changelog's sign-off does.
 set(CASCADE_PACKAGE_MAINTAINER "The Cascade developers <dev@cascade.invalid>")
@@ -19,9 +22,9 @@ install(CODE "
                       COMMAND_ERROR_IS_FATAL ANY)
     endforeach()
   endif()")
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/cascade.xml DESTINATION share/xscreensaver/config)
-install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/cascade.desktop DESTINATION share/applications/screensavers)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_SOURCE_DIR}/copyright
+install(FILES ${cascade_package_files}/cascade.xml DESTINATION share/xscreensaver/config)
+install(FILES ${cascade_package_files}/cascade.desktop DESTINATION share/applications/screensavers)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${cascade_package_files}/copyright
         DESTINATION share/doc/cascade)
 
 # The manual pages carry the version. Debian wants them, and a native
@@ -29,7 +32,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${CMAKE_CURRENT_SOURCE_DIR}/copyri
 # that rebuilds give the same bytes.
 find_program(CASCADE_GZIP gzip REQUIRED)
 function(cascade_compressed file destination target)
-  configure_file(${CMAKE_CURRENT_SOURCE_DIR}/${file} ${CMAKE_CURRENT_BINARY_DIR}/${file} @ONLY)
+  configure_file(${cascade_package_files}/${file} ${CMAKE_CURRENT_BINARY_DIR}/${file} @ONLY)
   add_custom_command(
     OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${file}.gz
     COMMAND ${CASCADE_GZIP} -9nf -k ${CMAKE_CURRENT_BINARY_DIR}/${file}

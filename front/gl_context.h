@@ -36,8 +36,8 @@
 // A backend is a class deriving from GLContext, non-copyable, that keeps its
 // window-system handles to itself (the header that declares it may include
 // the window system's headers; this one never does), and says there what its
-// window system does differently. Today: GlxContext (linux/glx_context.h),
-// EglContext (linux/egl_context.h) and WglContext (host/wgl_context.h).
+// window system does differently. Today: GlxContext (linux/x11/glx_context.h),
+// EglContext (linux/render/egl_context.h) and WglContext (host/wgl_context.h).
 //
 // A new front (another window system) writes one such backend, then drives
 // the scene through scene_driver.h: start once the context is current, one

@@ -7,7 +7,7 @@
 // the options promise.
 #include "fuzz_check.h"
 
-#include "options.h"
+#include "linux/common/options.h"
 
 #include <cstddef>
 #include <cstdint>

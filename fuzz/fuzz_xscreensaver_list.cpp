@@ -5,7 +5,7 @@
 // after the edit the parser finds Cascade switched on.
 #include "fuzz_check.h"
 
-#include "xscreensaver_list.h"
+#include "linux/add_to_xscreensaver/xscreensaver_list.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,11 +1,11 @@
 // cascade: the Cascade screen saver for X11 and XScreenSaver and for Wayland
 // compositors, and a headless renderer of its picture.
-#include "failure.h"
-#include "headless_render.h"
-#include "options.h"
-#include "stop_signals.h"
-#include "wayland_saver.h"
-#include "x11_saver.h"
+#include "linux/common/failure.h"
+#include "linux/common/options.h"
+#include "linux/common/stop_signals.h"
+#include "linux/render/headless_render.h"
+#include "linux/wayland/wayland_saver.h"
+#include "linux/x11/x11_saver.h"
 
 #include <cerrno>
 #include <cstdio>

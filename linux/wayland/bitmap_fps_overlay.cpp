@@ -1,6 +1,6 @@
-#include "bitmap_fps_overlay.h"
+#include "linux/wayland/bitmap_fps_overlay.h"
 
-#include "corner_drawing.h"
+#include "linux/common/corner_drawing.h"
 
 #include "components/gl_api.h"
 

@@ -1,4 +1,4 @@
-#include "picture_buffer.h"
+#include "linux/wayland/picture_buffer.h"
 
 namespace {
 

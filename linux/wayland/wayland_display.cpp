@@ -1,8 +1,8 @@
-#include "wayland_display.h"
+#include "linux/wayland/wayland_display.h"
 
-#include "quoted_text.h"
+#include "linux/common/quoted_text.h"
 
-#include "layer_shell_protocol.h"
+#include "linux/wayland/layer_shell_protocol.h"
 #include "xdg-decoration-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 

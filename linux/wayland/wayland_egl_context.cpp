@@ -1,6 +1,6 @@
-#include "wayland_egl_context.h"
+#include "linux/wayland/wayland_egl_context.h"
 
-#include "egl_display.h"
+#include "linux/common/egl_display.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>

@@ -15,7 +15,7 @@
 //   the picture, whatever the scene leaves in its alpha channel.
 #pragma once
 
-#include "picture_buffer.h"
+#include "linux/wayland/picture_buffer.h"
 
 #include "front/gl_context.h"
 #include "front/pixel_format.h"

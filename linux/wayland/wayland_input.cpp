@@ -1,6 +1,6 @@
-#include "wayland_input.h"
+#include "linux/wayland/wayland_input.h"
 
-#include "wayland_seat.h"
+#include "linux/wayland/wayland_seat.h"
 
 #include "front/saver_rules.h"
 

@@ -6,7 +6,7 @@
 // capabilities change (a virtual keyboard's come and go with each use).
 #pragma once
 
-#include "wayland_display.h"
+#include "linux/wayland/wayland_display.h"
 
 #include <memory>
 #include <vector>

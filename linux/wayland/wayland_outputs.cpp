@@ -1,4 +1,4 @@
-#include "wayland_outputs.h"
+#include "linux/wayland/wayland_outputs.h"
 
 #include <wayland-client.h>
 

@@ -3,7 +3,7 @@
 // saver's surfaces) once an output has sent its state and before it goes.
 #pragma once
 
-#include "wayland_display.h"
+#include "linux/wayland/wayland_display.h"
 
 #include <functional>
 #include <memory>

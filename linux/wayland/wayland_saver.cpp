@@ -1,15 +1,15 @@
-#include "wayland_saver.h"
+#include "linux/wayland/wayland_saver.h"
 
-#include "bitmap_fps_overlay.h"
-#include "wayland_display.h"
-#include "wayland_egl_context.h"
-#include "wayland_input.h"
-#include "wayland_outputs.h"
-#include "wayland_window.h"
+#include "linux/wayland/bitmap_fps_overlay.h"
+#include "linux/wayland/wayland_display.h"
+#include "linux/wayland/wayland_egl_context.h"
+#include "linux/wayland/wayland_input.h"
+#include "linux/wayland/wayland_outputs.h"
+#include "linux/wayland/wayland_window.h"
 
-#include "failure.h"
-#include "fps_meter.h"
-#include "scene_run.h"
+#include "linux/common/failure.h"
+#include "linux/common/fps_meter.h"
+#include "linux/common/scene_run.h"
 
 #include "front/pixel_format.h"
 

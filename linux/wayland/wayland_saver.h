@@ -6,6 +6,6 @@
 // compositor is one line and exit 1. Returns the process exit code.
 #pragma once
 
-#include "options.h"
+#include "linux/common/options.h"
 
 int runWaylandSaver(const Options& options);

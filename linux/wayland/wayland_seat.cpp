@@ -1,6 +1,6 @@
-#include "wayland_seat.h"
+#include "linux/wayland/wayland_seat.h"
 
-#include "wayland_input.h"
+#include "linux/wayland/wayland_input.h"
 
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>

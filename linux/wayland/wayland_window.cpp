@@ -1,6 +1,6 @@
-#include "wayland_window.h"
+#include "linux/wayland/wayland_window.h"
 
-#include "layer_shell_protocol.h"
+#include "linux/wayland/layer_shell_protocol.h"
 #include "xdg-decoration-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 

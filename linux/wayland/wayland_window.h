@@ -8,8 +8,8 @@
 // frame callback came). GL lives elsewhere (wayland_egl_context.*).
 #pragma once
 
-#include "wayland_display.h"
-#include "wayland_outputs.h"
+#include "linux/wayland/wayland_display.h"
+#include "linux/wayland/wayland_outputs.h"
 
 #include <functional>
 #include <memory>

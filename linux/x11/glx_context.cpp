@@ -1,4 +1,4 @@
-#include "glx_context.h"
+#include "linux/x11/glx_context.h"
 
 #include <GL/glx.h>
 

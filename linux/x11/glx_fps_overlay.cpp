@@ -1,6 +1,6 @@
-#include "glx_fps_overlay.h"
+#include "linux/x11/glx_fps_overlay.h"
 
-#include "corner_drawing.h"
+#include "linux/common/corner_drawing.h"
 
 #include <GL/glx.h>
 

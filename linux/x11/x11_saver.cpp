@@ -1,11 +1,11 @@
-#include "x11_saver.h"
+#include "linux/x11/x11_saver.h"
 
-#include "failure.h"
-#include "fps_meter.h"
-#include "glx_context.h"
-#include "glx_fps_overlay.h"
-#include "scene_run.h"
-#include "x11_window.h"
+#include "linux/common/failure.h"
+#include "linux/common/fps_meter.h"
+#include "linux/common/scene_run.h"
+#include "linux/x11/glx_context.h"
+#include "linux/x11/glx_fps_overlay.h"
+#include "linux/x11/x11_window.h"
 
 #include <cerrno>
 #include <cstdio>

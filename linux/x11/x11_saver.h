@@ -4,6 +4,6 @@
 // process exit code.
 #pragma once
 
-#include "options.h"
+#include "linux/common/options.h"
 
 int runX11Saver(const Options& options);

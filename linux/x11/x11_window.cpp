@@ -1,6 +1,6 @@
-#include "x11_window.h"
+#include "linux/x11/x11_window.h"
 
-#include "quoted_text.h"
+#include "linux/common/quoted_text.h"
 
 #include "front/saver_rules.h"
 

@@ -1,0 +1,298 @@
+#include "linux/render/png_writer.h"
+
+#include "linux/common/quoted_text.h"
+#include "linux/safe_replace/snapshot_replace.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <climits>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A temporary name is the target's with a dot before and ".XXXXXX" after.
+constexpr std::size_t temporaryNameExtra = 8;
+constexpr int temporaryNameSuffixLength = 6;
+// Enough tries to step past names other writers hold at the same moment.
+constexpr int maxNameAttempts = 100;
+
+std::string describeErrno(const std::string& path, int error)
+{
+    return "cannot write " + quoted(path) + ": " + std::strerror(error);
+}
+
+struct PngFailure {
+    std::jmp_buf jump;
+    char message[200] = {0};
+    int fd = -1;
+};
+
+void onPngError(png_structp png, png_const_charp message)
+{
+    auto* failure = static_cast<PngFailure*>(png_get_error_ptr(png));
+    std::snprintf(failure->message, sizeof failure->message, "%s", message);
+    std::longjmp(failure->jump, 1);
+}
+
+void onPngWarning(png_structp, png_const_charp) {}
+
+// Straight to the file, so that a failed write reports why (a full disk
+// says so) instead of libpng's own "Write Error".
+void writePngData(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* failure = static_cast<PngFailure*>(png_get_error_ptr(png));
+    while (length > 0) {
+        const ssize_t written = ::write(failure->fd, data, length);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            png_error(png, std::strerror(written < 0 ? errno : ENOSPC));
+        data += written;
+        length -= static_cast<png_size_t>(written);
+    }
+}
+
+void flushPngData(png_structp) {}
+
+struct PathParts {
+    std::string directory; // for open(): "." when the path names none
+    std::string prefix;    // what goes before a name in the same directory
+    std::string base;
+};
+
+PathParts splitPath(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {".", "", path};
+    return {path.substr(0, slash + 1), path.substr(0, slash + 1), path.substr(slash + 1)};
+}
+
+// ".NAME.XXXXXX", with NAME cut where the whole would be longer than the
+// directory allows: a target whose own name is at the limit stays writable.
+std::string temporaryPattern(const PathParts& parts)
+{
+    long nameMax = ::pathconf(parts.directory.c_str(), _PC_NAME_MAX);
+    if (nameMax <= static_cast<long>(temporaryNameExtra))
+        nameMax = NAME_MAX;
+    const std::size_t room = static_cast<std::size_t>(nameMax) - temporaryNameExtra;
+    return parts.prefix + "." + parts.base.substr(0, room) + ".XXXXXX";
+}
+
+// The pattern with its X's replaced; unique enough with the retries on EEXIST.
+std::string fillPattern(const std::string& pattern, unsigned attempt)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    unsigned long long seed = (static_cast<unsigned long long>(now.tv_nsec) * 2654435761u) ^
+                              (static_cast<unsigned long long>(::getpid()) << 20) ^ (attempt * 40503u);
+    std::string name = pattern;
+    for (int i = 0; i < temporaryNameSuffixLength; ++i) {
+        name[name.size() - 1 - static_cast<std::size_t>(i)] = letters[seed % (sizeof letters - 1)];
+        seed /= sizeof letters - 1;
+    }
+    return name;
+}
+
+// Only nothing, a regular file the user may write, or a symbolic link (which
+// is replaced, not followed) may be at the target.
+bool targetReplaceable(const std::string& path, std::string& error)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            return true;
+        error = describeErrno(path, errno);
+        return false;
+    }
+    if (S_ISLNK(info.st_mode))
+        return true;
+    if (S_ISDIR(info.st_mode)) {
+        error = "cannot write " + quoted(path) + ": it is a directory";
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = "cannot write " + quoted(path) + ": it is not a regular file";
+        return false;
+    }
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) {
+        error = describeErrno(path, errno);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+PngWriter::~PngWriter() { discard(); }
+
+void PngWriter::discard()
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!tempPath_.empty()) {
+        ::unlink(tempPath_.c_str());
+        tempPath_.clear();
+    }
+    written_ = false;
+}
+
+bool PngWriter::open(const std::string& path, std::string& error)
+{
+    discard();
+    if (!targetReplaceable(path, error))
+        return false;
+    path_ = path;
+    return createUnnamed(splitPath(path).directory, error) || (error.empty() && createNamed(error));
+}
+
+// Leaves error empty when only the file system lacks unnamed files.
+bool PngWriter::createUnnamed(const std::string& directory, std::string& error)
+{
+    error.clear();
+    const int fd = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+        fd_ = fd;
+        return true;
+    }
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        error = describeErrno(path_, errno);
+    return false;
+}
+
+bool PngWriter::createNamed(std::string& error)
+{
+    const std::string pattern = temporaryPattern(splitPath(path_));
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const int fd = ::mkstemp(buffer.data());
+    if (fd < 0) {
+        error = describeErrno(path_, errno);
+        return false;
+    }
+    // mkstemp makes the file private; give the picture the usual permissions.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    fd_ = fd;
+    tempPath_ = buffer.data();
+    return true;
+}
+
+bool PngWriter::write(int width, int height, const std::vector<std::uint8_t>& rows, std::string& error)
+{
+    if (fd_ < 0 || written_) {
+        error = "no file was opened for the picture";
+        return false;
+    }
+    if (width <= 0 || height <= 0 ||
+        rows.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * pngBytesPerPixel) {
+        error = "the picture's size does not match its pixels";
+        return false;
+    }
+    PngFailure failure;
+    failure.fd = fd_;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, onPngError, onPngWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info) {
+        png_destroy_write_struct(&png, nullptr);
+        error = "cannot write " + quoted(path_) + ": out of memory";
+        discard();
+        return false;
+    }
+    std::vector<png_const_bytep> rowPointers(static_cast<std::size_t>(height));
+    const std::size_t stride = static_cast<std::size_t>(width) * pngBytesPerPixel;
+    for (int y = 0; y < height; ++y)
+        rowPointers[static_cast<std::size_t>(y)] = rows.data() + static_cast<std::size_t>(height - 1 - y) * stride;
+
+    if (setjmp(failure.jump)) {
+        png_destroy_write_struct(&png, &info);
+        error = "cannot write " + quoted(path_) + ": " + failure.message;
+        discard();
+        return false;
+    }
+    png_set_write_fn(png, &failure, writePngData, flushPngData);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), pngBitsPerChannel,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_set_rows(png, info, const_cast<png_bytepp>(rowPointers.data()));
+    png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    png_destroy_write_struct(&png, &info);
+
+    // A full disk may show up only at the sync.
+    if (::fsync(fd_) != 0) {
+        error = describeErrno(path_, errno);
+        discard();
+        return false;
+    }
+    written_ = true;
+    return true;
+}
+
+// An unnamed file gets a temporary name first: a link cannot replace an
+// existing file, a rename can.
+bool PngWriter::linkUnnamed(std::string& error)
+{
+    const std::string pattern = temporaryPattern(splitPath(path_));
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    for (unsigned attempt = 0; attempt < maxNameAttempts; ++attempt) {
+        const std::string name = fillPattern(pattern, attempt);
+        int linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+        if (linked != 0 && errno == ENOENT) // no /proc; the privileged way needs no name
+            linked = ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+        if (linked == 0) {
+            tempPath_ = name;
+            return true;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    error = describeErrno(path_, errno);
+    return false;
+}
+
+bool PngWriter::place(std::string& error)
+{
+    if (!written_) {
+        error = "no picture was written";
+        return false;
+    }
+    // What is at the target may have changed while the picture was drawn.
+    if (!targetReplaceable(path_, error) || (tempPath_.empty() && !linkUnnamed(error))) {
+        discard();
+        return false;
+    }
+    // A private picture stays private: the replaced one's mode, and its
+    // owner and group where we may give them.
+    struct stat old {};
+    if (::lstat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        giveOwnership(fd_, old, false);
+    const bool closed = ::close(fd_) == 0;
+    const int closeError = errno;
+    fd_ = -1;
+    if (!closed || ::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+        error = describeErrno(path_, closed ? errno : closeError);
+        discard();
+        return false;
+    }
+    tempPath_.clear();
+    written_ = false;
+    return true;
+}
+
+bool PngWriter::commit(int width, int height, const std::vector<std::uint8_t>& rows, std::string& error)
+{
+    return write(width, height, rows, error) && place(error);
+}

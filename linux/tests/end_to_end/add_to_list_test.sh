@@ -1,0 +1,208 @@
+#!/usr/bin/env bash
+# Runs cascade-add-to-xscreensaver on ~/.xscreensaver files as the file
+# system and the user hold them (what the list inside may look like is
+# xscreensaver_list_test's business): modes and owners, links, what is not a
+# file it may write, a full disk, signals, writers at the same moment. The
+# system list comes from a small app-defaults file of the test's.
+# Usage: add_to_list_test.sh COMMAND WORK_DIR
+set -uo pipefail
+command=$1
+work=$2
+# shellcheck source=../support/check_support.sh
+. "$(dirname "$0")/../support/check_support.sh"
+
+fresh_work_folder "$work"
+chmod 755 "$work"
+USER=$(id -un)
+export CASCADE_APP_DEFAULTS=$work/XScreenSaver
+printf '*timeout:\t0:10:00\n*programs:\t\\\n\t\tmaze --root\t\\n\n' >"$CASCADE_APP_DEFAULTS"
+system_list=$'programs:\t\\\n\t\tmaze --root\t\\n\\\n  GL:\t\t\t\tcascade --root\t\t\t\t    \\n'
+user=65534
+as_user() { setpriv --reuid=$user --regid=$user --clear-groups "$@"; }
+am_root=false
+[ "$(id -u)" -eq 0 ] && am_root=true
+
+# A fresh home holding $2 as .xscreensaver; the home's name in $home.
+home=
+fresh_home() {
+  home=$work/$1
+  mkdir -p "$home"
+  printf '%s' "$2" >"$home/.xscreensaver"
+}
+# What the folder holds besides the file and its backup.
+leftovers() { ls -A "$home" | grep -v -e '^\.xscreensaver\(\.before-cascade\)\?$' -e '^null$'; }
+# The check of a run that must change nothing: exit 1, one line, the file
+# as it was, no backup, nothing left.
+unchanged() {
+  local name=$1 code=$2 before=$3
+  [ "$code" -eq 1 ] || fail "$name: exit $code, not 1"
+  [ "$(wc -l <"$home.out")" -eq 1 ] || fail "$name: not one line: $(cat "$home.out")"
+  [ ! -f "$home/.xscreensaver" ] || [ "$(cat "$home/.xscreensaver")" = "$before" ] || fail "$name: the file changed"
+  [ ! -e "$home/.xscreensaver.before-cascade" ] || fail "$name: a backup although nothing changed"
+  [ -z "$(leftovers)" ] || fail "$name: left $(leftovers)"
+}
+
+# -- No file yet: the system's list plus Cascade, the mode any new file gets;
+# run again, nothing changes.
+umask 022
+mkdir -p "$work/new"
+HOME=$work/new "$command" >"$work/new.out" 2>&1 || fail "new: exit $?: $(cat "$work/new.out")"
+expected="# XScreenSaver preferences. Settings not given here are the system's
+# ($CASCADE_APP_DEFAULTS).
+$system_list"
+[ "$(cat "$work/new/.xscreensaver")" = "$expected" ] || fail "new: wrote $(cat "$work/new/.xscreensaver")"
+[ "$(stat -c %a "$work/new/.xscreensaver")" = 644 ] || fail "new: mode $(stat -c %a "$work/new/.xscreensaver")"
+HOME=$work/new "$command" >"$work/new.out" 2>&1 || fail "new, again: exit $?"
+grep -q "nothing changed" "$work/new.out" || fail "new, again: says $(cat "$work/new.out")"
+[ "$(ls -A "$work/new")" = .xscreensaver ] || fail "new, again: left $(ls -A "$work/new")"
+
+# -- A linked dotfile stays linked; an earlier backup is not overwritten.
+mkdir -p "$work/linked/dotfiles"
+printf 'programs: maze --root \\n\n' >"$work/linked/dotfiles/xscreensaver"
+ln -s dotfiles/xscreensaver "$work/linked/.xscreensaver"
+echo "an older backup" >"$work/linked/dotfiles/xscreensaver.before-cascade"
+HOME=$work/linked "$command" >"$work/linked.out" 2>&1 || fail "linked: exit $?: $(cat "$work/linked.out")"
+[ -L "$work/linked/.xscreensaver" ] || fail "linked: the link was replaced by a file"
+grep -q 'cascade --root' "$work/linked/dotfiles/xscreensaver" || fail "linked: the target has no Cascade"
+[ "$(cat "$work/linked/dotfiles/xscreensaver.before-cascade")" = "an older backup" ] || fail "linked: the older backup was overwritten"
+grep -q 'maze' "$work/linked/dotfiles/xscreensaver.before-cascade.1" || fail "linked: no second backup"
+
+# -- What is not a regular file the user may write: refused at once, in one
+# line, nothing changed. Root writes anywhere, so the protected file is
+# tried by root and by a user.
+list='programs: maze --root \n'
+# The device is a null device of the test's own, reached through a link:
+# a faulty command replaces that one rather than the system's.
+mkdir -p "$work/fifo" "$work/directory/.xscreensaver" "$work/device"
+mkfifo "$work/fifo/.xscreensaver"
+devices=
+$am_root && mknod "$work/device/null" c 1 3 && ln -s null "$work/device/.xscreensaver" && devices=device
+for name in fifo directory $devices; do
+  home=$work/$name
+  HOME=$home timeout 5 "$command" >"$home.out" 2>&1
+  unchanged "$name" $? ""
+done
+fresh_home protected "$list" && chmod 444 "$home/.xscreensaver"
+HOME=$home "$command" >"$home.out" 2>&1
+unchanged "protected, by $USER" $? "$list"
+if $am_root; then
+  chown -R $user:$user "$home"
+  HOME=$home as_user "$command" >"$home.out" 2>&1
+  unchanged "protected, by a user" $? "$list"
+  # A home a user cannot write in.
+  fresh_home read-only "$list" && chown -R $user:$user "$home" && chmod 555 "$home"
+  HOME=$home as_user "$command" >"$home.out" 2>&1
+  unchanged read-only $? "$list"
+  grep -q "cannot write" "$home.out" || fail "read-only: says $(cat "$home.out")"
+fi
+
+# -- Neither a list of the user's nor the system's: an error, no file.
+mkdir -p "$work/no-system"
+home=$work/no-system
+HOME=$home CASCADE_APP_DEFAULTS=$work/missing "$command" >"$home.out" 2>&1
+unchanged no-system $? ""
+
+# -- Root with the user's HOME (su, sudo -E): the new file and the backup
+# keep the user's owner, group and mode; a file made new goes to the owner of
+# the home.
+if $am_root; then
+  fresh_home other-user "$list" && chmod 600 "$home/.xscreensaver" && chown -R $user:$user "$home"
+  HOME=$home "$command" >"$home.out" 2>&1 || fail "other-user: exit $?"
+  for file in .xscreensaver .xscreensaver.before-cascade; do
+    [ "$(stat -c '%u:%g %a' "$home/$file")" = "$user:$user 600" ] ||
+      fail "other-user: $file is $(stat -c '%U:%G %a' "$home/$file")"
+  done
+  mkdir -p "$work/other-new" && chown $user:$user "$work/other-new" && home=$work/other-new
+  HOME=$home "$command" >"$home.out" 2>&1 || fail "other-new: exit $?"
+  [ "$(stat -c '%u:%g' "$home/.xscreensaver")" = "$user:$user" ] || fail "other-new: owned by $(stat -c %U:%G "$home/.xscreensaver")"
+fi
+
+# -- A disk that fills while the backup is written (room for the file, its
+# replacement and one page more): exit 1, the file as it was, and no name
+# holds a part of a file.
+if $am_root; then
+  home=$work/full && mkdir -p "$home"
+  printf '# %.0s padding the file to 21 KB, as a long settings file would be\n' $(seq 300) >"$work/big"
+  printf '%s' "$list" >>"$work/big"
+  size=$(( ($(stat -c %s "$work/big") / 4096 + 1) * 8 + 4 ))k
+  unshare -m bash -c 'mount -t tmpfs -o size=$4 tmpfs "$1" && cp "$2" "$1/.xscreensaver" || exit 9
+    HOME=$1 "$3" >"$1.out" 2>&1; code=$?
+    ls -A "$1" >"$1.files"; cmp -s "$2" "$1/.xscreensaver" || code=8; exit $code' _ "$home" "$work/big" "$command" "$size"
+  code=$?
+  [ "$code" -eq 1 ] || fail "full disk: exit $code (8: the file changed): $(cat "$home.out")"
+  [ "$(cat "$home.files")" = .xscreensaver ] || fail "full disk: left $(tr '\n' ' ' <"$home.files")"
+fi
+
+# -- Stdout closed or full: Cascade added all the same, and the exit says so.
+for out in closed full; do
+  fresh_home "stdout-$out" "$list"
+  if [ $out = closed ]; then HOME=$home "$command" >&- 2>/dev/null; else HOME=$home "$command" >/dev/full 2>/dev/null; fi
+  code=$?
+  grep -q 'cascade --root' "$home/.xscreensaver" || fail "stdout $out: Cascade not added"
+  [ "$code" -eq 0 ] || fail "stdout $out: exit $code although Cascade was added"
+done
+
+# -- TERM, INT or HUP at any moment: the old file or the new one, the exit
+# saying which (or the signal's, where it came before the program could
+# catch it: the old file), and never a temporary file left.
+(head -c 2000000 /dev/zero | tr '\0' '#' | fold -w 79 && printf '%s' "$list") >"$work/body"
+stopped=0
+for round in $(seq 20); do
+  home=$work/signal-$round && mkdir -p "$home" && cp "$work/body" "$home/.xscreensaver"
+  HOME=$home "$command" >"$home.out" 2>&1 &
+  sleep "0.$(printf '%03d' $((RANDOM % 300)))"
+  kill -"$(shuf -n1 -e TERM INT HUP)" $! 2>/dev/null
+  wait $!
+  code=$?
+  if [ $code -eq 0 ]; then
+    grep -q 'cascade --root' "$home/.xscreensaver" || fail "signal $round: exit 0 but the old file"
+    cmp -s "$home/.xscreensaver.before-cascade" "$work/body" || fail "signal $round: the backup is not whole"
+  else
+    stopped=$((stopped + 1))
+    cmp -s "$home/.xscreensaver" "$work/body" || fail "signal $round: exit $code but the file changed"
+    [ ! -e "$home/.xscreensaver.before-cascade" ] || fail "signal $round: exit $code, and a backup"
+    [ $code -eq 1 ] && [ ! -s "$home.out" ] && fail "signal $round: exit 1 without a word"
+  fi
+  [ -z "$(leftovers)" ] && rm -rf "$home" || fail "signal $round: left $(leftovers)"
+done
+echo "signals: $stopped of 20 rounds stopped before the change"
+
+# -- Another writer at the same moment (the settings program saving: a new
+# file, then a rename) with a consistent change: timeout 1 and maze switched
+# off. The result is one version whole, with Cascade or without, never the
+# two mixed; and once the rewrite is in, it stays.
+printf 'timeout: 0:00:00\nprograms: \\\n\tmaze --root \\n\n' >"$work/version-0"
+printf 'timeout: 0:01:00\nprograms: \\\n-\tmaze --root \\n\n' >"$work/version-1"
+lost=0
+for round in $(seq 40); do
+  home=$work/writer-$round && mkdir -p "$home" && cp "$work/version-0" "$home/.xscreensaver"
+  HOME=$home "$command" >"$home.out" 2>&1 &
+  sleep "0.0$((RANDOM % 40))"
+  cp "$work/version-1" "$home/.writer" && mv "$home/.writer" "$home/.xscreensaver"
+  wait $!
+  code=$?
+  grep -v cascade "$home/.xscreensaver" | sed 's/\\n\\$/\\n/' >"$home.rest"
+  if cmp -s "$home.rest" "$work/version-0"; then
+    lost=$((lost + 1))
+  else
+    cmp -s "$home.rest" "$work/version-1" || fail "writer $round: a mixed file (exit $code):"$'\n'"$(cat "$home/.xscreensaver")"
+  fi
+  [ $code -eq 0 ] || [ $code -eq 1 ] || fail "writer $round: exit $code"
+done
+echo "writer: the rewrite lost in $lost of 40 rounds"
+
+# -- Two adders at once, on a list that ends in a continued blank line: one
+# adds Cascade, the other finds it there; nothing is added twice.
+open_end=$'programs: maze --root \\n\\\n\nlock: False\n'
+expected=$'programs: maze --root \\n\\\n  GL:\t\t\t\tcascade --root\t\t\t\t    \\n\nlock: False'
+for round in $(seq 20); do
+  fresh_home "twice-$round" "$open_end"
+  HOME=$home "$command" >"$home.1" 2>&1 &
+  sleep "0.0$((RANDOM % 30))"
+  HOME=$home "$command" >"$home.2" 2>&1
+  wait $!
+  [ "$(cat "$home/.xscreensaver")" = "$expected" ] || fail "twice $round: wrote"$'\n'"$(cat -A "$home/.xscreensaver")"
+done
+
+[ $status -eq 0 ] && echo "cascade-add-to-xscreensaver OK"
+exit $status

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Cascade in KWin, Plasma's compositor, headless (--virtual), as a smoke test:
+# KWin starts, Cascade's full-screen layer surface is configured at the
+# output's size and frames follow, SIGTERM ends it with 0, KWin lives on and
+# started no program. KWin's binary carries a file capability that a
+# container may not be able to grant, so a copy without it runs.
+# Usage: wayland_kwin_test.sh CASCADE WORK_DIR
+set -uo pipefail
+# shellcheck source=../support/check_support.sh
+. "$(dirname "$0")/../support/check_support.sh"
+kwin=$(command -v kwin_wayland) ||
+  { echo "SKIP: kwin_wayland is not installed (CASCADE_KWIN=1 scripts/install-deps.sh installs it)"; exit 77; }
+# shellcheck source=../support/wayland_support.sh
+. "$(dirname "$0")/../support/wayland_support.sh" "$1" "$2"
+readonly size=1024x768
+
+install -m 755 "$kwin" "$scratch/kwin_wayland"
+start_compositor "$scratch/kwin_wayland" --virtual --width ${size%x*} --height ${size#*x} --no-lockscreen \
+  --no-global-shortcuts
+user+=(WAYLAND_DEBUG=client)
+start kwin -fullscreen -fps-stderr
+end=$((SECONDS + wait_limit))
+until [ "$(grep -c ' fps$' "$work/kwin.err")" -ge 2 ] || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do sleep 0.2; done
+grep -Eq "zwlr_layer_surface_v1@[0-9]+\.configure\([0-9]+, ${size%x*}, ${size#*x}\)" "$work/kwin.err" &&
+  grep -q 'zwlr_layer_surface_v1@[0-9]*\.ack_configure' "$work/kwin.err" ||
+  fail "no layer surface configured at $size: $(grep -m3 -E 'layer|cascade:' "$work/kwin.err")"
+[ "$(grep -c ' fps$' "$work/kwin.err")" -ge 2 ] || fail "no frames for two seconds: $(grep 'cascade:' "$work/kwin.err")"
+kill -TERM "$pid"
+expect_exit kwin 0
+still_runs "$compositor_pid" || fail "KWin ended: $(tail -n 5 "$work/compositor.log")"
+stop_compositor
+[ -z "$(our_cascades)" ] || fail "still running: Cascade $(our_cascades)"
+compositor_started_only "$scratch/kwin_wayland"
+
+[ $status -eq 0 ] && echo "KWin OK: configured at $size, frames, SIGTERM"
+exit $status

@@ -1,0 +1,215 @@
+#!/usr/bin/env bash
+# Cascade in a real Wayland compositor: Debian's sway, headless (wlroots'
+# headless backend, pixman), started here as a throwaway user with a private
+# runtime folder and a configuration that starts nothing (no bar, no
+# background program, no Xwayland), with two outputs of different sizes.
+# Every check runs the real program as that user, with DISPLAY naming an X
+# server that is not there, as in a session with Xwayland:
+#  - -fullscreen covers both outputs: the corners and middle of each output's
+#    screenshot (grim -o) are the scene's, neither black nor the compositor's
+#    grey, and the picture moves;
+#  - 4 px of pointer travel (virtual pointer) keep it, the 5th ends it with 0;
+#    a click, a key (wtype) and SIGTERM end it with 0;
+#  - swayidle -w timeout 1 'cascade -fullscreen' brings it up;
+#  - window mode: a toplevel "Cascade", app id cascade, that draws over its
+#    whole window; a key other than Escape or q leaves it, closing it
+#    (swaymsg kill) or q ends it with 0;
+#  - the compositor going away: one line, exit 1;
+#  - nothing left running, and sway started no program (strace).
+# Usage: wayland_test.sh CASCADE VIRTUAL_POINTER WORK_DIR
+set -uo pipefail
+# shellcheck source=../support/check_support.sh
+. "$(dirname "$0")/../support/check_support.sh"
+# shellcheck source=../support/wayland_support.sh
+. "$(dirname "$0")/../support/wayland_support.sh" "$1" "$3"
+readonly outputs=(HEADLESS-1 HEADLESS-2)
+readonly modes=("1024x768 position 0 0" "640x480 position 1024 0")
+readonly layout="1664 768" # the two outputs side by side
+# A patch counts as the scene's where this share of its pixels is neither
+# black nor the compositor's background.
+readonly scene_share=0.5
+install -m 755 "$2" "$scratch/virtual_pointer"
+
+# -- Cascade forced to X11 stays there, and no X server is there.
+"${user[@]}" WAYLAND_DISPLAY=wayland-none DISPLAY=:none "$cascade" -x11 -fullscreen 2>"$work/x11.err"
+rc=$?
+[ $rc -eq 1 ] && [ "$(wc -l <"$work/x11.err")" -eq 1 ] ||
+  fail "-x11 without an X server ended with $rc, not one line and 1: $(cat "$work/x11.err")"
+
+# -- The compositor: no bar, no background program, no Xwayland.
+echo "xwayland disable" >"$scratch/config"
+start_compositor env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+  sway -c "$scratch/config"
+ipc=$(compgen -G "$runtime/sway-ipc.*.sock") || { echo "FAIL: no sway IPC socket" >&2; exit 1; }
+user+=(SWAYSOCK="$ipc")
+swaymsg() { "${user[@]}" swaymsg "$@" >>"$work/swaymsg.log"; }
+swaymsg create_output || fail "swaymsg create_output"
+for i in "${!outputs[@]}"; do
+  swaymsg output "${outputs[$i]}" mode ${modes[$i]} || fail "swaymsg output ${outputs[$i]} mode ${modes[$i]}"
+done
+
+# One virtual pointer for the whole run, fed through a FIFO; each command is
+# answered once the compositor has taken it.
+mkfifo "$scratch/pointer.in" "$scratch/pointer.out"
+"${user[@]}" "$scratch/virtual_pointer" <"$scratch/pointer.in" >"$scratch/pointer.out" 2>"$work/pointer.err" &
+helper_pids+=("$!")
+exec {to_pointer}>"$scratch/pointer.in" {from_pointer}<"$scratch/pointer.out"
+pointer() {
+  local answer
+  echo "$*" >&$to_pointer && read -r -t 5 answer <&$from_pointer && [ "$answer" = ok ] ||
+    fail "the virtual pointer did not take '$*': $(cat "$work/pointer.err")"
+}
+
+# -- Screenshots. The compositor's own background, taken before any Cascade.
+# grim writes to stdout: the throwaway user may not write in the work folder.
+# PPM: no time spent compressing.
+shot() { # FILE GRIM_OPTIONS...
+  local file=$1
+  shift
+  "${user[@]}" grim -t ppm "$@" - >"$file"
+}
+shot "$work/empty.ppm" -o "${outputs[0]}" || fail "grim"
+background=$(convert "$work/empty.ppm" -format '%[fx:int(255*p{0,0}.r)] %[fx:int(255*p{0,0}.g)] %[fx:int(255*p{0,0}.b)]' info:)
+# True where the four corners and the middle of a picture are the scene's:
+# 16x16 patches side by side, each pixel neither black nor the background.
+covered() {
+  local width height corner patches=() count=0
+  read -r width height < <(identify -format '%w %h' "$1")
+  for corner in 0+0 $((width - 16))+0 0+$((height - 16)) $((width - 16))+$((height - 16)) \
+    $((width / 2 - 8))+$((height / 2 - 8)); do
+    patches+=("(" -clone 0 -crop "16x16+$corner" ")")
+    count=$((count + 1))
+  done
+  convert "$1" "${patches[@]}" -delete 0 +repage +append -depth 8 txt:- | awk -F'[(),: ]+' -v bg="$background" \
+    -v share=$scene_share -v count=$count '
+    function away(a, b) { return a > b ? a - b : b - a }
+    NR == 1 { split(bg, b, " "); next }
+    {
+      patch = int($1 / 16); ++total[patch]
+      scene[patch] += ($3 > 10 || $4 > 10 || $5 > 10) && away($3, b[1]) + away($4, b[2]) + away($5, b[3]) > 25
+    }
+    END { for (p = 0; p < count; ++p) if (total[p] != 256 || scene[p] < share * 256) exit 1 }'
+}
+# Waits until every output is covered.
+wait_covered() {
+  local output all end=$((SECONDS + wait_limit))
+  while [ $SECONDS -lt $end ]; do
+    all=1
+    for output in "${outputs[@]}"; do
+      shot "$work/$1.$output.ppm" -o "$output" && covered "$work/$1.$output.ppm" || all=0
+    done
+    [ $all = 1 ] || ! still_runs "$pid" && break
+    sleep 0.5
+  done
+  [ $all = 1 ] || fail "$1: not every output shows the scene (see $work/$1.*.ppm)"
+}
+# After wait_covered: each output's picture moves.
+moving() {
+  local output
+  sleep 0.2
+  for output in "${outputs[@]}"; do
+    shot "$work/$1.$output.later.ppm" -o "$output"
+    [ "$(compare -metric AE "$work/$1.$output.ppm" "$work/$1.$output.later.ppm" null: 2>&1)" != 0 ] ||
+      fail "$1: the picture on $output does not move"
+  done
+}
+
+# -- Full screen on both outputs, the pointer's travel measured on the
+# smaller one from where it first appears there.
+pointer a $((1024 + 320)) 240 $layout
+start travel -fullscreen
+wait_covered travel
+moving travel
+still_runs "$pid" || fail "travel: Cascade ended before the pointer moved"
+pointer m 0 0
+sleep 0.3
+pointer m 2 0
+pointer m 0 -2
+sleep 1
+still_runs "$pid" || fail "travel: Cascade ended 4 px from where the pointer appeared"
+pointer m 1 0
+expect_exit travel 0
+
+start click -fullscreen
+wait_covered click
+pointer b
+expect_exit click 0
+
+start key -fullscreen
+wait_covered key
+"${user[@]}" wtype -s 300 x || fail "wtype"
+expect_exit key 0
+
+start sigterm -fullscreen
+wait_covered sigterm
+kill -TERM "$pid"
+expect_exit sigterm 0
+
+# -- Started on idle: the compositor sees no input for a second, swayidle
+# starts Cascade, which covers the screen until a key ends it.
+"${user[@]}" DISPLAY=:none swayidle -w timeout 1 "$cascade -fullscreen" >"$work/swayidle.log" 2>&1 &
+idle_pid=$!
+helper_pids+=("$idle_pid")
+pid=$idle_pid
+wait_covered swayidle && [ "$(our_cascades | wc -l)" -eq 1 ] || fail "swayidle did not bring up one Cascade"
+kill -TERM "$idle_pid"
+"${user[@]}" wtype -s 300 x
+end=$((SECONDS + wait_limit))
+while still_runs "$idle_pid" && [ $SECONDS -lt $end ]; do sleep 0.05; done
+still_runs "$idle_pid" && fail "swayidle: Cascade or swayidle still runs after a key and SIGTERM"
+[ -z "$(our_cascades)" ] || fail "swayidle: a Cascade still runs: $(our_cascades)"
+
+# -- Window mode: the toplevel, tiled over the first output, drawn edge to
+# edge; any key but Escape or q leaves it alone.
+# The content's place of the toplevel "Cascade", app id cascade, as grim -g
+# takes it; empty until it is there.
+toplevel() {
+  "${user[@]}" swaymsg -t get_tree -r | python3 -c '
+import json, sys
+def nodes(node):
+    yield node
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        yield from nodes(child)
+for node in nodes(json.load(sys.stdin)):
+    if node.get("app_id") == "cascade" and node.get("name") == "Cascade":
+        outer, inner = node["rect"], node["window_rect"]
+        print("%d,%d %dx%d" % (outer["x"] + inner["x"], outer["y"] + inner["y"], inner["width"], inner["height"]))'
+}
+wait_toplevel() {
+  local end=$((SECONDS + wait_limit))
+  until geometry=$(toplevel) && [ -n "$geometry" ] || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do sleep 0.1; done
+  [ -n "$geometry" ] || fail "$1: no toplevel titled Cascade with app id cascade"
+}
+start window
+wait_toplevel window
+end=$((SECONDS + wait_limit))
+until shot "$work/window.ppm" -g "$geometry" && covered "$work/window.ppm" || ! still_runs "$pid" ||
+  [ $SECONDS -ge $end ]; do sleep 0.5; done
+covered "$work/window.ppm" || fail "window: the scene does not cover its window $geometry"
+"${user[@]}" wtype -s 300 x
+sleep 0.5
+still_runs "$pid" || fail "window: a key other than Escape or q ended it"
+swaymsg '[app_id="cascade"]' kill
+expect_exit window 0
+start window-q
+wait_toplevel window-q
+"${user[@]}" wtype -s 300 q
+expect_exit window-q 0
+
+# -- The compositor goes away under a full-screen Cascade.
+start gone -fullscreen
+wait_covered gone
+swaymsg exit 2>/dev/null
+expect_exit gone 1
+[ "$(wc -l <"$work/gone.err")" -eq 1 ] || fail "gone: not one line: $(cat "$work/gone.err")"
+wait "$tracer_pid" || fail "sway ended with $?: $(tail "$work/compositor.log")"
+compositor_pid=
+
+# -- Nothing left, and the compositor ran nothing but itself.
+sleep 0.5
+[ -z "$(our_cascades)" ] || fail "still running: Cascade $(our_cascades)"
+# sway logs the kernel's name through `sh -c "uname -a"`.
+compositor_started_only '/usr/bin/sway|/bin/sh|/usr/bin/uname'
+
+[ $status -eq 0 ] && echo "Wayland OK: two outputs covered, pointer, click, key, SIGTERM, swayidle, window, compositor gone"
+exit $status
