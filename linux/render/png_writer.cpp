@@ -1,7 +1,7 @@
 #include "linux/render/png_writer.h"
 
 #include "linux/common/quoted_text.h"
-#include "linux/safe_replace/snapshot_replace.h"
+#include "linux/safe_replace/beside_file.h"
 
 #include <png.h>
 
@@ -24,6 +24,8 @@ constexpr std::size_t temporaryNameExtra = 8;
 constexpr int temporaryNameSuffixLength = 6;
 // Enough tries to step past names other writers hold at the same moment.
 constexpr int maxNameAttempts = 100;
+// What any program gives a new file, less the umask.
+constexpr mode_t newFileMode = 0666;
 
 std::string describeErrno(const std::string& path, int error)
 {
@@ -89,13 +91,14 @@ std::string temporaryPattern(const PathParts& parts)
 }
 
 // The pattern with its X's replaced; unique enough with the retries on EEXIST.
-std::string fillPattern(const std::string& pattern, unsigned attempt)
+std::string fillPattern(const std::string& pattern, int attempt)
 {
     static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     unsigned long long seed = (static_cast<unsigned long long>(now.tv_nsec) * 2654435761u) ^
-                              (static_cast<unsigned long long>(::getpid()) << 20) ^ (attempt * 40503u);
+                              (static_cast<unsigned long long>(::getpid()) << 20) ^
+                              (static_cast<unsigned>(attempt) * 40503u);
     std::string name = pattern;
     for (int i = 0; i < temporaryNameSuffixLength; ++i) {
         name[name.size() - 1 - static_cast<std::size_t>(i)] = letters[seed % (sizeof letters - 1)];
@@ -138,14 +141,7 @@ PngWriter::~PngWriter() { discard(); }
 
 void PngWriter::discard()
 {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-    if (!tempPath_.empty()) {
-        ::unlink(tempPath_.c_str());
-        tempPath_.clear();
-    }
+    file_.discard();
     written_ = false;
 }
 
@@ -155,45 +151,16 @@ bool PngWriter::open(const std::string& path, std::string& error)
     if (!targetReplaceable(path, error))
         return false;
     path_ = path;
-    return createUnnamed(splitPath(path).directory, error) || (error.empty() && createNamed(error));
-}
-
-// Leaves error empty when only the file system lacks unnamed files.
-bool PngWriter::createUnnamed(const std::string& directory, std::string& error)
-{
-    error.clear();
-    const int fd = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd >= 0) {
-        fd_ = fd;
+    const PathParts parts = splitPath(path);
+    if (file_.create(parts.directory, newFileMode, temporaryPattern(parts)))
         return true;
-    }
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-        error = describeErrno(path_, errno);
+    error = describeErrno(path_, errno);
     return false;
-}
-
-bool PngWriter::createNamed(std::string& error)
-{
-    const std::string pattern = temporaryPattern(splitPath(path_));
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const int fd = ::mkstemp(buffer.data());
-    if (fd < 0) {
-        error = describeErrno(path_, errno);
-        return false;
-    }
-    // mkstemp makes the file private; give the picture the usual permissions.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    fd_ = fd;
-    tempPath_ = buffer.data();
-    return true;
 }
 
 bool PngWriter::write(int width, int height, const std::vector<std::uint8_t>& rows, std::string& error)
 {
-    if (fd_ < 0 || written_) {
+    if (file_.fd() < 0 || written_) {
         error = "no file was opened for the picture";
         return false;
     }
@@ -203,7 +170,7 @@ bool PngWriter::write(int width, int height, const std::vector<std::uint8_t>& ro
         return false;
     }
     PngFailure failure;
-    failure.fd = fd_;
+    failure.fd = file_.fd();
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, onPngError, onPngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info) {
@@ -232,35 +199,13 @@ bool PngWriter::write(int width, int height, const std::vector<std::uint8_t>& ro
     png_destroy_write_struct(&png, &info);
 
     // A full disk may show up only at the sync.
-    if (::fsync(fd_) != 0) {
+    if (::fsync(file_.fd()) != 0) {
         error = describeErrno(path_, errno);
         discard();
         return false;
     }
     written_ = true;
     return true;
-}
-
-// An unnamed file gets a temporary name first: a link cannot replace an
-// existing file, a rename can.
-bool PngWriter::linkUnnamed(std::string& error)
-{
-    const std::string pattern = temporaryPattern(splitPath(path_));
-    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-    for (unsigned attempt = 0; attempt < maxNameAttempts; ++attempt) {
-        const std::string name = fillPattern(pattern, attempt);
-        int linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
-        if (linked != 0 && errno == ENOENT) // no /proc; the privileged way needs no name
-            linked = ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
-        if (linked == 0) {
-            tempPath_ = name;
-            return true;
-        }
-        if (errno != EEXIST)
-            break;
-    }
-    error = describeErrno(path_, errno);
-    return false;
 }
 
 bool PngWriter::place(std::string& error)
@@ -270,7 +215,14 @@ bool PngWriter::place(std::string& error)
         return false;
     }
     // What is at the target may have changed while the picture was drawn.
-    if (!targetReplaceable(path_, error) || (tempPath_.empty() && !linkUnnamed(error))) {
+    if (!targetReplaceable(path_, error)) {
+        discard();
+        return false;
+    }
+    const std::string pattern = temporaryPattern(splitPath(path_));
+    const auto nameFor = [&pattern](int attempt) { return fillPattern(pattern, attempt); };
+    if (!file_.nameTemporarily(nameFor, maxNameAttempts)) {
+        error = describeErrno(path_, errno);
         discard();
         return false;
     }
@@ -278,16 +230,14 @@ bool PngWriter::place(std::string& error)
     // owner and group where we may give them.
     struct stat old {};
     if (::lstat(path_.c_str(), &old) == 0 && S_ISREG(old.st_mode))
-        giveOwnership(fd_, old, false);
-    const bool closed = ::close(fd_) == 0;
+        giveOwnership(file_.fd(), old, false);
+    const bool closed = file_.close();
     const int closeError = errno;
-    fd_ = -1;
-    if (!closed || ::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+    if (!closed || !file_.replace(path_)) {
         error = describeErrno(path_, closed ? errno : closeError);
         discard();
         return false;
     }
-    tempPath_.clear();
     written_ = false;
     return true;
 }

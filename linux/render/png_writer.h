@@ -7,6 +7,8 @@
 // mode is kept, and its owner and group where the user may give them.
 #pragma once
 
+#include "linux/safe_replace/beside_file.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -45,15 +47,10 @@ public:
     // The temporary file's name while it has one (always on file systems
     // without unnamed files, else only for a moment inside place); empty
     // otherwise.
-    const std::string& temporaryPath() const { return tempPath_; }
+    const std::string& temporaryPath() const { return file_.temporaryName(); }
 
 private:
-    bool createUnnamed(const std::string& directory, std::string& error);
-    bool createNamed(std::string& error);
-    bool linkUnnamed(std::string& error);
-
     std::string path_;
-    std::string tempPath_;
-    int fd_ = -1;
+    BesideFile file_;
     bool written_ = false;
 };

@@ -1,6 +1,7 @@
 #include "linux/safe_replace/snapshot_replace.h"
 
 #include "linux/common/quoted_text.h"
+#include "linux/safe_replace/beside_file.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -15,7 +16,8 @@ namespace {
 // Backup names tried after the first: "NAME.1" to "NAME.N".
 constexpr int maxBackupNumber = 999;
 constexpr std::size_t readChunk = 65536;
-constexpr mode_t permissionBits = 07777;
+// Unnamed or not, a file written beside the user's starts private.
+constexpr mode_t privateMode = 0600;
 
 std::string describe(const std::string& what, const std::string& path, int error)
 {
@@ -70,76 +72,6 @@ bool refuseKind(const std::string& path, const struct stat& info, std::string& e
     return true;
 }
 
-// A file of the folder: unnamed while it is written, so that nothing is left
-// behind whatever happens; named only on file systems without unnamed files.
-class BesideFile {
-public:
-    explicit BesideFile(std::string directory) : directory_(std::move(directory)) {}
-    BesideFile(const BesideFile&) = delete;
-    BesideFile& operator=(const BesideFile&) = delete;
-    ~BesideFile()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (!name_.empty())
-            ::unlink(name_.c_str());
-    }
-
-    bool create()
-    {
-        fd_ = ::open(directory_.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-        if (fd_ >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL))
-            return fd_ >= 0;
-        std::string pattern = directory_ + "/.xscreensaver.XXXXXX";
-        fd_ = ::mkstemp(pattern.data());
-        if (fd_ >= 0)
-            name_ = pattern;
-        return fd_ >= 0;
-    }
-    int fd() const { return fd_; }
-
-    // Gives the file the name target where nothing has it yet (EEXIST else).
-    bool nameAs(const std::string& target)
-    {
-        if (!name_.empty()) {
-            if (::renameat2(AT_FDCWD, name_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
-                return false;
-            name_.clear();
-            return true;
-        }
-        const std::string self = "/proc/self/fd/" + std::to_string(fd_);
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0)
-            return true;
-        return errno == ENOENT && ::linkat(fd_, "", AT_FDCWD, target.c_str(), AT_EMPTY_PATH) == 0;
-    }
-
-    // Puts the file in target's place, replacing it, by one rename.
-    bool replace(const std::string& target)
-    {
-        if (name_.empty()) {
-            for (int attempt = 0; attempt < maxBackupNumber && name_.empty(); ++attempt) {
-                const std::string name = directory_ + "/.xscreensaver.new-" + std::to_string(::getpid()) + "-" +
-                                         std::to_string(attempt);
-                if (nameAs(name))
-                    name_ = name;
-                else if (errno != EEXIST)
-                    return false;
-            }
-            if (name_.empty())
-                return false;
-        }
-        if (::rename(name_.c_str(), target.c_str()) != 0)
-            return false;
-        name_.clear();
-        return true;
-    }
-
-private:
-    std::string directory_;
-    std::string name_;
-    int fd_ = -1;
-};
-
 // The mode any program gives a new file; where root writes into a folder of
 // another user's (a HOME kept by su or sudo), the folder's owner gets it.
 bool giveNewFileOwnership(int fd, const std::string& directory)
@@ -176,7 +108,7 @@ bool stillSnapshot(const std::string& path, const FileSnapshot& snapshot)
 bool writeBeside(BesideFile& file, const std::string& bytes, const FileSnapshot& like, const std::string& path,
                  std::string& error)
 {
-    if (!file.create()) {
+    if (!file.create(directoryOf(path), privateMode, directoryOf(path) + "/.xscreensaver.XXXXXX")) {
         error = describe("cannot write in", directoryOf(path), errno);
         return false;
     }
@@ -205,6 +137,16 @@ std::string nameBackup(BesideFile& backup, const std::string& base)
     }
     errno = EEXIST;
     return std::string();
+}
+
+// Puts the file in target's place, replacing it, by one rename.
+bool putInPlace(BesideFile& file, const std::string& target)
+{
+    const std::string directory = directoryOf(target);
+    const auto nameFor = [&directory](int attempt) {
+        return directory + "/.xscreensaver.new-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    };
+    return file.nameTemporarily(nameFor, maxBackupNumber) && file.replace(target);
 }
 
 } // namespace
@@ -245,22 +187,11 @@ bool readSnapshot(const std::string& path, FileSnapshot& snapshot, std::string& 
     return true;
 }
 
-bool giveOwnership(int fd, const struct stat& info, bool ownerRequired)
-{
-    if (::fchown(fd, info.st_uid, info.st_gid) != 0) {
-        if (ownerRequired)
-            return false;
-        ::fchown(fd, static_cast<uid_t>(-1), info.st_gid);
-    }
-    return ::fchmod(fd, info.st_mode & permissionBits) == 0;
-}
-
 ReplaceResult replaceIfUnchanged(const ReplaceRequest& request, std::string& backupPath, std::string& error)
 {
     const FileSnapshot& snapshot = *request.snapshot;
-    const std::string directory = directoryOf(request.path);
-    BesideFile fresh(directory);
-    BesideFile backup(directory);
+    BesideFile fresh;
+    BesideFile backup;
     if (!writeBeside(fresh, request.bytes, snapshot, request.path, error) ||
         (snapshot.exists && !writeBeside(backup, snapshot.bytes, snapshot, request.path, error)))
         return ReplaceResult::Failed;
@@ -276,7 +207,7 @@ ReplaceResult replaceIfUnchanged(const ReplaceRequest& request, std::string& bac
             return ReplaceResult::Failed;
         }
     }
-    if (!fresh.replace(request.path)) {
+    if (!putInPlace(fresh, request.path)) {
         error = describe("cannot replace", request.path, errno);
         if (!backupPath.empty())
             ::unlink(backupPath.c_str());

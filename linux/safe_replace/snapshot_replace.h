@@ -22,11 +22,6 @@ struct FileSnapshot {
 // directory, a device, a write-protected file.
 bool readSnapshot(const std::string& path, FileSnapshot& snapshot, std::string& error);
 
-// Gives fd the owner, group and mode of info. With ownerRequired, failing to
-// give the owner and group fails; without, the group is given where the user
-// may and the mode always.
-bool giveOwnership(int fd, const struct stat& info, bool ownerRequired);
-
 enum class ReplaceResult { Replaced, FileChanged, Stopped, Failed };
 
 struct ReplaceRequest {
