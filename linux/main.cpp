@@ -1,6 +1,6 @@
 // cascade: the Cascade screen saver for X11 and XScreenSaver and for Wayland
 // compositors, and a headless renderer of its picture.
-#include "linux/common/failure.h"
+#include "linux/common/messages.h"
 #include "linux/common/options.h"
 #include "linux/common/stop_signals.h"
 #include "linux/render/headless_render.h"

@@ -1,11 +1,20 @@
 #include "linux/common/fps_meter.h"
 
+#include <cstdio>
+
 namespace {
 
 // How long frames are counted before a rate is reported, in seconds.
 constexpr double reportPeriodSeconds = 1.0;
 
 } // namespace
+
+std::string rateText(double fps)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f fps", fps);
+    return text;
+}
 
 bool FpsMeter::frame(double now, double& fps)
 {

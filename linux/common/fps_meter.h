@@ -1,6 +1,11 @@
 // Frames per second over roughly one-second windows, for -fps and -fps-stderr.
 #pragma once
 
+#include <string>
+
+// A rate as -fps-stderr prints it: "29.9 fps".
+std::string rateText(double fps);
+
 class FpsMeter {
 public:
     // Counts one frame at time now (seconds, monotonic). Returns true once

@@ -1,5 +1,7 @@
 #include "linux/common/stop_signals.h"
 
+#include "linux/common/messages.h"
+
 #include <atomic>
 #include <cstring>
 
@@ -39,11 +41,9 @@ void onStopSignal(int signal)
     if (renderArmed.load(std::memory_order_acquire)) {
         if (renderTemporary[0] != '\0')
             unlink(renderTemporary);
-        const ssize_t written = write(STDERR_FILENO, renderMessage, std::strlen(renderMessage));
-        (void)written;
-        _exit(1);
+        endFromSignal(renderMessage, exitFault);
     }
-    _exit(0);
+    endFromSignal("", 0);
 }
 
 sigset_t stopSignalSet()

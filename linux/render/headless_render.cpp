@@ -1,6 +1,6 @@
 #include "linux/render/headless_render.h"
 
-#include "linux/common/failure.h"
+#include "linux/common/messages.h"
 #include "linux/common/quoted_text.h"
 #include "linux/common/scene_run.h"
 #include "linux/common/stop_signals.h"
@@ -69,7 +69,7 @@ int runHeadlessRender(const Options& options)
             return fail(error);
         // A stop before the file is placed leaves any old picture as it was.
         armInterruptedRender(writer.temporaryPath(),
-                             "cascade: interrupted; " + quoted(options.renderPath) + " not written\n");
+                             messageLine("interrupted; " + quoted(options.renderPath) + " not written"));
     }
     std::vector<std::uint8_t> pixels;
     if (!drawPicture(options, pixels, error) || !writer.write(options.width, options.height, pixels, error))

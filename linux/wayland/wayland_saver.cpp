@@ -7,15 +7,13 @@
 #include "linux/wayland/wayland_outputs.h"
 #include "linux/wayland/wayland_window.h"
 
-#include "linux/common/failure.h"
 #include "linux/common/fps_meter.h"
+#include "linux/common/messages.h"
 #include "linux/common/scene_run.h"
 
 #include "front/pixel_format.h"
 
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -63,9 +61,7 @@ struct WaylandSaver {
 // the X11 saver does when its server goes.
 [[noreturn]] void lostCompositor(const WaylandDisplay& display)
 {
-    std::fprintf(stderr, "cascade: %s\n", display.lostText().c_str());
-    std::fflush(stderr);
-    std::_Exit(exitFault);
+    endAtOnce(display.lostText(), exitFault);
 }
 
 bool open(WaylandSaver& saver, std::string& error)
@@ -89,23 +85,19 @@ bool open(WaylandSaver& saver, std::string& error)
 }
 
 // Gives every configured surface its EGL window at its size in pixels.
-void followSurfaces(WaylandSaver& saver)
+bool followSurfaces(WaylandSaver& saver, std::string& error)
 {
-    for (const auto& shown : saver.surfaces.surfaces()) {
-        if (!shown->configured)
-            continue;
-        std::string error;
-        if (!saver.context.showOn(shown->surface, shown->pixelWidth(), shown->pixelHeight(), error)) {
-            std::fprintf(stderr, "cascade: %s\n", error.c_str());
-            std::exit(exitFault);
-        }
-    }
+    for (const auto& shown : saver.surfaces.surfaces())
+        if (shown->configured &&
+            !saver.context.showOn(shown->surface, shown->pixelWidth(), shown->pixelHeight(), error))
+            return false;
+    return true;
 }
 
 // The picture is as large as the largest surface shown: that one shows it
 // pixel for pixel, the others scaled. Every configured surface counts, due a
 // frame or not, so that the size does not swing with the frame callbacks.
-void sizePicture(WaylandSaver& saver, SceneRun& run)
+bool sizePicture(WaylandSaver& saver, SceneRun& run, std::string& error)
 {
     int width = 0;
     int height = 0;
@@ -115,12 +107,10 @@ void sizePicture(WaylandSaver& saver, SceneRun& run)
             width = shown->pixelWidth();
             height = shown->pixelHeight();
         }
-    std::string error;
-    if (!saver.context.setPictureSize(width, height, error)) {
-        std::fprintf(stderr, "cascade: %s\n", error.c_str());
-        std::exit(exitFault);
-    }
+    if (!saver.context.setPictureSize(width, height, error))
+        return false;
     run.resize(width, height);
+    return true;
 }
 
 std::vector<ShownSurface*> surfacesDue(const WaylandSaver& saver)
@@ -134,9 +124,10 @@ std::vector<ShownSurface*> surfacesDue(const WaylandSaver& saver)
 
 // One frame of the scene, shown on every surface due one; each of them asks
 // to be told when the compositor wants the next.
-void drawFrame(WaylandSaver& saver, const std::vector<ShownSurface*>& due, SceneRun& run)
+bool drawFrame(WaylandSaver& saver, const std::vector<ShownSurface*>& due, SceneRun& run, std::string& error)
 {
-    sizePicture(saver, run);
+    if (!sizePicture(saver, run, error))
+        return false;
     std::vector<wl_surface*> onto;
     for (ShownSurface* surface : due) {
         saver.surfaces.requestFrame(*surface);
@@ -144,6 +135,7 @@ void drawFrame(WaylandSaver& saver, const std::vector<ShownSurface*>& due, Scene
     }
     saver.context.showNextOn(onto);
     run.frame(saver.context);
+    return true;
 }
 
 int millisecondsUntil(Clock::time_point deadline)
@@ -161,11 +153,12 @@ void reportRate(const Options& options, FpsMeter& fps, BitmapFpsOverlay& overlay
         return;
     overlay.setRate(rate);
     if (options.fpsOnStderr)
-        std::fprintf(stderr, "cascade: %.1f fps\n", rate);
+        note(rateText(rate));
 }
 
-// Draws until input, the window's close or -frames end the saver.
-void runLoop(WaylandSaver& saver)
+// Draws until input, the window's close or -frames end the saver; false,
+// with error set, where a surface or the picture cannot be given its size.
+bool runLoop(WaylandSaver& saver, std::string& error)
 {
     SceneRun run;
     run.useSkippableClock();
@@ -174,12 +167,13 @@ void runLoop(WaylandSaver& saver)
     if (saver.options.showFps)
         saver.context.drawOverEachSurface([&overlay](int width, int height) { overlay.draw(width, height); });
     if (saver.options.fpsOnStderr)
-        std::fprintf(stderr, "cascade: frames are paced by the compositor's frame callbacks and -delay\n");
+        note("frames are paced by the compositor's frame callbacks and -delay");
     FpsMeter fps;
     Clock::time_point deadline = Clock::now();
     Clock::duration unseen{};
     bool nothingDue = false;
     int timeoutMs = noWait;
+    bool shown = true;
     for (;;) {
         const Clock::time_point waitStart = Clock::now();
         if (!saver.display.waitForEvents(timeoutMs))
@@ -189,7 +183,8 @@ void runLoop(WaylandSaver& saver)
         saver.surfaces.update();
         if (saver.input.endRequested() || saver.surfaces.endRequested())
             break;
-        followSurfaces(saver);
+        if (!(shown = followSurfaces(saver, error)))
+            break;
         const std::vector<ShownSurface*> due = surfacesDue(saver);
         nothingDue = due.empty();
         // Hidden or not yet configured: nothing to draw until the compositor
@@ -203,7 +198,8 @@ void runLoop(WaylandSaver& saver)
         if (unseen > longestSeenWait)
             run.skipTime(std::chrono::duration_cast<std::chrono::milliseconds>(unseen).count());
         unseen = {};
-        drawFrame(saver, due, run);
+        if (!(shown = drawFrame(saver, due, run, error)))
+            break;
         reportRate(saver.options, fps, overlay, frameStart);
         if (saver.options.frames > 0 && run.framesDrawn() >= saver.options.frames)
             break;
@@ -211,6 +207,7 @@ void runLoop(WaylandSaver& saver)
     }
     saver.context.drawOverEachSurface(nullptr);
     run.stop();
+    return shown;
 }
 
 } // namespace
@@ -219,8 +216,7 @@ int runWaylandSaver(const Options& options)
 {
     std::string error;
     WaylandSaver saver(options);
-    if (!open(saver, error))
+    if (!open(saver, error) || !runLoop(saver, error))
         return fail(error);
-    runLoop(saver);
     return 0;
 }

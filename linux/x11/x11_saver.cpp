@@ -1,14 +1,13 @@
 #include "linux/x11/x11_saver.h"
 
-#include "linux/common/failure.h"
 #include "linux/common/fps_meter.h"
+#include "linux/common/messages.h"
 #include "linux/common/scene_run.h"
 #include "linux/x11/glx_context.h"
 #include "linux/x11/glx_fps_overlay.h"
 #include "linux/x11/x11_window.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <ctime>
 
 #include <poll.h>
@@ -133,7 +132,7 @@ GLContext& shownContext(const Options& options, X11Target& target, GlxFpsOverlay
     if (!options.showFps)
         return target.context;
     if (!overlay.create(target.display, target.window.height(), error)) {
-        std::fprintf(stderr, "cascade: %s; the frame rate is not drawn\n", error.c_str());
+        note(error + "; the frame rate is not drawn");
         return target.context;
     }
     return overlay;
@@ -143,7 +142,7 @@ void reportRate(const Options& options, GlxFpsOverlay& overlay, double rate)
 {
     overlay.setRate(rate);
     if (options.fpsOnStderr)
-        std::fprintf(stderr, "cascade: %.1f fps\n", rate);
+        note(rateText(rate));
 }
 
 // Draws until the window's user or owner ends the saver, or -frames are drawn.
@@ -154,9 +153,8 @@ void runLoop(const Options& options, X11Target& target)
     target.context.swapBuffers();
 
     if (options.fpsOnStderr)
-        std::fprintf(stderr, "cascade: %s\n",
-                     target.context.swapsOnRefresh() ? "swaps wait for the display's refresh"
-                                                     : "no swap control: frames are paced by -delay alone");
+        note(target.context.swapsOnRefresh() ? "swaps wait for the display's refresh"
+                                             : "no swap control: frames are paced by -delay alone");
     GlxFpsOverlay overlay(target.context);
     GLContext& shown = shownContext(options, target, overlay);
     FpsMeter fps;

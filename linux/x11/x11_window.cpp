@@ -1,5 +1,6 @@
 #include "linux/x11/x11_window.h"
 
+#include "linux/common/messages.h"
 #include "linux/common/quoted_text.h"
 
 #include "front/saver_rules.h"
@@ -26,11 +27,8 @@ int trappedError = 0;
 
 int onIoError(Display*)
 {
-    std::fprintf(stderr, "cascade: lost the connection to the X server; stopping\n");
-    std::fflush(stderr);
-    // Nothing of the connection or the GL context can be torn down now; end
-    // without running exit handlers that would talk to the dead server.
-    _exit(1);
+    // Nothing of the connection or the GL context can be torn down now.
+    endAtOnce("lost the connection to the X server; stopping", exitFault);
 }
 
 int onProtocolError(Display* display, XErrorEvent* event)
@@ -42,16 +40,13 @@ int onProtocolError(Display* display, XErrorEvent* event)
     const bool aboutTarget = targetWindow && event->resourceid == targetWindow;
     if (aboutTarget && (event->error_code == BadWindow || event->error_code == BadDrawable ||
                         event->error_code >= FirstExtensionError)) {
-        std::fprintf(stderr, "cascade: the window went away; stopping\n");
-        std::fflush(stderr);
-        _exit(0);
+        endAtOnce("the window went away; stopping", 0);
     }
     char text[160] = {0};
     XGetErrorText(display, event->error_code, text, sizeof text);
-    std::fprintf(stderr, "cascade: X error: %s (request %d.%d)\n", text, event->request_code,
-                 event->minor_code);
-    std::fflush(stderr);
-    _exit(1);
+    endAtOnce(std::string("X error: ") + text + " (request " + std::to_string(event->request_code) + "." +
+                  std::to_string(event->minor_code) + ")",
+              exitFault);
 }
 
 } // namespace
