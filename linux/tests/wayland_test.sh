@@ -9,6 +9,7 @@
 #    screenshot (grim -o) are the scene's, neither black nor the compositor's
 #    grey, and the picture moves;
 #  - 4 px of pointer travel (virtual pointer) keep it, the 5th ends it with 0;
+#    an output's change of scale or place under a resting pointer does not;
 #    a click, a key (wtype) and SIGTERM end it with 0;
 #  - swayidle -w timeout 1 'cascade -fullscreen' brings it up;
 #  - window mode: a toplevel "Cascade", app id cascade, that draws over its
@@ -129,6 +130,20 @@ sleep 1
 still_runs "$pid" || fail "travel: Cascade ended 4 px from where the pointer appeared"
 pointer m 1 0
 expect_exit travel 0
+
+# -- Outputs changed under a resting pointer: sway moves the cursor itself (a
+# leave and an enter on the other output's surface, a 300 px jump), which is
+# no one's hand on the mouse; the hand's 5 px still end it afterwards.
+pointer a 100 100 $layout
+start layout -fullscreen
+wait_covered layout
+for change in "scale 2" "scale 1" "pos 0 300" "pos 0 0"; do
+  swaymsg output "${outputs[0]}" $change || fail "swaymsg output ${outputs[0]} $change"
+  sleep 0.5
+  still_runs "$pid" || fail "layout: Cascade ended when ${outputs[0]} took $change"
+done
+pointer m 5 0
+expect_exit layout 0
 
 start click -fullscreen
 wait_covered click

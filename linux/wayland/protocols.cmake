@@ -1,6 +1,7 @@
 # The Wayland protocols the Linux front speaks beyond the core one, turned
 # into C by wayland-scanner at build time from the descriptions the system
-# installs: xdg-shell and xdg-decoration from wayland-protocols, the wlr
+# installs: xdg-shell, xdg-decoration and the relative pointer from
+# wayland-protocols, the wlr
 # layer shell from Debian's librust-wayland-protocols-dev (the only Debian 12
 # package that installs its description). Defines cascade_wayland_protocols,
 # whose include directory holds the generated client headers.
@@ -36,6 +37,8 @@ endfunction()
 cascade_wayland_protocol(xdg-shell ${CASCADE_WAYLAND_PROTOCOLS_DIR}/stable/xdg-shell/xdg-shell.xml)
 cascade_wayland_protocol(xdg-decoration-unstable-v1
   ${CASCADE_WAYLAND_PROTOCOLS_DIR}/unstable/xdg-decoration/xdg-decoration-unstable-v1.xml)
+cascade_wayland_protocol(relative-pointer-unstable-v1
+  ${CASCADE_WAYLAND_PROTOCOLS_DIR}/unstable/relative-pointer/relative-pointer-unstable-v1.xml)
 cascade_wayland_protocol(wlr-layer-shell-unstable-v1 ${CASCADE_LAYER_SHELL_XML})
 
 add_library(cascade_wayland_protocols STATIC ${cascade_protocol_sources})
