@@ -10,7 +10,8 @@
 #    grey, and the picture moves;
 #  - 4 px of pointer travel (virtual pointer) keep it, the 5th ends it with 0;
 #    an output's change of scale or place under a resting pointer does not;
-#    a click, a key (wtype) and SIGTERM end it with 0;
+#    a click, a key (wtype) and SIGTERM end it with 0, a key held down across
+#    its start does not when it comes up;
 #  - swayidle -w timeout 1 'cascade -fullscreen' brings it up;
 #  - window mode: a toplevel "Cascade", app id cascade, that draws over its
 #    whole window; a key other than Escape or q leaves it, closing it
@@ -150,8 +151,16 @@ wait_covered click
 pointer b
 expect_exit click 0
 
+# A key held down across the start, as Enter is when the saver is started
+# from a terminal: its coming up is no key press, the next press is.
+"${user[@]}" wtype -P x -s 8000 -p x &
+held=$!
 start key -fullscreen
 wait_covered key
+still_runs "$held" || fail "key: the held key came up before the saver covered the outputs"
+wait "$held"
+sleep 0.3
+still_runs "$pid" || fail "key: a key coming up ended it"
 "${user[@]}" wtype -s 300 x || fail "wtype"
 expect_exit key 0
 
