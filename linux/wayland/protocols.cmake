@@ -1,9 +1,9 @@
 # The Wayland protocols the Linux front speaks beyond the core one, turned
-# into C by wayland-scanner at build time: xdg-shell and xdg-decoration from
-# the descriptions Debian's wayland-protocols installs, the wlr ones from
-# copies in protocols/ (no Debian 12 package installs them at a lasting path).
-# Defines cascade_wayland_protocols, whose include directory holds the
-# generated client headers, and CASCADE_WLR_PROTOCOLS_DIR.
+# into C by wayland-scanner at build time: xdg-shell, xdg-decoration and the
+# relative pointer from the descriptions Debian's wayland-protocols installs,
+# the wlr ones from copies in protocols/ (no Debian 12 package installs them
+# at a lasting path). Defines cascade_wayland_protocols, whose include
+# directory holds the generated client headers, and CASCADE_WLR_PROTOCOLS_DIR.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(CASCADE_WAYLAND REQUIRED IMPORTED_TARGET wayland-client wayland-egl xkbcommon)
 pkg_get_variable(CASCADE_WAYLAND_PROTOCOLS_DIR wayland-protocols pkgdatadir)
@@ -30,6 +30,8 @@ endfunction()
 cascade_wayland_protocol(xdg-shell ${CASCADE_WAYLAND_PROTOCOLS_DIR}/stable/xdg-shell/xdg-shell.xml)
 cascade_wayland_protocol(xdg-decoration-unstable-v1
   ${CASCADE_WAYLAND_PROTOCOLS_DIR}/unstable/xdg-decoration/xdg-decoration-unstable-v1.xml)
+cascade_wayland_protocol(relative-pointer-unstable-v1
+  ${CASCADE_WAYLAND_PROTOCOLS_DIR}/unstable/relative-pointer/relative-pointer-unstable-v1.xml)
 cascade_wayland_protocol(wlr-layer-shell-unstable-v1 ${CASCADE_WLR_PROTOCOLS_DIR}/wlr-layer-shell-unstable-v1.xml)
 
 add_library(cascade_wayland_protocols STATIC ${cascade_protocol_sources})

@@ -2,13 +2,12 @@
 
 #include "linux/wayland/wayland_seat.h"
 
-#include "front/saver_rules.h"
+#include "relative-pointer-unstable-v1-client-protocol.h"
 
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace {
@@ -23,6 +22,8 @@ WaylandInput::WaylandInput(InputRules rules) : rules_(rules), keymaps_(xkb_conte
 WaylandInput::~WaylandInput()
 {
     seats_.clear();
+    if (relativePointers_)
+        zwp_relative_pointer_manager_v1_destroy(relativePointers_);
     if (keymaps_)
         xkb_context_unref(keymaps_);
 }
@@ -30,6 +31,17 @@ WaylandInput::~WaylandInput()
 bool WaylandInput::globalAdded(wl_registry* registry, std::uint32_t name, const char* interface,
                                std::uint32_t version)
 {
+    if (std::strcmp(interface, zwp_relative_pointer_manager_v1_interface.name) == 0) {
+        if (relativePointers_)
+            return true;
+        relativePointers_ = static_cast<zwp_relative_pointer_manager_v1*>(
+            wl_registry_bind(registry, name, &zwp_relative_pointer_manager_v1_interface, 1));
+        travel_.countDeviceMotion();
+        // Announced after a seat, it still reaches that seat's pointer.
+        for (auto& seat : seats_)
+            seat->relativePointersAvailable();
+        return true;
+    }
     if (std::strcmp(interface, wl_seat_interface.name) != 0)
         return false;
     auto* seat =
@@ -47,46 +59,20 @@ void WaylandInput::globalRemoved(std::uint32_t name)
 
 void WaylandInput::pointerEntered(const wl_surface* surface, double x, double y)
 {
-    pointerSurface_ = surface;
-    if (!originSet_) {
-        originSet_ = true;
-        originSurface_ = surface;
-        originX_ = x;
-        originY_ = y;
-        return;
-    }
-    // Each output's surface has coordinates of its own, and Wayland tells a
-    // client nothing of where the outputs stand: reaching another output's
-    // surface is travel over the edge between them.
-    if (surface != originSurface_) {
+    if (travel_.entered(surface, x, y))
         requestEnd();
-        return;
-    }
-    pointerMoved(x, y);
 }
 
 void WaylandInput::pointerMoved(double x, double y)
 {
-    if (!pointerSurface_)
-        return;
-    if (!originSet_) {
-        pointerEntered(pointerSurface_, x, y);
-        return;
-    }
-    if (pointerSurface_ != originSurface_)
-        return;
-    // Whole pixels, as the X11 saver measures: a fraction of a pixel of
-    // jitter is no travel.
-    if (pointerTravelledPast(static_cast<std::int64_t>(std::floor(originX_)),
-                             static_cast<std::int64_t>(std::floor(originY_)), static_cast<std::int64_t>(std::floor(x)),
-                             static_cast<std::int64_t>(std::floor(y))))
+    if (travel_.moved(x, y))
         requestEnd();
 }
 
-void WaylandInput::surfaceGone(const wl_surface* surface)
+void WaylandInput::pointerMovedByDevice(double dx, double dy)
 {
-    if (surface == originSurface_)
-        originSet_ = false;
-    if (surface == pointerSurface_)
-        pointerSurface_ = nullptr;
+    if (travel_.deviceMoved(dx, dy))
+        requestEnd();
 }
+
+void WaylandInput::surfaceGone(const wl_surface* surface) { travel_.surfaceGone(surface); }

@@ -2,6 +2,8 @@
 
 #include "linux/wayland/wayland_input.h"
 
+#include "relative-pointer-unstable-v1-client-protocol.h"
+
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 
@@ -98,6 +100,17 @@ const wl_pointer_listener pointerListener = {onPointerEnter, onPointerLeave, onM
                                              onAxis,         onPointerFrame, onAxisSource,   onAxisStop,
                                              onAxisDiscrete, onAxisValue120};
 
+// The device's own motion, apart from any move of the cursor that the
+// compositor makes itself.
+void onRelativeMotion(void* data, zwp_relative_pointer_v1*, std::uint32_t, std::uint32_t, wl_fixed_t dx,
+                      wl_fixed_t dy, wl_fixed_t, wl_fixed_t)
+{
+    if (fullscreen(data))
+        inputOf(data).pointerMovedByDevice(wl_fixed_to_double(dx), wl_fixed_to_double(dy));
+}
+
+const zwp_relative_pointer_v1_listener relativePointerListener = {onRelativeMotion};
+
 void onTouchDown(void* data, wl_touch*, std::uint32_t, std::uint32_t, wl_surface*, std::int32_t, wl_fixed_t,
                  wl_fixed_t)
 {
@@ -151,6 +164,7 @@ void WaylandSeat::capabilitiesChanged(std::uint32_t capabilities)
     else if (!pointer_) {
         pointer_ = wl_seat_get_pointer(seat_);
         wl_pointer_add_listener(pointer_, &pointerListener, this);
+        takeRelativePointer();
     }
     if (!touch)
         releaseTouch();
@@ -158,6 +172,17 @@ void WaylandSeat::capabilitiesChanged(std::uint32_t capabilities)
         touch_ = wl_seat_get_touch(seat_);
         wl_touch_add_listener(touch_, &touchListener, this);
     }
+}
+
+void WaylandSeat::relativePointersAvailable() { takeRelativePointer(); }
+
+void WaylandSeat::takeRelativePointer()
+{
+    zwp_relative_pointer_manager_v1* manager = input_.relativePointers();
+    if (!manager || !pointer_ || relativePointer_)
+        return;
+    relativePointer_ = zwp_relative_pointer_manager_v1_get_relative_pointer(manager, pointer_);
+    zwp_relative_pointer_v1_add_listener(relativePointer_, &relativePointerListener, this);
 }
 
 void WaylandSeat::keymapChanged(int fd, std::uint32_t size)
@@ -211,6 +236,10 @@ void WaylandSeat::releasePointer()
 {
     if (!pointer_)
         return;
+    if (relativePointer_) {
+        zwp_relative_pointer_v1_destroy(relativePointer_);
+        relativePointer_ = nullptr;
+    }
     if (wl_pointer_get_version(pointer_) >= WL_POINTER_RELEASE_SINCE_VERSION)
         wl_pointer_release(pointer_);
     else

@@ -1,5 +1,6 @@
 // One wl_seat and the devices it offers now: the keyboard (with its keymap,
-// for the window's Escape and q), the pointer and the touch screen. Their
+// for the window's Escape and q), the pointer (with its relative motion, where
+// the compositor offers it) and the touch screen. Their
 // events go to WaylandInput, which holds the rules.
 #pragma once
 
@@ -9,6 +10,7 @@ struct wl_seat;
 struct wl_keyboard;
 struct wl_pointer;
 struct wl_touch;
+struct zwp_relative_pointer_v1;
 struct xkb_keymap;
 struct xkb_state;
 class WaylandInput;
@@ -25,6 +27,8 @@ public:
 
     // For the listeners.
     void capabilitiesChanged(std::uint32_t capabilities);
+    // The compositor's relative pointers came after this seat did.
+    void relativePointersAvailable();
     void keymapChanged(int fd, std::uint32_t size);
     void keyPressed(std::uint32_t key);
     void modifiersChanged(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked,
@@ -32,6 +36,7 @@ public:
 
 private:
     void releaseKeyboard();
+    void takeRelativePointer();
     void releasePointer();
     void releaseTouch();
     void releaseKeymap();
@@ -41,6 +46,7 @@ private:
     std::uint32_t globalName_;
     wl_keyboard* keyboard_ = nullptr;
     wl_pointer* pointer_ = nullptr;
+    zwp_relative_pointer_v1* relativePointer_ = nullptr;
     wl_touch* touch_ = nullptr;
     xkb_keymap* keymap_ = nullptr;
     xkb_state* keyState_ = nullptr;

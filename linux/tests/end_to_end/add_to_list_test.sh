@@ -4,10 +4,11 @@
 # xscreensaver_list_test's business): modes and owners, links, what is not a
 # file it may write, a full disk, signals, writers at the same moment. The
 # system list comes from a small app-defaults file of the test's.
-# Usage: add_to_list_test.sh COMMAND WORK_DIR
+# Usage: add_to_list_test.sh COMMAND WORK_DIR STOP_PROBE
 set -uo pipefail
 command=$1
 work=$2
+stop_probe=$3 # preloaded, it sends CASCADE_STOP_SIGNAL once a new file exists
 # shellcheck source=../support/check_support.sh
 . "$(dirname "$0")/../support/check_support.sh"
 
@@ -141,6 +142,12 @@ for out in closed full; do
   grep -q 'cascade --root' "$home/.xscreensaver" || fail "stdout $out: Cascade not added"
   [ "$code" -eq 0 ] || fail "stdout $out: exit $code although Cascade was added"
 done
+
+# -- A stop that comes once the new file exists, before it replaces the old
+# one: nothing changes.
+fresh_home stop-beside "$list"
+HOME=$home LD_PRELOAD=$stop_probe CASCADE_STOP_SIGNAL=15 "$command" >"$home.out" 2>&1
+unchanged "stop beside" $? "$list"
 
 # -- TERM, INT or HUP at any moment: the old file or the new one, the exit
 # saying which (or the signal's, where it came before the program could

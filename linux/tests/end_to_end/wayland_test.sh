@@ -9,7 +9,9 @@
 #    screenshot (grim -o) are the scene's, neither black nor the compositor's
 #    grey, and the picture moves;
 #  - 4 px of pointer travel (virtual pointer) keep it, the 5th ends it with 0;
-#    a click, a key (wtype) and SIGTERM end it with 0;
+#    an output's change of scale or place under a resting pointer does not;
+#    a click, a key (wtype) and SIGTERM end it with 0, a key held down across
+#    its start does not when it comes up;
 #  - swayidle -w timeout 1 'cascade -fullscreen' brings it up;
 #  - window mode: a toplevel "Cascade", app id cascade, that draws over its
 #    whole window; a key other than Escape or q leaves it, closing it
@@ -130,13 +132,37 @@ still_runs "$pid" || fail "travel: Cascade ended 4 px from where the pointer app
 pointer m 1 0
 expect_exit travel 0
 
+# -- Outputs changed under a resting pointer: sway moves the cursor itself (a
+# leave and an enter on the other output's surface, a 300 px jump), which is
+# no one's hand on the mouse; the hand's 5 px still end it afterwards.
+pointer a 100 100 $layout
+start layout -fullscreen
+wait_covered layout
+for change in "scale 2" "scale 1" "pos 0 300" "pos 0 0"; do
+  swaymsg output "${outputs[0]}" $change || fail "swaymsg output ${outputs[0]} $change"
+  sleep 0.5
+  still_runs "$pid" || fail "layout: Cascade ended when ${outputs[0]} took $change"
+done
+pointer m 5 0
+expect_exit layout 0
+
+# The press ends it, not the button's coming up.
 start click -fullscreen
 wait_covered click
-pointer b
+pointer p
 expect_exit click 0
+pointer r
 
+# A key held down across the start, as Enter is when the saver is started
+# from a terminal: its coming up is no key press, the next press is.
+"${user[@]}" wtype -P x -s 8000 -p x &
+held=$!
 start key -fullscreen
 wait_covered key
+still_runs "$held" || fail "key: the held key came up before the saver covered the outputs"
+wait "$held"
+sleep 0.3
+still_runs "$pid" || fail "key: a key coming up ended it"
 "${user[@]}" wtype -s 300 x || fail "wtype"
 expect_exit key 0
 

@@ -1,9 +1,10 @@
-// Loaded into the program under test (LD_PRELOAD), for what a render does
-// that its picture cannot show. Each probe is switched on by the environment:
-// - CASCADE_STOP_SIGNAL=N: the moment the render's temporary file is made
+// Loaded into the program under test (LD_PRELOAD), for what a render or the
+// list adder does that no output shows. Each probe is switched on by the
+// environment:
+// - CASCADE_STOP_SIGNAL=N: the moment the first temporary file is made
 //   (unnamed with O_TMPFILE, or named by mkstemp), signal N is sent, once: a
-//   stop in the narrowest window a render has, after the file exists and
-//   before anything that would clean it up is armed.
+//   stop after the new file exists and before it may replace the old one,
+//   and for a render before anything that would clean it up is armed.
 // - CASCADE_NO_UNNAMED_FILES=1: O_TMPFILE is refused as by a file system
 //   without unnamed files, so the render takes a named temporary file.
 // - CASCADE_COUNT_LINE_WIDTHS=FILE: counts the glLineWidth calls and writes

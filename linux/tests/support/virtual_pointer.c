@@ -4,7 +4,7 @@
  * so a test knows the motion happened before it looks at the saver:
  *   a X Y W H   moves to X,Y of a W x H extent (the whole output layout)
  *   m DX DY     moves by DX,DY pixels
- *   b           clicks the left button
+ *   p, r        presses, releases the left button
  * One device for the whole run: each new one would take the seat's pointer
  * away and give it back, which a client sees as a new pointer. */
 #include <linux/input-event-codes.h>
@@ -60,10 +60,10 @@ int main(void)
             zwlr_virtual_pointer_v1_motion_absolute(pointer, time, x, y, width, height);
         } else if (sscanf(line, "m %lf %lf", &dx, &dy) == 2) {
             zwlr_virtual_pointer_v1_motion(pointer, time, wl_fixed_from_double(dx), wl_fixed_from_double(dy));
-        } else if (line[0] == 'b') {
-            zwlr_virtual_pointer_v1_button(pointer, time, BTN_LEFT, WL_POINTER_BUTTON_STATE_PRESSED);
-            zwlr_virtual_pointer_v1_frame(pointer);
-            zwlr_virtual_pointer_v1_button(pointer, time + 5, BTN_LEFT, WL_POINTER_BUTTON_STATE_RELEASED);
+        } else if (line[0] == 'p' || line[0] == 'r') {
+            zwlr_virtual_pointer_v1_button(pointer, time, BTN_LEFT,
+                                           line[0] == 'p' ? WL_POINTER_BUTTON_STATE_PRESSED
+                                                          : WL_POINTER_BUTTON_STATE_RELEASED);
         } else {
             fprintf(stderr, "virtual_pointer: unknown command: %s", line);
             return 2;
