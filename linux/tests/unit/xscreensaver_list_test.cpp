@@ -61,7 +61,9 @@ struct Generator {
     }
 
     // One entry: its text and, for a switched-off Cascade, where its "-" is.
-    std::string entry(bool& isCascade, bool& off, std::size_t& mark, std::size_t at)
+    // An escaped "-" switches it off too, but dropping one byte cannot
+    // switch it on: that entry stays and Cascade is appended.
+    std::string entry(bool& isCascade, bool& off, bool& escaped, std::size_t& mark, std::size_t at)
     {
         static const char* const others[] = {"maze --root", "xmatrix -root",
                                              "glslideshow --root -directory ~/Pictures/cascade",
@@ -73,7 +75,8 @@ struct Generator {
         std::string e = blanks();
         if (off) {
             mark = at + e.size();
-            e += "-" + blanks();
+            escaped = pick(4) == 0;
+            e += (escaped ? "\\-" : "-") + blanks();
         }
         e += any({"", "GL: ", "\"Cascade clone\"\t", "color:\t\"My cascade\" ", "\"x\" default: "});
         return e + (isCascade ? any(cascades) : any(others)) + blanks();
@@ -82,6 +85,8 @@ struct Generator {
     // The last list (or, with first, an earlier one the daemon ignores).
     Case list(bool first, Case c)
     {
+        if (pick(4) == 0) // a value ending in an escaped backslash, which continues nothing
+            text += "textLiteral: C:\\\\" + eol;
         text += blanks() + (first ? any({"programs:", "*programs:"}) : any({"programs:", "programs :"})) + blanks();
         bool enabled = false;
         std::size_t disabledMark = std::string::npos;
@@ -89,11 +94,11 @@ struct Generator {
         for (int i = 0; i < entries; ++i) {
             if (i > 0 || pick(2))
                 text += pick(2) ? "\\" + eol : std::string();
-            bool isCascade = false, off = false;
+            bool isCascade = false, off = false, escaped = false;
             std::size_t mark = 0;
-            text += entry(isCascade, off, mark, text.size());
+            text += entry(isCascade, off, escaped, mark, text.size());
             enabled = enabled || (isCascade && !off);
-            if (isCascade && off && disabledMark == std::string::npos)
+            if (isCascade && off && !escaped && disabledMark == std::string::npos)
                 disabledMark = mark;
             if (i + 1 < entries || pick(2))
                 text += "\\n" + blanks();
