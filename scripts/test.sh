@@ -16,15 +16,13 @@ jobs=$(nproc)
 junit=$PWD/build/junit
 rm -rf "$junit"
 mkdir -p "$junit"
-stages=("windows=windows" "PE32 under emulation=emulated" "ci=ci" "ci-asan=ci-asan"
-        "windows64=windows64" "release (soak)=soak")
+stages=("windows=$junit/windows.xml" "PE32 under emulation=$junit/emulated.xml" "ci=$junit/ci.xml"
+        "ci-asan=$junit/ci-asan.xml" "windows64=$junit/windows64.xml" "release (soak)=$junit/soak.xml")
 background=()
 finish() {
   local pid
   for pid in "${background[@]}"; do kill -TERM -- "-$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-  local stage records=()
-  for stage in "${stages[@]}"; do records+=("${stage%%=*}=$junit/${stage#*=}.xml"); done
-  python3 scripts/skipped_tests.py "${records[@]}"
+  python3 scripts/skipped_tests.py "${stages[@]}"
 }
 trap finish EXIT
 

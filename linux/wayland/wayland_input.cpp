@@ -39,7 +39,7 @@ bool WaylandInput::globalAdded(wl_registry* registry, std::uint32_t name, const 
         travel_.countDeviceMotion();
         // Announced after a seat, it still reaches that seat's pointer.
         for (auto& seat : seats_)
-            seat->relativePointersAvailable();
+            seat->takeRelativePointer();
         return true;
     }
     if (std::strcmp(interface, wl_seat_interface.name) != 0)

@@ -173,7 +173,7 @@ bool runLoop(WaylandSaver& saver, std::string& error)
     Clock::duration unseen{};
     bool nothingDue = false;
     int timeoutMs = noWait;
-    bool shown = true;
+    bool sized = true; // false once a surface or the picture could not take its size
     for (;;) {
         const Clock::time_point waitStart = Clock::now();
         if (!saver.display.waitForEvents(timeoutMs))
@@ -183,7 +183,8 @@ bool runLoop(WaylandSaver& saver, std::string& error)
         saver.surfaces.update();
         if (saver.input.endRequested() || saver.surfaces.endRequested())
             break;
-        if (!(shown = followSurfaces(saver, error)))
+        sized = followSurfaces(saver, error);
+        if (!sized)
             break;
         const std::vector<ShownSurface*> due = surfacesDue(saver);
         nothingDue = due.empty();
@@ -198,7 +199,8 @@ bool runLoop(WaylandSaver& saver, std::string& error)
         if (unseen > longestSeenWait)
             run.skipTime(std::chrono::duration_cast<std::chrono::milliseconds>(unseen).count());
         unseen = {};
-        if (!(shown = drawFrame(saver, due, run, error)))
+        sized = drawFrame(saver, due, run, error);
+        if (!sized)
             break;
         reportRate(saver.options, fps, overlay, frameStart);
         if (saver.options.frames > 0 && run.framesDrawn() >= saver.options.frames)
@@ -207,7 +209,7 @@ bool runLoop(WaylandSaver& saver, std::string& error)
     }
     saver.context.drawOverEachSurface(nullptr);
     run.stop();
-    return shown;
+    return sized;
 }
 
 } // namespace

@@ -174,8 +174,6 @@ void WaylandSeat::capabilitiesChanged(std::uint32_t capabilities)
     }
 }
 
-void WaylandSeat::relativePointersAvailable() { takeRelativePointer(); }
-
 void WaylandSeat::takeRelativePointer()
 {
     zwp_relative_pointer_manager_v1* manager = input_.relativePointers();

@@ -24,11 +24,12 @@ public:
 
     std::uint32_t globalName() const { return globalName_; }
     WaylandInput& input() const { return input_; }
+    // Gives the pointer its relative pointer, where the compositor offers
+    // them and it has none yet; also called when they came after this seat.
+    void takeRelativePointer();
 
     // For the listeners.
     void capabilitiesChanged(std::uint32_t capabilities);
-    // The compositor's relative pointers came after this seat did.
-    void relativePointersAvailable();
     void keymapChanged(int fd, std::uint32_t size);
     void keyPressed(std::uint32_t key);
     void modifiersChanged(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked,
@@ -36,7 +37,6 @@ public:
 
 private:
     void releaseKeyboard();
-    void takeRelativePointer();
     void releasePointer();
     void releaseTouch();
     void releaseKeymap();

@@ -22,6 +22,7 @@ SCREEN_WIDTH, SCREEN_HEIGHT = 640, 480
 # busy machine.
 EXIT_GRACE = 5.0
 MINUS_ONE = 255  # an exit code of -1 as the Unix side sees it
+WINE_OUTPUT = "wine-stderr.txt"  # every Wine process's stderr, in the work folder
 
 
 class Failure(Exception):
@@ -45,7 +46,7 @@ class Session:
         # Quiet unless the caller asks for more (the emulated runs keep Wine's
         # errors, which tell a Wine that could not start from a saver fault).
         self.env.setdefault("WINEDEBUG", "-all")
-        self.wine_output = os.path.join(work, "wine-stderr.txt")
+        self.wine_output = os.path.join(work, WINE_OUTPUT)
         self.env["WINEDLLOVERRIDES"] = "winemenubuilder.exe=d;mscoree,mshtml="
         self.xvfb = None
         self.children = []
@@ -683,7 +684,7 @@ def main():
             case(session)
     except Failure as failure:
         print(f"FAIL {options.case}: {failure}")
-        print_tail(os.path.join(options.work, "wine-stderr.txt"), "Wine's error output ends")
+        print_tail(os.path.join(options.work, WINE_OUTPUT), "Wine's error output ends")
         return 1
     print(f"PASS {options.case} ({time.monotonic() - started:.1f} s)")
     return 0
