@@ -35,8 +35,11 @@ bool holdSessionLock(int& fd, std::string& error)
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     std::string display = std::getenv("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY") : "wayland-0";
     std::replace(display.begin(), display.end(), '/', '_');
-    const std::string path = (runtime && *runtime ? std::string(runtime) : "/tmp/cascade-" + std::to_string(::getuid())) +
-                             "/cascade-idle-" + display + ".lock";
+    // Without a runtime folder (no Wayland session would lack one), the user
+    // id keeps users apart in /tmp.
+    const std::string path = runtime && *runtime
+                                 ? std::string(runtime) + "/cascade-idle-" + display + ".lock"
+                                 : "/tmp/cascade-idle-" + std::to_string(::getuid()) + "-" + display + ".lock";
     fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         error = "cannot open " + quoted(path) + ": " + std::strerror(errno);

@@ -10,6 +10,8 @@
 #    grey, and the picture moves;
 #  - 4 px of pointer travel (virtual pointer) keep it, the 5th ends it with 0;
 #    an output's change of scale or place under a resting pointer does not;
+#    a 2x output gets a 2x buffer, an output plugged in is covered and one
+#    unplugged leaves the others covered;
 #    a click, a key (wtype) and SIGTERM end it with 0, a key held down across
 #    its start does not when it comes up;
 #  - swayidle -w timeout 1 'cascade -fullscreen' brings it up;
@@ -17,9 +19,10 @@
 #    after it each time, a view that inhibits idle
 #    keeps it away until the view goes, a second watcher is refused;
 #  - window mode: a toplevel "Cascade", app id cascade, that draws over its
-#    whole window; a key other than Escape or q leaves it, closing it
-#    (swaymsg kill) or q ends it with 0;
-#  - the compositor going away: one line, exit 1;
+#    whole window and draws nothing while its workspace is not shown; a key
+#    other than Escape or q leaves it, closing it (swaymsg kill) or q ends it
+#    with 0;
+#  - the compositor going away: one line, exit 1, from a saver and a watcher;
 #  - nothing left running, and sway started no program (strace).
 # Usage: wayland_test.sh CASCADE VIRTUAL_POINTER WORK_DIR
 set -uo pipefail
@@ -27,7 +30,7 @@ set -uo pipefail
 . "$(dirname "$0")/../support/check_support.sh"
 # shellcheck source=../support/wayland_support.sh
 . "$(dirname "$0")/../support/wayland_support.sh" "$1" "$3"
-readonly outputs=(HEADLESS-1 HEADLESS-2)
+outputs=(HEADLESS-1 HEADLESS-2)
 readonly modes=("1024x768 position 0 0" "640x480 position 1024 0")
 readonly layout="1664 768" # the two outputs side by side
 readonly shot_type=ppm
@@ -103,15 +106,29 @@ expect_exit travel 0
 
 # -- Outputs changed under a resting pointer: sway moves the cursor itself (a
 # leave and an enter on the other output's surface, a 300 px jump), which is
-# no one's hand on the mouse; the hand's 5 px still end it afterwards.
+# no one's hand on the mouse; the hand's 5 px still end it afterwards. The
+# protocol log shows what a picture cannot: a 2x output given a 2x buffer.
 pointer a 100 100 $layout
+plain_user=("${user[@]}")
+user+=(WAYLAND_DEBUG=client)
 start layout -fullscreen
+user=("${plain_user[@]}")
 wait_covered layout
 for change in "scale 2" "scale 1" "pos 0 300" "pos 0 0"; do
   swaymsg output "${outputs[0]}" $change || fail "swaymsg output ${outputs[0]} $change"
   sleep 0.5
   still_runs "$pid" || fail "layout: Cascade ended when ${outputs[0]} took $change"
+  [ "$change" != "scale 2" ] || grep -q 'set_buffer_scale(2)' "$work/layout.err" ||
+    fail "layout: no 2x buffer on the 2x output"
 done
+# An output plugged in is covered too; unplugging it leaves the others covered.
+swaymsg create_output || fail "swaymsg create_output"
+outputs+=(HEADLESS-3)
+wait_covered plugged
+swaymsg output HEADLESS-3 disable || fail "swaymsg output HEADLESS-3 disable"
+unset 'outputs[2]'
+sleep 0.5
+wait_covered unplugged
 pointer m 5 0
 expect_exit layout 0
 
@@ -161,7 +178,9 @@ wait_toplevel() {
   until geometry=$(toplevel) && [ -n "$geometry" ] || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do sleep 0.1; done
   [ -n "$geometry" ] || fail "$1: no toplevel titled Cascade with app id cascade"
 }
+user+=(WAYLAND_DEBUG=client)
 start window
+user=("${plain_user[@]}")
 wait_toplevel window
 end=$((SECONDS + wait_limit))
 until shot "$work/window.ppm" -g "$geometry" && covered "$work/window.ppm" || ! still_runs "$pid" ||
@@ -170,6 +189,14 @@ covered "$work/window.ppm" || fail "window: the scene does not cover its window 
 "${user[@]}" wtype -s 300 x
 sleep 0.5
 still_runs "$pid" || fail "window: a key other than Escape or q ended it"
+# On a workspace not shown, the window is told of no frames and draws none.
+commits() { grep -c 'wl_surface@[0-9]*\.commit()' "$work/window.err"; }
+swaymsg workspace hidden || fail "swaymsg workspace hidden"
+sleep 1
+before=$(commits)
+sleep 2
+[ $(($(commits) - before)) -le 1 ] || fail "window: $(($(commits) - before)) frames in 2 s while hidden"
+swaymsg workspace 1 || fail "swaymsg workspace 1"
 swaymsg '[app_id="cascade"]' kill
 expect_exit window 0
 start window-q
@@ -194,18 +221,7 @@ still_runs "$idle_pid" && fail "swayidle: Cascade or swayidle still runs after a
 # -- Started on idle by the watcher, through sway's KDE idle protocol: the
 # saver covers both outputs after a second without input, a key takes it
 # away and the watcher stays for the next spell; one watcher per session.
-saver_children() { our_cascades | grep -vx -e "$watcher" -e "${window:-none}"; }
-idle_cycle() { # NAME: the saver comes, a key takes it away, the watcher stays
-  local saver end=$((SECONDS + wait_limit))
-  wait_covered "$1"
-  sleep "${lock_wait:-0}"
-  saver=$(saver_children)
-  [ "$(wc -w <<<"$saver")" -eq 1 ] ||
-    fail "$1: the watcher did not bring up one saver"
-  "${user[@]}" wtype -s 300 x
-  while still_runs "$saver" && [ $SECONDS -lt $end ]; do sleep 0.05; done
-  ! still_runs "$saver" && still_runs "$watcher" || fail "$1: a key did not end the saver alone"
-}
+send_key() { "${user[@]}" wtype -s 300 x; }
 # With a lock after a second of saver: the lock command runs once a spell.
 start idle -idle 2 -lock-after 1 -lock-command "echo locked >>$runtime/locks"
 watcher=$pid
@@ -240,12 +256,17 @@ idle_cycle idle-after-inhibitor
 kill -TERM "$watcher"
 expect_exit idle-inhibited 0
 
-# -- The compositor goes away under a full-screen Cascade.
+# -- The compositor goes away under a full-screen Cascade and a watcher.
+start gone-watcher -idle 60
+watcher=$pid
 start gone -fullscreen
 wait_covered gone
 swaymsg exit 2>/dev/null
 expect_exit gone 1
 [ "$(wc -l <"$work/gone.err")" -eq 1 ] || fail "gone: not one line: $(cat "$work/gone.err")"
+pid=$watcher
+expect_exit gone-watcher 1
+grep -q "lost the connection" "$work/gone-watcher.err" || fail "gone-watcher: $(cat "$work/gone-watcher.err")"
 wait "$tracer_pid" || fail "sway ended with $?: $(tail "$work/compositor.log")"
 compositor_pid=
 

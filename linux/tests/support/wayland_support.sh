@@ -127,3 +127,21 @@ wait_covered() {
   done
   [ $all = 1 ] || fail "$1: not every output shows the scene (see $work/$1.*.$shot_type)"
 }
+
+saver_children() { our_cascades | grep -vx -e "$watcher" -e "${window:-none}"; }
+# The idle watcher's cycle, with the watcher's pid in $watcher (and a window
+# of Cascade's own, not a saver, in $window): the saver comes on every
+# output, a key (the test's send_key) takes it away, the watcher stays. With
+# $lock_wait, that many seconds pass before the key.
+idle_cycle() { # NAME
+  local saver end
+  wait_covered "$1"
+  sleep "${lock_wait:-0}"
+  saver=$(saver_children)
+  [ "$(wc -w <<<"$saver")" -eq 1 ] ||
+    fail "$1: the watcher did not bring up one saver"
+  send_key
+  end=$((SECONDS + wait_limit))
+  while still_runs "$saver" && [ $SECONDS -lt $end ]; do sleep 0.05; done
+  ! still_runs "$saver" && still_runs "$watcher" || fail "$1: a key did not end the saver alone"
+}
