@@ -1,6 +1,7 @@
 #include "linux/wayland/wayland_saver.h"
 
 #include "linux/wayland/bitmap_fps_overlay.h"
+#include "linux/wayland/input_rules.h"
 #include "linux/wayland/wayland_display.h"
 #include "linux/wayland/wayland_egl_context.h"
 #include "linux/wayland/wayland_input.h"
@@ -35,7 +36,8 @@ constexpr std::chrono::milliseconds longestSeenWait{250};
 struct WaylandSaver {
     explicit WaylandSaver(const Options& options)
         : options(options),
-          input(options.target == Target::Fullscreen ? InputRules::Fullscreen : InputRules::Window),
+          rules(options.target == Target::Fullscreen ? InputRules::Mode::Fullscreen : InputRules::Mode::Window),
+          input(rules),
           surfaces(display, outputs,
                    options.target == Target::Fullscreen ? SurfaceMode::Fullscreen : SurfaceMode::Window)
     {
@@ -52,6 +54,7 @@ struct WaylandSaver {
     const Options& options;
     WaylandDisplay display;
     WaylandOutputs outputs;
+    InputRules rules;
     WaylandInput input;
     WaylandSurfaces surfaces;
     WaylandEglContext context;
@@ -77,7 +80,7 @@ bool open(WaylandSaver& saver, std::string& error)
         return false;
     saver.context.setSwapInterval(refreshesPerSwap);
     saver.surfaces.onGone([&saver](ShownSurface& shown) {
-        saver.input.surfaceGone(shown.surface);
+        saver.rules.surfaceGone(shown.surface);
         saver.context.forget(shown.surface);
     });
     saver.surfaces.start(saver.options.width, saver.options.height);
@@ -181,7 +184,7 @@ bool runLoop(WaylandSaver& saver, std::string& error)
         if (nothingDue)
             unseen += Clock::now() - waitStart;
         saver.surfaces.update();
-        if (saver.input.endRequested() || saver.surfaces.endRequested())
+        if (saver.rules.endRequested() || saver.surfaces.endRequested())
             break;
         sized = followSurfaces(saver, error);
         if (!sized)

@@ -1,7 +1,5 @@
 #include "linux/wayland/wayland_seat.h"
 
-#include "linux/wayland/wayland_input.h"
-
 #include "relative-pointer-unstable-v1-client-protocol.h"
 
 #include <wayland-client.h>
@@ -16,15 +14,7 @@ namespace {
 constexpr std::uint32_t evdevToXkb = 8;
 
 WaylandSeat& seatOf(void* data) { return *static_cast<WaylandSeat*>(data); }
-WaylandInput& inputOf(void* data) { return seatOf(data).input(); }
-bool fullscreen(void* data) { return inputOf(data).rules() == InputRules::Fullscreen; }
-
-// Anything that ends a full-screen saver but means nothing to a window.
-void endFullscreen(void* data)
-{
-    if (fullscreen(data))
-        inputOf(data).requestEnd();
-}
+InputRules& rulesOf(void* data) { return seatOf(data).rules(); }
 
 void onCapabilities(void* data, wl_seat*, std::uint32_t capabilities)
 {
@@ -67,29 +57,28 @@ const wl_keyboard_listener keyboardListener = {onKeymap, onKeyboardEnter, onKeyb
 void onPointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
                     wl_fixed_t y)
 {
-    if (!fullscreen(data))
+    if (!rulesOf(data).takesPointer())
         return;
     // No cursor over the saver, as the X11 and Windows savers hide theirs.
     wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
-    inputOf(data).pointerEntered(surface, wl_fixed_to_double(x), wl_fixed_to_double(y));
+    rulesOf(data).pointerEntered(surface, wl_fixed_to_double(x), wl_fixed_to_double(y));
 }
 
 void onPointerLeave(void*, wl_pointer*, std::uint32_t, wl_surface*) {}
 
 void onMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y)
 {
-    if (fullscreen(data))
-        inputOf(data).pointerMoved(wl_fixed_to_double(x), wl_fixed_to_double(y));
+    rulesOf(data).pointerMoved(wl_fixed_to_double(x), wl_fixed_to_double(y));
 }
 
 void onButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state)
 {
     if (state == WL_POINTER_BUTTON_STATE_PRESSED)
-        endFullscreen(data);
+        rulesOf(data).buttonPressed();
 }
 
 // The wheel: a button press on X11, and so here too.
-void onAxis(void* data, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) { endFullscreen(data); }
+void onAxis(void* data, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) { rulesOf(data).buttonPressed(); }
 void onPointerFrame(void*, wl_pointer*) {}
 void onAxisSource(void*, wl_pointer*, std::uint32_t) {}
 void onAxisStop(void*, wl_pointer*, std::uint32_t, std::uint32_t) {}
@@ -105,8 +94,7 @@ const wl_pointer_listener pointerListener = {onPointerEnter, onPointerLeave, onM
 void onRelativeMotion(void* data, zwp_relative_pointer_v1*, std::uint32_t, std::uint32_t, wl_fixed_t dx,
                       wl_fixed_t dy, wl_fixed_t, wl_fixed_t)
 {
-    if (fullscreen(data))
-        inputOf(data).pointerMovedByDevice(wl_fixed_to_double(dx), wl_fixed_to_double(dy));
+    rulesOf(data).pointerMovedByDevice(wl_fixed_to_double(dx), wl_fixed_to_double(dy));
 }
 
 const zwp_relative_pointer_v1_listener relativePointerListener = {onRelativeMotion};
@@ -114,7 +102,7 @@ const zwp_relative_pointer_v1_listener relativePointerListener = {onRelativeMoti
 void onTouchDown(void* data, wl_touch*, std::uint32_t, std::uint32_t, wl_surface*, std::int32_t, wl_fixed_t,
                  wl_fixed_t)
 {
-    endFullscreen(data);
+    rulesOf(data).buttonPressed();
 }
 
 void onTouchUp(void*, wl_touch*, std::uint32_t, std::uint32_t, std::int32_t) {}
@@ -129,8 +117,8 @@ const wl_touch_listener touchListener = {onTouchDown,  onTouchUp,     onTouchMot
 
 } // namespace
 
-WaylandSeat::WaylandSeat(WaylandInput& input, wl_seat* seat, std::uint32_t globalName)
-    : input_(input), seat_(seat), globalName_(globalName)
+WaylandSeat::WaylandSeat(InputRules& rules, const SeatShared& shared, wl_seat* seat, std::uint32_t globalName)
+    : rules_(rules), shared_(shared), seat_(seat), globalName_(globalName)
 {
     wl_seat_add_listener(seat_, &seatListener, this);
 }
@@ -176,7 +164,7 @@ void WaylandSeat::capabilitiesChanged(std::uint32_t capabilities)
 
 void WaylandSeat::takeRelativePointer()
 {
-    zwp_relative_pointer_manager_v1* manager = input_.relativePointers();
+    zwp_relative_pointer_manager_v1* manager = shared_.relativePointers;
     if (!manager || !pointer_ || relativePointer_)
         return;
     relativePointer_ = zwp_relative_pointer_manager_v1_get_relative_pointer(manager, pointer_);
@@ -190,7 +178,7 @@ void WaylandSeat::keymapChanged(int fd, std::uint32_t size)
     if (text == MAP_FAILED)
         return;
     // The compositor's keymap ends with a NUL within size.
-    keymap_ = xkb_keymap_new_from_string(input_.keymaps(), static_cast<const char*>(text), XKB_KEYMAP_FORMAT_TEXT_V1,
+    keymap_ = xkb_keymap_new_from_string(shared_.keymaps, static_cast<const char*>(text), XKB_KEYMAP_FORMAT_TEXT_V1,
                                          XKB_KEYMAP_COMPILE_NO_FLAGS);
     munmap(text, size);
     if (keymap_)
@@ -199,16 +187,9 @@ void WaylandSeat::keymapChanged(int fd, std::uint32_t size)
 
 void WaylandSeat::keyPressed(std::uint32_t key)
 {
-    if (input_.rules() == InputRules::Fullscreen) {
-        input_.requestEnd();
-        return;
-    }
     // Without a keymap there is no telling which key it was.
-    if (!keyState_)
-        return;
-    const xkb_keysym_t symbol = xkb_state_key_get_one_sym(keyState_, key + evdevToXkb);
-    if (symbol == XKB_KEY_Escape || symbol == XKB_KEY_q || symbol == XKB_KEY_Q)
-        input_.requestEnd();
+    const xkb_keysym_t symbol = keyState_ ? xkb_state_key_get_one_sym(keyState_, key + evdevToXkb) : XKB_KEY_NoSymbol;
+    rules_.keyPressed(symbol == XKB_KEY_Escape || symbol == XKB_KEY_q || symbol == XKB_KEY_Q);
 }
 
 void WaylandSeat::modifiersChanged(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked,
