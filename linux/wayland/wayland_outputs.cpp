@@ -19,12 +19,13 @@ struct OutputContext {
 
 WaylandOutput& entryOf(void* data) { return *static_cast<OutputContext*>(data)->entry; }
 
-void onGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
-                const char*, const char*, std::int32_t)
+void outputHandleGeometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
+                          const char*, const char*, std::int32_t)
 {
 }
 
-void onMode(void* data, wl_output*, std::uint32_t flags, std::int32_t width, std::int32_t height, std::int32_t)
+void outputHandleMode(void* data, wl_output*, std::uint32_t flags, std::int32_t width, std::int32_t height,
+                      std::int32_t)
 {
     if (flags & WL_OUTPUT_MODE_CURRENT) {
         entryOf(data).pixelWidth = width;
@@ -32,19 +33,20 @@ void onMode(void* data, wl_output*, std::uint32_t flags, std::int32_t width, std
     }
 }
 
-void onDone(void* data, wl_output*)
+void outputHandleDone(void* data, wl_output*)
 {
     auto* context = static_cast<OutputContext*>(data);
     context->outputs->stateDone(*context->entry);
 }
 
-void onScale(void* data, wl_output*, std::int32_t factor) { entryOf(data).scale = std::max(1, factor); }
+void outputHandleScale(void* data, wl_output*, std::int32_t factor) { entryOf(data).scale = std::max(1, factor); }
 
-void onName(void* data, wl_output*, const char* name) { entryOf(data).name = name; }
+void outputHandleName(void* data, wl_output*, const char* name) { entryOf(data).name = name; }
 
-void onDescription(void*, wl_output*, const char*) {}
+void outputHandleDescription(void*, wl_output*, const char*) {}
 
-const wl_output_listener outputListener = {onGeometry, onMode, onDone, onScale, onName, onDescription};
+const wl_output_listener outputListener = {outputHandleGeometry, outputHandleMode, outputHandleDone,
+                                           outputHandleScale,    outputHandleName, outputHandleDescription};
 
 } // namespace
 

@@ -25,14 +25,14 @@ constexpr std::uint32_t exclusiveKeyboard = 1;
 
 ShownSurface& shownOf(void* data) { return *static_cast<ShownSurface*>(data); }
 
-void onEnter(void* data, wl_surface*, wl_output* output)
+void surfaceHandleEnter(void* data, wl_surface*, wl_output* output)
 {
     ShownSurface& shown = shownOf(data);
     if (const WaylandOutput* entered = shown.owner->outputs().find(output))
         shown.enteredOutputs.push_back(entered);
 }
 
-void onLeave(void* data, wl_surface*, wl_output* output)
+void surfaceHandleLeave(void* data, wl_surface*, wl_output* output)
 {
     ShownSurface& shown = shownOf(data);
     const WaylandOutput* left = shown.owner->outputs().find(output);
@@ -40,10 +40,10 @@ void onLeave(void* data, wl_surface*, wl_output* output)
                                shown.enteredOutputs.end());
 }
 
-const wl_surface_listener surfaceListener = {onEnter, onLeave};
+const wl_surface_listener surfaceListener = {surfaceHandleEnter, surfaceHandleLeave};
 
-void onLayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial, std::uint32_t width,
-                      std::uint32_t height)
+void layerSurfaceHandleConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial, std::uint32_t width,
+                                 std::uint32_t height)
 {
     ShownSurface& shown = shownOf(data);
     zwlr_layer_surface_v1_ack_configure(layer, serial);
@@ -52,11 +52,11 @@ void onLayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t se
     shown.configured = shown.width > 0 && shown.height > 0;
 }
 
-void onLayerClosed(void* data, zwlr_layer_surface_v1*) { shownOf(data).closed = true; }
+void layerSurfaceHandleClosed(void* data, zwlr_layer_surface_v1*) { shownOf(data).closed = true; }
 
-const zwlr_layer_surface_v1_listener layerListener = {onLayerConfigure, onLayerClosed};
+const zwlr_layer_surface_v1_listener layerListener = {layerSurfaceHandleConfigure, layerSurfaceHandleClosed};
 
-void onXdgConfigure(void* data, xdg_surface* surface, std::uint32_t serial)
+void xdgSurfaceHandleConfigure(void* data, xdg_surface* surface, std::uint32_t serial)
 {
     ShownSurface& shown = shownOf(data);
     xdg_surface_ack_configure(surface, serial);
@@ -72,9 +72,9 @@ void onXdgConfigure(void* data, xdg_surface* surface, std::uint32_t serial)
     shown.configured = shown.width > 0 && shown.height > 0;
 }
 
-const xdg_surface_listener xdgSurfaceListener = {onXdgConfigure};
+const xdg_surface_listener xdgSurfaceListener = {xdgSurfaceHandleConfigure};
 
-void onToplevelConfigure(void* data, xdg_toplevel*, std::int32_t width, std::int32_t height, wl_array*)
+void xdgToplevelHandleConfigure(void* data, xdg_toplevel*, std::int32_t width, std::int32_t height, wl_array*)
 {
     // 0 x 0 leaves the size to us: the one we have.
     ShownSurface& shown = shownOf(data);
@@ -84,15 +84,15 @@ void onToplevelConfigure(void* data, xdg_toplevel*, std::int32_t width, std::int
 
 // The window's close button, or the compositor's own close of a full-screen
 // toplevel: either way someone asked the saver to go.
-void onToplevelClose(void* data, xdg_toplevel*) { shownOf(data).owner->requestEnd(); }
+void xdgToplevelHandleClose(void* data, xdg_toplevel*) { shownOf(data).owner->requestEnd(); }
 
-void onConfigureBounds(void*, xdg_toplevel*, std::int32_t, std::int32_t) {}
-void onWmCapabilities(void*, xdg_toplevel*, wl_array*) {}
+void xdgToplevelHandleConfigureBounds(void*, xdg_toplevel*, std::int32_t, std::int32_t) {}
+void xdgToplevelHandleWmCapabilities(void*, xdg_toplevel*, wl_array*) {}
 
-const xdg_toplevel_listener toplevelListener = {onToplevelConfigure, onToplevelClose, onConfigureBounds,
-                                                onWmCapabilities};
+const xdg_toplevel_listener toplevelListener = {xdgToplevelHandleConfigure, xdgToplevelHandleClose,
+                                                xdgToplevelHandleConfigureBounds, xdgToplevelHandleWmCapabilities};
 
-void onFrameDone(void* data, wl_callback* callback, std::uint32_t)
+void frameCallbackHandleDone(void* data, wl_callback* callback, std::uint32_t)
 {
     ShownSurface& shown = shownOf(data);
     wl_callback_destroy(callback);
@@ -100,7 +100,7 @@ void onFrameDone(void* data, wl_callback* callback, std::uint32_t)
         shown.frameCallback = nullptr;
 }
 
-const wl_callback_listener frameListener = {onFrameDone};
+const wl_callback_listener frameListener = {frameCallbackHandleDone};
 
 } // namespace
 
