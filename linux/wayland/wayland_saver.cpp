@@ -5,7 +5,6 @@
 #include "linux/wayland/wayland_display.h"
 #include "linux/wayland/wayland_egl_context.h"
 #include "linux/wayland/wayland_input.h"
-#include "linux/wayland/wayland_outputs.h"
 #include "linux/wayland/wayland_window.h"
 
 #include "linux/common/fps_meter.h"
@@ -38,8 +37,7 @@ struct WaylandSaver {
         : options(options),
           rules(options.target == Target::Fullscreen ? InputRules::Mode::Fullscreen : InputRules::Mode::Window),
           input(rules),
-          surfaces(display, outputs,
-                   options.target == Target::Fullscreen ? SurfaceMode::Fullscreen : SurfaceMode::Window)
+          surfaces(display, options.target == Target::Fullscreen ? SurfaceMode::Fullscreen : SurfaceMode::Window)
     {
     }
     ~WaylandSaver()
@@ -53,7 +51,6 @@ struct WaylandSaver {
 
     const Options& options;
     WaylandDisplay display;
-    WaylandOutputs outputs;
     InputRules rules;
     WaylandInput input;
     WaylandSurfaces surfaces;
@@ -70,7 +67,7 @@ struct WaylandSaver {
 bool open(WaylandSaver& saver, std::string& error)
 {
     const bool fullscreen = saver.options.target == Target::Fullscreen;
-    if (!saver.display.connect({&saver.outputs, &saver.input}, error))
+    if (!saver.display.connect({&saver.surfaces, &saver.input}, error))
         return false;
     if (!fullscreen && !saver.display.wmBase()) {
         error = "the Wayland compositor offers no xdg_wm_base, so no window (-fullscreen may work)";
@@ -90,7 +87,7 @@ bool open(WaylandSaver& saver, std::string& error)
 // Gives every configured surface its EGL window at its size in pixels.
 bool followSurfaces(WaylandSaver& saver, std::string& error)
 {
-    for (const auto& shown : saver.surfaces.surfaces())
+    for (const ShownSurface* shown : saver.surfaces.surfaces())
         if (shown->configured &&
             !saver.context.showOn(shown->surface, shown->pixelWidth(), shown->pixelHeight(), error))
             return false;
@@ -104,7 +101,7 @@ bool sizePicture(WaylandSaver& saver, SceneRun& run, std::string& error)
 {
     int width = 0;
     int height = 0;
-    for (const auto& shown : saver.surfaces.surfaces())
+    for (const ShownSurface* shown : saver.surfaces.surfaces())
         if (shown->configured &&
             static_cast<long long>(shown->pixelWidth()) * shown->pixelHeight() > static_cast<long long>(width) * height) {
             width = shown->pixelWidth();
@@ -119,9 +116,9 @@ bool sizePicture(WaylandSaver& saver, SceneRun& run, std::string& error)
 std::vector<ShownSurface*> surfacesDue(const WaylandSaver& saver)
 {
     std::vector<ShownSurface*> due;
-    for (const auto& shown : saver.surfaces.surfaces())
+    for (ShownSurface* shown : saver.surfaces.surfaces())
         if (shown->wantsFrame())
-            due.push_back(shown.get());
+            due.push_back(shown);
     return due;
 }
 
