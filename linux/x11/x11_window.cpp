@@ -75,7 +75,7 @@ bool isQuitKey(XKeyEvent& key)
 
 } // namespace
 
-Display* openDisplay(std::string& error)
+Display* connectToXServer(std::string& error)
 {
     XSetIOErrorHandler(onIoError);
     XSetErrorHandler(onProtocolError);

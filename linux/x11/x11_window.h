@@ -10,7 +10,7 @@
 
 // Opens $DISPLAY with handlers that turn a lost server or a protocol error
 // into one clear line on stderr and a clean exit, never a crash.
-Display* openDisplay(std::string& error);
+Display* connectToXServer(std::string& error);
 
 class X11Window {
 public:
