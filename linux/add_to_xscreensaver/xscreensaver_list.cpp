@@ -95,48 +95,107 @@ std::vector<ValueChar> valueOf(const std::string& file, const std::vector<Physic
     return value;
 }
 
+// One entry of the list, [from, to) of the value, read front to back.
+class EntryReader {
+public:
+    EntryReader(const std::vector<ValueChar>& value, std::size_t from, std::size_t to)
+        : value_(value), at_(from), to_(to)
+    {
+    }
+
+    bool at(char c) const { return at_ < to_ && value_[at_].c == c; }
+    // The character read next; only short of the end.
+    const ValueChar& next() const { return value_[at_]; }
+    bool atEnd() const { return at_ >= to_; }
+    void skip() { ++at_; }
+    void skipSpace()
+    {
+        while (at_ < to_ && isSpace(value_[at_].c))
+            ++at_;
+    }
+    // A quoted name or a "visual:", and the space after it; false where the
+    // entry goes on with neither.
+    bool skipNameOrVisual() { return skipQuotedName() || skipVisual(); }
+    // The name of the program that the next word runs, without its folders.
+    std::string program()
+    {
+        std::string name;
+        for (; at_ < to_ && !isSpace(value_[at_].c); ++at_)
+            name = value_[at_].c == '/' ? std::string() : name + value_[at_].c;
+        return name;
+    }
+
+private:
+    bool skipQuotedName()
+    {
+        if (!at('"'))
+            return false;
+        ++at_;
+        while (at_ < to_ && value_[at_].c != '"')
+            ++at_;
+        at_ = at_ + 1 < to_ ? at_ + 1 : to_;
+        skipSpace();
+        return true;
+    }
+    bool skipVisual()
+    {
+        std::size_t end = at_;
+        while (end < to_ && !isSpace(value_[end].c) && value_[end].c != ':' && value_[end].c != '"')
+            ++end;
+        if (end == to_ || value_[end].c != ':')
+            return false;
+        at_ = end + 1;
+        skipSpace();
+        return true;
+    }
+
+    const std::vector<ValueChar>& value_;
+    std::size_t at_;
+    std::size_t to_;
+};
+
+// What an entry's leading "-" says: whether it is switched off, and whether
+// taking out that one byte switches it on.
+struct EntrySwitch {
+    bool off = false;
+    bool switchable = false;
+    std::size_t mark = 0; // where the "-" stands in the file
+};
+
+EntrySwitch readSwitch(EntryReader& entry)
+{
+    EntrySwitch result;
+    entry.skipSpace();
+    if (entry.atEnd())
+        return result;
+    result.off = entry.at('-');
+    result.mark = entry.next().at;
+    const bool markAlone = !entry.next().escaped;
+    if (result.off) {
+        entry.skip();
+        entry.skipSpace();
+    }
+    // "- -visual: cascade" without its first "-" is still off, and "\-"
+    // is no one byte to take out: such an entry stays, Cascade is appended.
+    result.switchable = markAlone && !(result.off && entry.at('-'));
+    return result;
+}
+
 // Reads one entry, [from, to) of the value: is it Cascade, and switched off?
 void readEntry(const std::vector<ValueChar>& value, std::size_t from, std::size_t to, ProgramsList& list)
 {
-    auto skipSpace = [&](std::size_t i) {
-        while (i < to && isSpace(value[i].c))
-            ++i;
-        return i;
-    };
-    std::size_t i = skipSpace(from);
-    const bool off = i < to && value[i].c == '-';
-    const std::size_t mark = i < to ? value[i].at : 0;
-    const bool markAlone = i < to && !value[i].escaped;
-    if (off)
-        i = skipSpace(i + 1);
-    // "- -visual: cascade" without its first "-" is still off, and "\-"
-    // is no one byte to take out: such an entry stays, Cascade is appended.
-    const bool switchable = markAlone && !(off && i < to && value[i].c == '-');
-    for (int part = 0; part < 2 && i < to; ++part) {
-        if (value[i].c == '"') {
-            ++i;
-            while (i < to && value[i].c != '"')
-                ++i;
-            i = skipSpace(i + 1 < to ? i + 1 : to);
-            continue;
-        }
-        std::size_t j = i;
-        while (j < to && !isSpace(value[j].c) && value[j].c != ':' && value[j].c != '"')
-            ++j;
-        if (j == to || value[j].c != ':')
-            break;
-        i = skipSpace(j + 1);
-    }
-    std::string program;
-    for (; i < to && !isSpace(value[i].c); ++i)
-        program = value[i].c == '/' ? std::string() : program + value[i].c;
-    if (program != "cascade" || list.cascade == CascadeState::Enabled)
+    EntryReader entry(value, from, to);
+    const EntrySwitch state = readSwitch(entry);
+    // A quoted name and a visual may come before the command, in either order.
+    if (entry.skipNameOrVisual())
+        entry.skipNameOrVisual();
+    if (entry.program() != "cascade" || list.cascade == CascadeState::Enabled)
         return;
-    if (!off) {
+    if (!state.off) {
         list.cascade = CascadeState::Enabled;
-    } else if (switchable && list.cascade == CascadeState::Absent) {
+    } else if (state.switchable && list.cascade == CascadeState::Absent) {
         list.cascade = CascadeState::Disabled;
-        list.switchOffMark = mark;
+        list.switchOffMark = state.mark;
     }
 }
 
@@ -194,6 +253,31 @@ std::string appendix(const std::string& file, std::size_t begin)
     return (between ? "\\" : "\\n\\") + eol + cascadeEntry;
 }
 
+// The system's resource, written as a user's: without its leading "*".
+std::string asUserResource(const std::string& systemFile, const ProgramsList& system)
+{
+    std::string block = systemFile.substr(system.begin, system.end - system.begin);
+    block.erase(0, block.find_first_not_of(" \t"));
+    if (!block.empty() && block[0] == '*')
+        block.erase(0, 1);
+    return block;
+}
+
+// What comes before a list copied from the system's file: the user's file,
+// ended so that the list starts a line of its own, or a new file's comment.
+std::string beforeCopiedList(const std::string* userFile, const std::string& systemName)
+{
+    if (!userFile)
+        return "# XScreenSaver preferences. Settings not given here are the system's\n# (" + systemName + ").\n";
+    std::string text = *userFile;
+    if (!text.empty() && text.back() != '\n')
+        text += '\n';
+    // A last line that goes on would take the list's first line into it.
+    if (!text.empty() && physicalLineAt(text, text.rfind('\n', text.size() - 2) + 1).continued)
+        text += '\n';
+    return text;
+}
+
 } // namespace
 
 ProgramsList findProgramsList(const std::string& file, bool system)
@@ -238,26 +322,12 @@ bool addCascade(const std::string* userFile, const std::string& systemFile, cons
         error = "no programs list in the system's file " + systemName;
         return false;
     }
-    // The system's resource, written as a user's: without its leading "*".
-    std::string block = systemFile.substr(system.begin, system.end - system.begin);
-    block.erase(0, block.find_first_not_of(" \t"));
-    if (!block.empty() && block[0] == '*')
-        block.erase(0, 1);
+    std::string block = asUserResource(systemFile, system);
     ListEdit fromSystem;
     if (!addCascade(&block, std::string(), systemName, fromSystem, error))
         return false;
     edit.before = fromSystem.before;
     edit.fromSystem = true;
-    if (userFile) {
-        edit.text = *userFile;
-        if (!edit.text.empty() && edit.text.back() != '\n')
-            edit.text += '\n';
-        // A last line that goes on would take the list's first line into it.
-        if (!edit.text.empty() && physicalLineAt(edit.text, edit.text.rfind('\n', edit.text.size() - 2) + 1).continued)
-            edit.text += '\n';
-    } else {
-        edit.text = "# XScreenSaver preferences. Settings not given here are the system's\n# (" + systemName + ").\n";
-    }
-    edit.text += fromSystem.text + "\n";
+    edit.text = beforeCopiedList(userFile, systemName) + fromSystem.text + "\n";
     return true;
 }

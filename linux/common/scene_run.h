@@ -5,6 +5,7 @@
 #pragma once
 
 #include "linux/common/options.h"
+#include "linux/common/scene_clock.h"
 
 #include <cstdint>
 
@@ -32,6 +33,7 @@ public:
     long framesDrawn() const { return framesDrawn_; }
 
 private:
+    SceneClock clock_;
     bool started_ = false;
     bool skippable_ = false;
     long framesDrawn_ = 0;

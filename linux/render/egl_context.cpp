@@ -40,7 +40,7 @@ bool EglContext::create(int width, int height, const FramebufferFormat& format, 
 {
     destroy();
     void* config = nullptr;
-    bool ok = openDisplay(error) && chooseConfig(width, height, format, config, error) &&
+    bool ok = openSurfacelessDisplay(error) && chooseConfig(width, height, format, config, error) &&
               makeContextAndSurface(config, width, height, error);
     if (ok && !makeCurrent()) {
         error = "EGL could not make its context current (" + eglErrorText() + ")";
@@ -52,7 +52,7 @@ bool EglContext::create(int width, int height, const FramebufferFormat& format, 
     return ok;
 }
 
-bool EglContext::openDisplay(std::string& error)
+bool EglContext::openSurfacelessDisplay(std::string& error)
 {
     display_ = openEglDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, "surfaceless", error);
     return display_ != EGL_NO_DISPLAY;

@@ -25,7 +25,7 @@ public:
     void destroy() override;
 
 private:
-    bool openDisplay(std::string& error);
+    bool openSurfacelessDisplay(std::string& error);
     bool chooseConfig(int width, int height, const FramebufferFormat& format, void*& config, std::string& error);
     bool makeCurrent();
     bool makeContextAndSurface(void* config, int width, int height, std::string& error);

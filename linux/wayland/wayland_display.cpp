@@ -27,21 +27,21 @@ constexpr std::uint32_t decorationVersion = 1;
 // (v2 keeps it, v4 names it): below that the keyboard would not be ours.
 constexpr std::uint32_t leastLayerShellVersion = 2;
 
-void onGlobal(void* data, wl_registry*, std::uint32_t name, const char* interface, std::uint32_t version)
+void registryHandleGlobal(void* data, wl_registry*, std::uint32_t name, const char* interface, std::uint32_t version)
 {
     static_cast<WaylandDisplay*>(data)->globalAdded(name, interface, version);
 }
 
-void onGlobalRemove(void* data, wl_registry*, std::uint32_t name)
+void registryHandleGlobalRemove(void* data, wl_registry*, std::uint32_t name)
 {
     static_cast<WaylandDisplay*>(data)->globalRemoved(name);
 }
 
-const wl_registry_listener registryListener = {onGlobal, onGlobalRemove};
+const wl_registry_listener registryListener = {registryHandleGlobal, registryHandleGlobalRemove};
 
-void onPing(void*, xdg_wm_base* wmBase, std::uint32_t serial) { xdg_wm_base_pong(wmBase, serial); }
+void wmBaseHandlePing(void*, xdg_wm_base* wmBase, std::uint32_t serial) { xdg_wm_base_pong(wmBase, serial); }
 
-const xdg_wm_base_listener wmBaseListener = {onPing};
+const xdg_wm_base_listener wmBaseListener = {wmBaseHandlePing};
 
 template <typename Proxy>
 Proxy* bindAt(wl_registry* registry, std::uint32_t name, const wl_interface& interface, std::uint32_t offered,

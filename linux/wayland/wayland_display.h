@@ -2,7 +2,7 @@
 // saver binds once (compositor, xdg_wm_base, layer shell, decoration
 // manager), and the wait for events. Outputs and seats come and go while the
 // saver runs, so their globals are handed on to whoever follows them
-// (WaylandOutputs, WaylandInput). A lost connection is reported here, once.
+// (WaylandSurfaces, WaylandInput). A lost connection is reported here, once.
 #pragma once
 
 #include <cstdint>

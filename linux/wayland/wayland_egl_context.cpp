@@ -30,14 +30,14 @@ WaylandEglContext::~WaylandEglContext() { destroy(); }
 bool WaylandEglContext::create(wl_display* display, const FramebufferFormat& format, std::string& error)
 {
     destroy();
-    const bool ok = openDisplay(display, error) && chooseConfig(error) && makeContext(format, error) &&
+    const bool ok = openCompositorDisplay(display, error) && chooseConfig(error) && makeContext(format, error) &&
                     setPictureSize(1, 1, error);
     if (!ok)
         destroy();
     return ok;
 }
 
-bool WaylandEglContext::openDisplay(wl_display* display, std::string& error)
+bool WaylandEglContext::openCompositorDisplay(wl_display* display, std::string& error)
 {
     display_ = openEglDisplay(EGL_PLATFORM_WAYLAND_KHR, display, "Wayland", error);
     return display_ != EGL_NO_DISPLAY;
@@ -98,7 +98,7 @@ bool WaylandEglContext::makeContext(const FramebufferFormat& format, std::string
 
 bool WaylandEglContext::showOn(wl_surface* surface, int width, int height, std::string& error)
 {
-    if (Target* known = find(surface)) {
+    if (WindowSurface* known = find(surface)) {
         if (known->width != width || known->height != height) {
             wl_egl_window_resize(known->window, width, height, 0, 0);
             known->width = width;
@@ -106,32 +106,32 @@ bool WaylandEglContext::showOn(wl_surface* surface, int width, int height, std::
         }
         return true;
     }
-    Target target;
-    target.surface = surface;
-    target.width = width;
-    target.height = height;
-    if (!makeTarget(target, error)) {
-        release(target);
+    WindowSurface windowSurface;
+    windowSurface.surface = surface;
+    windowSurface.width = width;
+    windowSurface.height = height;
+    if (!makeWindowSurface(windowSurface, error)) {
+        release(windowSurface);
         return false;
     }
-    targets_.push_back(target);
+    windowSurfaces_.push_back(windowSurface);
     return true;
 }
 
-bool WaylandEglContext::makeTarget(Target& target, std::string& error)
+bool WaylandEglContext::makeWindowSurface(WindowSurface& windowSurface, std::string& error)
 {
-    target.window = wl_egl_window_create(target.surface, target.width, target.height);
-    if (!target.window) {
+    windowSurface.window = wl_egl_window_create(windowSurface.surface, windowSurface.width, windowSurface.height);
+    if (!windowSurface.window) {
         error = "could not make an EGL window for a Wayland surface";
         return false;
     }
-    target.eglSurface = eglCreatePlatformWindowSurface(display_, config_, target.window, nullptr);
-    if (target.eglSurface == EGL_NO_SURFACE) {
+    windowSurface.eglSurface = eglCreatePlatformWindowSurface(display_, config_, windowSurface.window, nullptr);
+    if (windowSurface.eglSurface == EGL_NO_SURFACE) {
         error = "EGL gave no window surface (" + eglErrorText() + ")";
         return false;
     }
     // The swap interval belongs to the surface current when it is set.
-    if (!eglMakeCurrent(display_, target.eglSurface, target.eglSurface, context_)) {
+    if (!eglMakeCurrent(display_, windowSurface.eglSurface, windowSurface.eglSurface, context_)) {
         error = "EGL could not make its context current on a window (" + eglErrorText() + ")";
         return false;
     }
@@ -141,16 +141,16 @@ bool WaylandEglContext::makeTarget(Target& target, std::string& error)
 
 void WaylandEglContext::forget(wl_surface* surface)
 {
-    Target* target = find(surface);
-    if (!target)
+    WindowSurface* windowSurface = find(surface);
+    if (!windowSurface)
         return;
     showNext_.erase(std::remove(showNext_.begin(), showNext_.end(), surface), showNext_.end());
     // Off the surface before it goes: the context must not stay current on
     // a destroyed window.
     if (context_)
         eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_);
-    release(*target);
-    targets_.erase(targets_.begin() + (target - targets_.data()));
+    release(*windowSurface);
+    windowSurfaces_.erase(windowSurfaces_.begin() + (windowSurface - windowSurfaces_.data()));
 }
 
 bool WaylandEglContext::setPictureSize(int width, int height, std::string& error)
@@ -167,34 +167,34 @@ bool WaylandEglContext::setSwapInterval(int refreshesPerSwap)
 void WaylandEglContext::swapBuffers()
 {
     for (wl_surface* surface : showNext_) {
-        const Target* target = find(surface);
-        if (!target || !eglMakeCurrent(display_, target->eglSurface, target->eglSurface, context_))
+        const WindowSurface* windowSurface = find(surface);
+        if (!windowSurface || !eglMakeCurrent(display_, windowSurface->eglSurface, windowSurface->eglSurface, context_))
             continue;
-        picture_.showIn(target->width, target->height);
+        picture_.showIn(windowSurface->width, windowSurface->height);
         if (overEachSurface_)
-            overEachSurface_(target->width, target->height);
-        eglSwapBuffers(display_, target->eglSurface);
+            overEachSurface_(windowSurface->width, windowSurface->height);
+        eglSwapBuffers(display_, windowSurface->eglSurface);
     }
     showNext_.clear();
     picture_.bindForDrawing();
 }
 
-WaylandEglContext::Target* WaylandEglContext::find(const wl_surface* surface)
+WaylandEglContext::WindowSurface* WaylandEglContext::find(const wl_surface* surface)
 {
-    for (Target& target : targets_)
-        if (target.surface == surface)
-            return &target;
+    for (WindowSurface& windowSurface : windowSurfaces_)
+        if (windowSurface.surface == surface)
+            return &windowSurface;
     return nullptr;
 }
 
-void WaylandEglContext::release(Target& target)
+void WaylandEglContext::release(WindowSurface& windowSurface)
 {
-    if (target.eglSurface)
-        eglDestroySurface(display_, target.eglSurface);
-    if (target.window)
-        wl_egl_window_destroy(target.window);
-    target.eglSurface = nullptr;
-    target.window = nullptr;
+    if (windowSurface.eglSurface)
+        eglDestroySurface(display_, windowSurface.eglSurface);
+    if (windowSurface.window)
+        wl_egl_window_destroy(windowSurface.window);
+    windowSurface.eglSurface = nullptr;
+    windowSurface.window = nullptr;
 }
 
 void WaylandEglContext::destroy()
@@ -204,9 +204,9 @@ void WaylandEglContext::destroy()
     if (context_)
         picture_.destroy();
     eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    for (Target& target : targets_)
-        release(target);
-    targets_.clear();
+    for (WindowSurface& windowSurface : windowSurfaces_)
+        release(windowSurface);
+    windowSurfaces_.clear();
     showNext_.clear();
     if (context_)
         eglDestroyContext(display_, context_);

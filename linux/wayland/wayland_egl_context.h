@@ -55,7 +55,9 @@ public:
     void destroy() override;
 
 private:
-    struct Target {
+    // A surface the picture is shown on: the wl_egl_window made for it and
+    // the EGL window surface on that, at its size in pixels.
+    struct WindowSurface {
         wl_surface* surface = nullptr;
         wl_egl_window* window = nullptr;
         void* eglSurface = nullptr;
@@ -63,19 +65,19 @@ private:
         int height = 0;
     };
 
-    bool openDisplay(wl_display* display, std::string& error);
+    bool openCompositorDisplay(wl_display* display, std::string& error);
     bool chooseConfig(std::string& error);
     bool makeContext(const FramebufferFormat& format, std::string& error);
-    bool makeTarget(Target& target, std::string& error);
-    Target* find(const wl_surface* surface);
-    void release(Target& target);
+    bool makeWindowSurface(WindowSurface& windowSurface, std::string& error);
+    WindowSurface* find(const wl_surface* surface);
+    void release(WindowSurface& windowSurface);
 
     void* display_ = nullptr;
     void* config_ = nullptr;
     void* context_ = nullptr;
     int swapInterval_ = 0;
     PictureBuffer picture_;
-    std::vector<Target> targets_;
+    std::vector<WindowSurface> windowSurfaces_;
     std::vector<wl_surface*> showNext_;
     std::function<void(int, int)> overEachSurface_;
 };

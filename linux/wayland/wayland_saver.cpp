@@ -1,10 +1,11 @@
 #include "linux/wayland/wayland_saver.h"
 
 #include "linux/wayland/bitmap_fps_overlay.h"
+#include "linux/wayland/frame_pacing.h"
+#include "linux/wayland/input_rules.h"
 #include "linux/wayland/wayland_display.h"
 #include "linux/wayland/wayland_egl_context.h"
 #include "linux/wayland/wayland_input.h"
-#include "linux/wayland/wayland_outputs.h"
 #include "linux/wayland/wayland_window.h"
 
 #include "linux/common/fps_meter.h"
@@ -17,27 +18,20 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = FramePacing::Clock;
 
 // Swaps never wait for a refresh: frame callbacks pace the saver (see
 // wayland_egl_context.h).
 constexpr int refreshesPerSwap = 0;
-// Wait for events without end: only an event can make a frame due.
-constexpr int untilAnEvent = -1;
-constexpr int noWait = 0;
-// Waiting this long with no surface due a frame means the saver was hidden
-// (frame callbacks come every refresh while it is seen): the scene's clock
-// leaves such a wait out, or its first frame back would leap over it.
-constexpr std::chrono::milliseconds longestSeenWait{250};
 
 // Everything one run holds, freed in reverse: the GL context before the
 // surfaces it draws on, those before the connection.
 struct WaylandSaver {
     explicit WaylandSaver(const Options& options)
         : options(options),
-          input(options.target == Target::Fullscreen ? InputRules::Fullscreen : InputRules::Window),
-          surfaces(display, outputs,
-                   options.target == Target::Fullscreen ? SurfaceMode::Fullscreen : SurfaceMode::Window)
+          rules(options.target == Target::Fullscreen ? InputRules::Mode::Fullscreen : InputRules::Mode::Window),
+          input(rules),
+          surfaces(display, options.target == Target::Fullscreen ? SurfaceMode::Fullscreen : SurfaceMode::Window)
     {
     }
     ~WaylandSaver()
@@ -51,7 +45,7 @@ struct WaylandSaver {
 
     const Options& options;
     WaylandDisplay display;
-    WaylandOutputs outputs;
+    InputRules rules;
     WaylandInput input;
     WaylandSurfaces surfaces;
     WaylandEglContext context;
@@ -67,7 +61,7 @@ struct WaylandSaver {
 bool open(WaylandSaver& saver, std::string& error)
 {
     const bool fullscreen = saver.options.target == Target::Fullscreen;
-    if (!saver.display.connect({&saver.outputs, &saver.input}, error))
+    if (!saver.display.connect({&saver.surfaces, &saver.input}, error))
         return false;
     if (!fullscreen && !saver.display.wmBase()) {
         error = "the Wayland compositor offers no xdg_wm_base, so no window (-fullscreen may work)";
@@ -77,7 +71,7 @@ bool open(WaylandSaver& saver, std::string& error)
         return false;
     saver.context.setSwapInterval(refreshesPerSwap);
     saver.surfaces.onGone([&saver](ShownSurface& shown) {
-        saver.input.surfaceGone(shown.surface);
+        saver.rules.surfaceGone(shown.surface);
         saver.context.forget(shown.surface);
     });
     saver.surfaces.start(saver.options.width, saver.options.height);
@@ -87,7 +81,7 @@ bool open(WaylandSaver& saver, std::string& error)
 // Gives every configured surface its EGL window at its size in pixels.
 bool followSurfaces(WaylandSaver& saver, std::string& error)
 {
-    for (const auto& shown : saver.surfaces.surfaces())
+    for (const ShownSurface* shown : saver.surfaces.surfaces())
         if (shown->configured &&
             !saver.context.showOn(shown->surface, shown->pixelWidth(), shown->pixelHeight(), error))
             return false;
@@ -101,7 +95,7 @@ bool sizePicture(WaylandSaver& saver, SceneRun& run, std::string& error)
 {
     int width = 0;
     int height = 0;
-    for (const auto& shown : saver.surfaces.surfaces())
+    for (const ShownSurface* shown : saver.surfaces.surfaces())
         if (shown->configured &&
             static_cast<long long>(shown->pixelWidth()) * shown->pixelHeight() > static_cast<long long>(width) * height) {
             width = shown->pixelWidth();
@@ -116,100 +110,95 @@ bool sizePicture(WaylandSaver& saver, SceneRun& run, std::string& error)
 std::vector<ShownSurface*> surfacesDue(const WaylandSaver& saver)
 {
     std::vector<ShownSurface*> due;
-    for (const auto& shown : saver.surfaces.surfaces())
+    for (ShownSurface* shown : saver.surfaces.surfaces())
         if (shown->wantsFrame())
-            due.push_back(shown.get());
+            due.push_back(shown);
     return due;
 }
 
-// One frame of the scene, shown on every surface due one; each of them asks
-// to be told when the compositor wants the next.
-bool drawFrame(WaylandSaver& saver, const std::vector<ShownSurface*>& due, SceneRun& run, std::string& error)
+// What drawing a frame takes besides the saver: the scene's run, and the
+// rate's meter and overlay.
+struct Drawing {
+    SceneRun run;
+    FpsMeter fps;
+    BitmapFpsOverlay overlay;
+};
+
+// What one pass of the loop came to.
+enum class Pass { Again, Ended, Failed };
+
+double secondsOf(Clock::time_point time) { return std::chrono::duration<double>(time.time_since_epoch()).count(); }
+
+void reportRate(const Options& options, Drawing& drawing, Clock::time_point frameStart)
 {
-    if (!sizePicture(saver, run, error))
-        return false;
+    double rate = 0.0;
+    if (!drawing.fps.frame(secondsOf(frameStart), rate))
+        return;
+    drawing.overlay.setRate(rate);
+    if (options.fpsOnStderr)
+        note(rateText(rate));
+}
+
+// One frame of the scene, shown on every surface due one; each of them asks
+// to be told when the compositor wants the next. Ended once -frames are
+// drawn.
+Pass drawFrame(WaylandSaver& saver, const std::vector<ShownSurface*>& due, FramePacing& pacing, Drawing& drawing,
+               std::string& error)
+{
+    const Clock::time_point frameStart = Clock::now();
+    drawing.run.skipTime(pacing.frameStarted(frameStart));
+    if (!sizePicture(saver, drawing.run, error))
+        return Pass::Failed;
     std::vector<wl_surface*> onto;
     for (ShownSurface* surface : due) {
         saver.surfaces.requestFrame(*surface);
         onto.push_back(surface->surface);
     }
     saver.context.showNextOn(onto);
-    run.frame(saver.context);
-    return true;
+    drawing.run.frame(saver.context);
+    reportRate(saver.options, drawing, frameStart);
+    const long frames = saver.options.frames;
+    return frames > 0 && drawing.run.framesDrawn() >= frames ? Pass::Ended : Pass::Again;
 }
 
-int millisecondsUntil(Clock::time_point deadline)
+// Waits for events, then follows what they changed and draws a frame where
+// one is due. Failed, with error set, where a surface or the picture cannot
+// be given its size.
+Pass runPass(WaylandSaver& saver, FramePacing& pacing, Drawing& drawing, std::string& error)
 {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : noWait;
-}
-
-double secondsOf(Clock::time_point time) { return std::chrono::duration<double>(time.time_since_epoch()).count(); }
-
-void reportRate(const Options& options, FpsMeter& fps, BitmapFpsOverlay& overlay, Clock::time_point frameStart)
-{
-    double rate = 0.0;
-    if (!fps.frame(secondsOf(frameStart), rate))
-        return;
-    overlay.setRate(rate);
-    if (options.fpsOnStderr)
-        note(rateText(rate));
+    const Clock::time_point waitStart = Clock::now();
+    if (!saver.display.waitForEvents(pacing.waitLimitMs()))
+        lostCompositor(saver.display);
+    pacing.waited(Clock::now() - waitStart);
+    saver.surfaces.update();
+    if (saver.rules.endRequested() || saver.surfaces.endRequested())
+        return Pass::Ended;
+    if (!followSurfaces(saver, error))
+        return Pass::Failed;
+    const std::vector<ShownSurface*> due = surfacesDue(saver);
+    if (!pacing.frameNow(!due.empty()))
+        return Pass::Again;
+    return drawFrame(saver, due, pacing, drawing, error);
 }
 
 // Draws until input, the window's close or -frames end the saver; false,
 // with error set, where a surface or the picture cannot be given its size.
 bool runLoop(WaylandSaver& saver, std::string& error)
 {
-    SceneRun run;
-    run.useSkippableClock();
-    run.start(saver.options, 1, 1);
-    BitmapFpsOverlay overlay;
+    Drawing drawing;
+    drawing.run.useSkippableClock();
+    drawing.run.start(saver.options, 1, 1);
     if (saver.options.showFps)
-        saver.context.drawOverEachSurface([&overlay](int width, int height) { overlay.draw(width, height); });
+        saver.context.drawOverEachSurface([&drawing](int width, int height) { drawing.overlay.draw(width, height); });
     if (saver.options.fpsOnStderr)
         note("frames are paced by the compositor's frame callbacks and -delay");
-    FpsMeter fps;
-    Clock::time_point deadline = Clock::now();
-    Clock::duration unseen{};
-    bool nothingDue = false;
-    int timeoutMs = noWait;
-    bool sized = true; // false once a surface or the picture could not take its size
-    for (;;) {
-        const Clock::time_point waitStart = Clock::now();
-        if (!saver.display.waitForEvents(timeoutMs))
-            lostCompositor(saver.display);
-        if (nothingDue)
-            unseen += Clock::now() - waitStart;
-        saver.surfaces.update();
-        if (saver.input.endRequested() || saver.surfaces.endRequested())
-            break;
-        sized = followSurfaces(saver, error);
-        if (!sized)
-            break;
-        const std::vector<ShownSurface*> due = surfacesDue(saver);
-        nothingDue = due.empty();
-        // Hidden or not yet configured: nothing to draw until the compositor
-        // says otherwise.
-        timeoutMs = nothingDue ? untilAnEvent : millisecondsUntil(deadline);
-        if (nothingDue || timeoutMs > noWait)
-            continue;
-        const Clock::time_point frameStart = Clock::now();
-        // -delay is the least time from one frame's start to the next's.
-        deadline = frameStart + std::chrono::microseconds(saver.options.delayMicroseconds);
-        if (unseen > longestSeenWait)
-            run.skipTime(std::chrono::duration_cast<std::chrono::milliseconds>(unseen).count());
-        unseen = {};
-        sized = drawFrame(saver, due, run, error);
-        if (!sized)
-            break;
-        reportRate(saver.options, fps, overlay, frameStart);
-        if (saver.options.frames > 0 && run.framesDrawn() >= saver.options.frames)
-            break;
-        timeoutMs = noWait;
-    }
+    FramePacing pacing{std::chrono::microseconds(saver.options.delayMicroseconds)};
+    Pass pass = Pass::Again;
+    while (pass == Pass::Again)
+        pass = runPass(saver, pacing, drawing, error);
     saver.context.drawOverEachSurface(nullptr);
-    run.stop();
-    return sized;
+    drawing.run.stop();
+    return pass == Pass::Ended;
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "linux/wayland/wayland_seat.h"
 
-#include "linux/wayland/wayland_input.h"
-
 #include "relative-pointer-unstable-v1-client-protocol.h"
 
 #include <wayland-client.h>
@@ -16,36 +14,28 @@ namespace {
 constexpr std::uint32_t evdevToXkb = 8;
 
 WaylandSeat& seatOf(void* data) { return *static_cast<WaylandSeat*>(data); }
-WaylandInput& inputOf(void* data) { return seatOf(data).input(); }
-bool fullscreen(void* data) { return inputOf(data).rules() == InputRules::Fullscreen; }
+InputRules& rulesOf(void* data) { return seatOf(data).rules(); }
 
-// Anything that ends a full-screen saver but means nothing to a window.
-void endFullscreen(void* data)
-{
-    if (fullscreen(data))
-        inputOf(data).requestEnd();
-}
-
-void onCapabilities(void* data, wl_seat*, std::uint32_t capabilities)
+void seatHandleCapabilities(void* data, wl_seat*, std::uint32_t capabilities)
 {
     seatOf(data).capabilitiesChanged(capabilities);
 }
 
-void onSeatName(void*, wl_seat*, const char*) {}
+void seatHandleName(void*, wl_seat*, const char*) {}
 
-const wl_seat_listener seatListener = {onCapabilities, onSeatName};
+const wl_seat_listener seatListener = {seatHandleCapabilities, seatHandleName};
 
-void onKeymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd, std::uint32_t size)
+void keyboardHandleKeymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd, std::uint32_t size)
 {
     if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1)
         seatOf(data).keymapChanged(fd, size);
     close(fd);
 }
 
-void onKeyboardEnter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
-void onKeyboardLeave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
+void keyboardHandleEnter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
+void keyboardHandleLeave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
 
-void onKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t key, std::uint32_t state)
+void keyboardHandleKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t key, std::uint32_t state)
 {
     // A release alone is no key press: the key that started the saver from
     // a terminal may still be on its way up.
@@ -53,84 +43,86 @@ void onKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t
         seatOf(data).keyPressed(key);
 }
 
-void onModifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed, std::uint32_t latched,
-                 std::uint32_t locked, std::uint32_t group)
+void keyboardHandleModifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed, std::uint32_t latched,
+                             std::uint32_t locked, std::uint32_t group)
 {
     seatOf(data).modifiersChanged(depressed, latched, locked, group);
 }
 
-void onRepeatInfo(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
+void keyboardHandleRepeatInfo(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
 
-const wl_keyboard_listener keyboardListener = {onKeymap, onKeyboardEnter, onKeyboardLeave,
-                                               onKey,    onModifiers,     onRepeatInfo};
+const wl_keyboard_listener keyboardListener = {keyboardHandleKeymap, keyboardHandleEnter,     keyboardHandleLeave,
+                                               keyboardHandleKey,    keyboardHandleModifiers, keyboardHandleRepeatInfo};
 
-void onPointerEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
-                    wl_fixed_t y)
+void pointerHandleEnter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
+                        wl_fixed_t y)
 {
-    if (!fullscreen(data))
+    if (!rulesOf(data).takesPointer())
         return;
     // No cursor over the saver, as the X11 and Windows savers hide theirs.
     wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
-    inputOf(data).pointerEntered(surface, wl_fixed_to_double(x), wl_fixed_to_double(y));
+    rulesOf(data).pointerEntered(surface, wl_fixed_to_double(x), wl_fixed_to_double(y));
 }
 
-void onPointerLeave(void*, wl_pointer*, std::uint32_t, wl_surface*) {}
+void pointerHandleLeave(void*, wl_pointer*, std::uint32_t, wl_surface*) {}
 
-void onMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y)
+void pointerHandleMotion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y)
 {
-    if (fullscreen(data))
-        inputOf(data).pointerMoved(wl_fixed_to_double(x), wl_fixed_to_double(y));
+    rulesOf(data).pointerMoved(wl_fixed_to_double(x), wl_fixed_to_double(y));
 }
 
-void onButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state)
+void pointerHandleButton(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t state)
 {
     if (state == WL_POINTER_BUTTON_STATE_PRESSED)
-        endFullscreen(data);
+        rulesOf(data).buttonPressed();
 }
 
 // The wheel: a button press on X11, and so here too.
-void onAxis(void* data, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) { endFullscreen(data); }
-void onPointerFrame(void*, wl_pointer*) {}
-void onAxisSource(void*, wl_pointer*, std::uint32_t) {}
-void onAxisStop(void*, wl_pointer*, std::uint32_t, std::uint32_t) {}
-void onAxisDiscrete(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
-void onAxisValue120(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
+void pointerHandleAxis(void* data, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t)
+{
+    rulesOf(data).buttonPressed();
+}
+void pointerHandleFrame(void*, wl_pointer*) {}
+void pointerHandleAxisSource(void*, wl_pointer*, std::uint32_t) {}
+void pointerHandleAxisStop(void*, wl_pointer*, std::uint32_t, std::uint32_t) {}
+void pointerHandleAxisDiscrete(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
+void pointerHandleAxisValue120(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
 
-const wl_pointer_listener pointerListener = {onPointerEnter, onPointerLeave, onMotion,       onButton,
-                                             onAxis,         onPointerFrame, onAxisSource,   onAxisStop,
-                                             onAxisDiscrete, onAxisValue120};
+const wl_pointer_listener pointerListener = {pointerHandleEnter,       pointerHandleLeave,    pointerHandleMotion,
+                                             pointerHandleButton,      pointerHandleAxis,     pointerHandleFrame,
+                                             pointerHandleAxisSource,  pointerHandleAxisStop, pointerHandleAxisDiscrete,
+                                             pointerHandleAxisValue120};
 
 // The device's own motion, apart from any move of the cursor that the
 // compositor makes itself.
-void onRelativeMotion(void* data, zwp_relative_pointer_v1*, std::uint32_t, std::uint32_t, wl_fixed_t dx,
-                      wl_fixed_t dy, wl_fixed_t, wl_fixed_t)
+void relativePointerHandleRelativeMotion(void* data, zwp_relative_pointer_v1*, std::uint32_t, std::uint32_t,
+                                         wl_fixed_t dx, wl_fixed_t dy, wl_fixed_t, wl_fixed_t)
 {
-    if (fullscreen(data))
-        inputOf(data).pointerMovedByDevice(wl_fixed_to_double(dx), wl_fixed_to_double(dy));
+    rulesOf(data).pointerMovedByDevice(wl_fixed_to_double(dx), wl_fixed_to_double(dy));
 }
 
-const zwp_relative_pointer_v1_listener relativePointerListener = {onRelativeMotion};
+const zwp_relative_pointer_v1_listener relativePointerListener = {relativePointerHandleRelativeMotion};
 
-void onTouchDown(void* data, wl_touch*, std::uint32_t, std::uint32_t, wl_surface*, std::int32_t, wl_fixed_t,
-                 wl_fixed_t)
+void touchHandleDown(void* data, wl_touch*, std::uint32_t, std::uint32_t, wl_surface*, std::int32_t, wl_fixed_t,
+                     wl_fixed_t)
 {
-    endFullscreen(data);
+    rulesOf(data).buttonPressed();
 }
 
-void onTouchUp(void*, wl_touch*, std::uint32_t, std::uint32_t, std::int32_t) {}
-void onTouchMotion(void*, wl_touch*, std::uint32_t, std::int32_t, wl_fixed_t, wl_fixed_t) {}
-void onTouchFrame(void*, wl_touch*) {}
-void onTouchCancel(void*, wl_touch*) {}
-void onTouchShape(void*, wl_touch*, std::int32_t, wl_fixed_t, wl_fixed_t) {}
-void onTouchOrientation(void*, wl_touch*, std::int32_t, wl_fixed_t) {}
+void touchHandleUp(void*, wl_touch*, std::uint32_t, std::uint32_t, std::int32_t) {}
+void touchHandleMotion(void*, wl_touch*, std::uint32_t, std::int32_t, wl_fixed_t, wl_fixed_t) {}
+void touchHandleFrame(void*, wl_touch*) {}
+void touchHandleCancel(void*, wl_touch*) {}
+void touchHandleShape(void*, wl_touch*, std::int32_t, wl_fixed_t, wl_fixed_t) {}
+void touchHandleOrientation(void*, wl_touch*, std::int32_t, wl_fixed_t) {}
 
-const wl_touch_listener touchListener = {onTouchDown,  onTouchUp,     onTouchMotion,     onTouchFrame,
-                                         onTouchCancel, onTouchShape, onTouchOrientation};
+const wl_touch_listener touchListener = {touchHandleDown,   touchHandleUp,    touchHandleMotion,     touchHandleFrame,
+                                         touchHandleCancel, touchHandleShape, touchHandleOrientation};
 
 } // namespace
 
-WaylandSeat::WaylandSeat(WaylandInput& input, wl_seat* seat, std::uint32_t globalName)
-    : input_(input), seat_(seat), globalName_(globalName)
+WaylandSeat::WaylandSeat(InputRules& rules, const SeatShared& shared, wl_seat* seat, std::uint32_t globalName)
+    : rules_(rules), shared_(shared), seat_(seat), globalName_(globalName)
 {
     wl_seat_add_listener(seat_, &seatListener, this);
 }
@@ -176,7 +168,7 @@ void WaylandSeat::capabilitiesChanged(std::uint32_t capabilities)
 
 void WaylandSeat::takeRelativePointer()
 {
-    zwp_relative_pointer_manager_v1* manager = input_.relativePointers();
+    zwp_relative_pointer_manager_v1* manager = shared_.relativePointers;
     if (!manager || !pointer_ || relativePointer_)
         return;
     relativePointer_ = zwp_relative_pointer_manager_v1_get_relative_pointer(manager, pointer_);
@@ -190,7 +182,7 @@ void WaylandSeat::keymapChanged(int fd, std::uint32_t size)
     if (text == MAP_FAILED)
         return;
     // The compositor's keymap ends with a NUL within size.
-    keymap_ = xkb_keymap_new_from_string(input_.keymaps(), static_cast<const char*>(text), XKB_KEYMAP_FORMAT_TEXT_V1,
+    keymap_ = xkb_keymap_new_from_string(shared_.keymaps, static_cast<const char*>(text), XKB_KEYMAP_FORMAT_TEXT_V1,
                                          XKB_KEYMAP_COMPILE_NO_FLAGS);
     munmap(text, size);
     if (keymap_)
@@ -199,16 +191,9 @@ void WaylandSeat::keymapChanged(int fd, std::uint32_t size)
 
 void WaylandSeat::keyPressed(std::uint32_t key)
 {
-    if (input_.rules() == InputRules::Fullscreen) {
-        input_.requestEnd();
-        return;
-    }
     // Without a keymap there is no telling which key it was.
-    if (!keyState_)
-        return;
-    const xkb_keysym_t symbol = xkb_state_key_get_one_sym(keyState_, key + evdevToXkb);
-    if (symbol == XKB_KEY_Escape || symbol == XKB_KEY_q || symbol == XKB_KEY_Q)
-        input_.requestEnd();
+    const xkb_keysym_t symbol = keyState_ ? xkb_state_key_get_one_sym(keyState_, key + evdevToXkb) : XKB_KEY_NoSymbol;
+    rules_.keyPressed(symbol == XKB_KEY_Escape || symbol == XKB_KEY_q || symbol == XKB_KEY_Q);
 }
 
 void WaylandSeat::modifiersChanged(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked,

@@ -1,8 +1,10 @@
 // One wl_seat and the devices it offers now: the keyboard (with its keymap,
 // for the window's Escape and q), the pointer (with its relative motion, where
-// the compositor offers it) and the touch screen. Their
-// events go to WaylandInput, which holds the rules.
+// the compositor offers it) and the touch screen. What they report goes to
+// the saver's rules (input_rules.h).
 #pragma once
+
+#include "linux/wayland/input_rules.h"
 
 #include <cstdint>
 
@@ -13,17 +15,26 @@ struct wl_touch;
 struct zwp_relative_pointer_v1;
 struct xkb_keymap;
 struct xkb_state;
-class WaylandInput;
+struct xkb_context;
+struct zwp_relative_pointer_manager_v1;
+
+// What every seat uses, held by whoever binds the seats.
+struct SeatShared {
+    xkb_context* keymaps = nullptr;
+    // Null where the compositor does not report the device's own motion; it
+    // may be announced after the seats.
+    zwp_relative_pointer_manager_v1* relativePointers = nullptr;
+};
 
 class WaylandSeat {
 public:
-    WaylandSeat(WaylandInput& input, wl_seat* seat, std::uint32_t globalName);
+    WaylandSeat(InputRules& rules, const SeatShared& shared, wl_seat* seat, std::uint32_t globalName);
     WaylandSeat(const WaylandSeat&) = delete;
     WaylandSeat& operator=(const WaylandSeat&) = delete;
     ~WaylandSeat();
 
     std::uint32_t globalName() const { return globalName_; }
-    WaylandInput& input() const { return input_; }
+    InputRules& rules() const { return rules_; }
     // Gives the pointer its relative pointer, where the compositor offers
     // them and it has none yet; also called when they came after this seat.
     void takeRelativePointer();
@@ -41,7 +52,8 @@ private:
     void releaseTouch();
     void releaseKeymap();
 
-    WaylandInput& input_;
+    InputRules& rules_;
+    const SeatShared& shared_;
     wl_seat* seat_;
     std::uint32_t globalName_;
     wl_keyboard* keyboard_ = nullptr;

@@ -7,6 +7,7 @@
 #include <wayland-client.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -25,25 +26,25 @@ constexpr std::uint32_t exclusiveKeyboard = 1;
 
 ShownSurface& shownOf(void* data) { return *static_cast<ShownSurface*>(data); }
 
-void onEnter(void* data, wl_surface*, wl_output* output)
+void surfaceHandleEnter(void* data, wl_surface*, wl_output* output)
 {
     ShownSurface& shown = shownOf(data);
-    if (const WaylandOutput* entered = shown.owner->outputs().find(output))
+    if (const WaylandOutput* entered = shown.owner->find(output))
         shown.enteredOutputs.push_back(entered);
 }
 
-void onLeave(void* data, wl_surface*, wl_output* output)
+void surfaceHandleLeave(void* data, wl_surface*, wl_output* output)
 {
     ShownSurface& shown = shownOf(data);
-    const WaylandOutput* left = shown.owner->outputs().find(output);
+    const WaylandOutput* left = shown.owner->find(output);
     shown.enteredOutputs.erase(std::remove(shown.enteredOutputs.begin(), shown.enteredOutputs.end(), left),
                                shown.enteredOutputs.end());
 }
 
-const wl_surface_listener surfaceListener = {onEnter, onLeave};
+const wl_surface_listener surfaceListener = {surfaceHandleEnter, surfaceHandleLeave};
 
-void onLayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial, std::uint32_t width,
-                      std::uint32_t height)
+void layerSurfaceHandleConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial, std::uint32_t width,
+                                 std::uint32_t height)
 {
     ShownSurface& shown = shownOf(data);
     zwlr_layer_surface_v1_ack_configure(layer, serial);
@@ -52,11 +53,11 @@ void onLayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t se
     shown.configured = shown.width > 0 && shown.height > 0;
 }
 
-void onLayerClosed(void* data, zwlr_layer_surface_v1*) { shownOf(data).closed = true; }
+void layerSurfaceHandleClosed(void* data, zwlr_layer_surface_v1*) { shownOf(data).closed = true; }
 
-const zwlr_layer_surface_v1_listener layerListener = {onLayerConfigure, onLayerClosed};
+const zwlr_layer_surface_v1_listener layerListener = {layerSurfaceHandleConfigure, layerSurfaceHandleClosed};
 
-void onXdgConfigure(void* data, xdg_surface* surface, std::uint32_t serial)
+void xdgSurfaceHandleConfigure(void* data, xdg_surface* surface, std::uint32_t serial)
 {
     ShownSurface& shown = shownOf(data);
     xdg_surface_ack_configure(surface, serial);
@@ -72,9 +73,9 @@ void onXdgConfigure(void* data, xdg_surface* surface, std::uint32_t serial)
     shown.configured = shown.width > 0 && shown.height > 0;
 }
 
-const xdg_surface_listener xdgSurfaceListener = {onXdgConfigure};
+const xdg_surface_listener xdgSurfaceListener = {xdgSurfaceHandleConfigure};
 
-void onToplevelConfigure(void* data, xdg_toplevel*, std::int32_t width, std::int32_t height, wl_array*)
+void xdgToplevelHandleConfigure(void* data, xdg_toplevel*, std::int32_t width, std::int32_t height, wl_array*)
 {
     // 0 x 0 leaves the size to us: the one we have.
     ShownSurface& shown = shownOf(data);
@@ -84,15 +85,15 @@ void onToplevelConfigure(void* data, xdg_toplevel*, std::int32_t width, std::int
 
 // The window's close button, or the compositor's own close of a full-screen
 // toplevel: either way someone asked the saver to go.
-void onToplevelClose(void* data, xdg_toplevel*) { shownOf(data).owner->requestEnd(); }
+void xdgToplevelHandleClose(void* data, xdg_toplevel*) { shownOf(data).owner->requestEnd(); }
 
-void onConfigureBounds(void*, xdg_toplevel*, std::int32_t, std::int32_t) {}
-void onWmCapabilities(void*, xdg_toplevel*, wl_array*) {}
+void xdgToplevelHandleConfigureBounds(void*, xdg_toplevel*, std::int32_t, std::int32_t) {}
+void xdgToplevelHandleWmCapabilities(void*, xdg_toplevel*, wl_array*) {}
 
-const xdg_toplevel_listener toplevelListener = {onToplevelConfigure, onToplevelClose, onConfigureBounds,
-                                                onWmCapabilities};
+const xdg_toplevel_listener toplevelListener = {xdgToplevelHandleConfigure, xdgToplevelHandleClose,
+                                                xdgToplevelHandleConfigureBounds, xdgToplevelHandleWmCapabilities};
 
-void onFrameDone(void* data, wl_callback* callback, std::uint32_t)
+void frameCallbackHandleDone(void* data, wl_callback* callback, std::uint32_t)
 {
     ShownSurface& shown = shownOf(data);
     wl_callback_destroy(callback);
@@ -100,78 +101,136 @@ void onFrameDone(void* data, wl_callback* callback, std::uint32_t)
         shown.frameCallback = nullptr;
 }
 
-const wl_callback_listener frameListener = {onFrameDone};
+const wl_callback_listener frameListener = {frameCallbackHandleDone};
 
 } // namespace
 
-WaylandSurfaces::WaylandSurfaces(WaylandDisplay& display, WaylandOutputs& outputs, SurfaceMode mode)
-    : display_(display), outputs_(outputs), mode_(mode)
-{
-}
+WaylandSurfaces::WaylandSurfaces(WaylandDisplay& display, SurfaceMode mode) : display_(display), mode_(mode) {}
 
 WaylandSurfaces::~WaylandSurfaces()
 {
-    outputs_.follow(nullptr, nullptr);
-    while (!surfaces_.empty())
-        destroy(*surfaces_.back());
+    destroy(window_);
+    for (std::size_t i = outputs_.size(); i-- > 0;)
+        destroy(outputs_[i]->shown);
+    while (!outputs_.empty())
+        outputs_.pop_back();
+}
+
+bool WaylandSurfaces::globalAdded(wl_registry* registry, std::uint32_t name, const char* interface,
+                                  std::uint32_t version)
+{
+    if (std::strcmp(interface, wl_output_interface.name) != 0)
+        return false;
+    if (outputVersionUsable(version))
+        outputs_.push_back(std::make_unique<WaylandOutput>(registry, name, version));
+    return true;
+}
+
+void WaylandSurfaces::globalRemoved(std::uint32_t name)
+{
+    const auto gone = std::find_if(outputs_.begin(), outputs_.end(), [&](const std::unique_ptr<WaylandOutput>& output) {
+        return output->globalName == name;
+    });
+    if (gone == outputs_.end())
+        return;
+    // Its surface goes with it, and no other surface follows its scale.
+    for (ShownSurface* shown : surfaces()) {
+        std::vector<const WaylandOutput*>& entered = shown->enteredOutputs;
+        entered.erase(std::remove(entered.begin(), entered.end(), gone->get()), entered.end());
+    }
+    if ((*gone)->shown)
+        (*gone)->shown->closed = true;
+    dropClosed();
+    updateScales();
+    outputs_.erase(gone);
+}
+
+const WaylandOutput* WaylandSurfaces::find(const wl_output* output) const
+{
+    for (const auto& entry : outputs_)
+        if (entry->output == output)
+            return entry.get();
+    return nullptr;
+}
+
+std::vector<ShownSurface*> WaylandSurfaces::surfaces() const
+{
+    std::vector<ShownSurface*> all;
+    if (window_)
+        all.push_back(window_.get());
+    for (const auto& output : outputs_)
+        if (output->shown)
+            all.push_back(output->shown.get());
+    return all;
 }
 
 void WaylandSurfaces::start(int width, int height)
 {
-    if (mode_ == SurfaceMode::Window) {
-        ShownSurface& shown = newSurface();
-        shown.width = width;
-        shown.height = height;
-        makeToplevel(shown, nullptr);
+    started_ = true;
+    if (mode_ != SurfaceMode::Window)
         return;
-    }
-    outputs_.follow([this](WaylandOutput& output) { outputReady(output); },
-                    [this](WaylandOutput& output) { outputGone(output); });
-}
-
-void WaylandSurfaces::outputReady(WaylandOutput& output)
-{
-    ShownSurface& shown = newSurface();
-    shown.output = &output;
-    if (display_.layerShell())
-        makeLayerSurface(shown, output);
-    else
-        makeToplevel(shown, &output);
-}
-
-void WaylandSurfaces::outputGone(WaylandOutput& output)
-{
-    for (auto& shown : surfaces_) {
-        shown->enteredOutputs.erase(
-            std::remove(shown->enteredOutputs.begin(), shown->enteredOutputs.end(), &output),
-            shown->enteredOutputs.end());
-        if (shown->output == &output)
-            shown->closed = true;
-    }
-    update();
+    window_ = newSurface();
+    window_->width = width;
+    window_->height = height;
+    makeToplevel(*window_, nullptr);
 }
 
 void WaylandSurfaces::update()
 {
-    for (std::size_t i = surfaces_.size(); i-- > 0;)
-        if (surfaces_[i]->closed)
-            destroy(*surfaces_[i]);
-    for (auto& shown : surfaces_) {
-        int scale = 1;
-        if (shown->output)
-            scale = shown->output->scale;
-        for (const WaylandOutput* output : shown->enteredOutputs)
-            scale = std::max(scale, output->scale);
-        // A compositor too old to take a buffer scale gets buffers at 1x.
-        if (wl_surface_get_version(shown->surface) < WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION)
-            scale = 1;
-        shown->scale = scale;
-        // Sent now, committed with the next frame's buffer, which the EGL
-        // window makes at the new size: the two always arrive together.
-        if (scale != shown->appliedScale) {
-            wl_surface_set_buffer_scale(shown->surface, scale);
-            shown->appliedScale = scale;
-        }
+    dropClosed();
+    coverOutputs();
+    updateScales();
+}
+
+void WaylandSurfaces::dropClosed()
+{
+    if (window_ && window_->closed)
+        destroy(window_);
+    for (std::size_t i = outputs_.size(); i-- > 0;)
+        if (outputs_[i]->shown && outputs_[i]->shown->closed)
+            destroy(outputs_[i]->shown);
+}
+
+// Full screen, each output gets its surface once it has sent its state.
+void WaylandSurfaces::coverOutputs()
+{
+    if (mode_ != SurfaceMode::Fullscreen || !started_)
+        return;
+    for (auto& output : outputs_) {
+        if (!output->stateSent || output->covered)
+            continue;
+        output->covered = true;
+        output->shown = newSurface();
+        output->shown->output = output.get();
+        if (display_.layerShell())
+            makeLayerSurface(*output->shown, *output);
+        else
+            makeToplevel(*output->shown, output.get());
+    }
+}
+
+void WaylandSurfaces::updateScales()
+{
+    for (ShownSurface* shown : surfaces())
+        updateScale(*shown);
+}
+
+void WaylandSurfaces::updateScale(ShownSurface& shown)
+{
+    int scale = 1;
+    if (shown.output)
+        scale = shown.output->scale;
+    for (const WaylandOutput* output : shown.enteredOutputs)
+        scale = std::max(scale, output->scale);
+    // A compositor too old to take a buffer scale gets buffers at 1x.
+    if (wl_surface_get_version(shown.surface) < WL_SURFACE_SET_BUFFER_SCALE_SINCE_VERSION)
+        scale = 1;
+    shown.scale = scale;
+    // Sent now, committed with the next frame's buffer, which the EGL
+    // window makes at the new size: the two always arrive together.
+    if (scale != shown.appliedScale) {
+        wl_surface_set_buffer_scale(shown.surface, scale);
+        shown.appliedScale = scale;
     }
 }
 
@@ -181,14 +240,13 @@ void WaylandSurfaces::requestFrame(ShownSurface& shown)
     wl_callback_add_listener(shown.frameCallback, &frameListener, &shown);
 }
 
-ShownSurface& WaylandSurfaces::newSurface()
+std::unique_ptr<ShownSurface> WaylandSurfaces::newSurface()
 {
     auto shown = std::make_unique<ShownSurface>();
     shown->owner = this;
     shown->surface = wl_compositor_create_surface(display_.compositor());
     wl_surface_add_listener(shown->surface, &surfaceListener, shown.get());
-    surfaces_.push_back(std::move(shown));
-    return *surfaces_.back();
+    return shown;
 }
 
 void WaylandSurfaces::makeLayerSurface(ShownSurface& shown, const WaylandOutput& output)
@@ -220,8 +278,11 @@ void WaylandSurfaces::makeToplevel(ShownSurface& shown, const WaylandOutput* ful
     wl_surface_commit(shown.surface);
 }
 
-void WaylandSurfaces::destroy(ShownSurface& shown)
+void WaylandSurfaces::destroy(std::unique_ptr<ShownSurface>& owned)
 {
+    if (!owned)
+        return;
+    ShownSurface& shown = *owned;
     if (gone_)
         gone_(shown);
     if (shown.frameCallback)
@@ -235,6 +296,5 @@ void WaylandSurfaces::destroy(ShownSurface& shown)
     if (shown.layer)
         zwlr_layer_surface_v1_destroy(shown.layer);
     wl_surface_destroy(shown.surface);
-    surfaces_.erase(std::find_if(surfaces_.begin(), surfaces_.end(),
-                                 [&](const std::unique_ptr<ShownSurface>& entry) { return entry.get() == &shown; }));
+    owned.reset();
 }

@@ -68,11 +68,11 @@ bool before(const timespec& a, const timespec& b)
 
 // The display, the window and the GL context a saver draws with; freed in
 // the reverse order, the connection last.
-struct X11Target {
-    X11Target() = default;
-    X11Target(const X11Target&) = delete;
-    X11Target& operator=(const X11Target&) = delete;
-    ~X11Target()
+struct X11Saver {
+    X11Saver() = default;
+    X11Saver(const X11Saver&) = delete;
+    X11Saver& operator=(const X11Saver&) = delete;
+    ~X11Saver()
     {
         context.destroy();
         window.destroy();
@@ -87,18 +87,18 @@ struct X11Target {
 
 // Makes or adopts the window the options name. ownVisual is the visual chosen
 // for a window of our own (the caller frees it), null for an adopted one.
-bool openWindow(const Options& options, X11Target& target, XVisualInfo*& ownVisual, std::string& error)
+bool openWindow(const Options& options, X11Saver& saver, XVisualInfo*& ownVisual, std::string& error)
 {
     switch (options.target) {
     case Target::OwnWindow:
     case Target::Fullscreen:
-        ownVisual = chooseVisual(target.display, saverFramebuffer, error);
-        return ownVisual && target.window.create(target.display, *ownVisual, options.width, options.height,
-                                                 options.target == Target::Fullscreen, error);
+        ownVisual = chooseVisual(saver.display, saverFramebuffer, error);
+        return ownVisual && saver.window.create(saver.display, *ownVisual, options.width, options.height,
+                                                options.target == Target::Fullscreen, error);
     case Target::Root:
-        return target.window.adopt(target.display, DefaultRootWindow(target.display), error);
+        return saver.window.adopt(saver.display, DefaultRootWindow(saver.display), error);
     case Target::ForeignWindow:
-        return target.window.adopt(target.display, static_cast<Window>(options.windowId), error);
+        return saver.window.adopt(saver.display, static_cast<Window>(options.windowId), error);
     case Target::Render:
         break;
     }
@@ -107,67 +107,79 @@ bool openWindow(const Options& options, X11Target& target, XVisualInfo*& ownVisu
 
 // Opens the display and the window the options name, with a GL context
 // current on the window and its swaps paced by the display where GLX can.
-bool openTarget(const Options& options, X11Target& target, std::string& error)
+bool openSaver(const Options& options, X11Saver& saver, std::string& error)
 {
-    target.display = openDisplay(error);
-    if (!target.display)
+    saver.display = connectToXServer(error);
+    if (!saver.display)
         return false;
     XVisualInfo* ownVisual = nullptr;
-    const bool ready = openWindow(options, target, ownVisual, error);
-    const XVisualInfo visual = ownVisual ? *ownVisual : target.window.visual();
+    const bool ready = openWindow(options, saver, ownVisual, error);
+    const XVisualInfo visual = ownVisual ? *ownVisual : saver.window.visual();
     if (ownVisual)
         XFree(ownVisual);
-    if (!ready || !target.context.create(target.display, target.window.handle(), visual, error))
+    if (!ready || !saver.context.create(saver.display, saver.window.handle(), visual, error))
         return false;
-    target.context.setSwapInterval(refreshesPerSwap);
+    saver.context.setSwapInterval(refreshesPerSwap);
     return true;
 }
 
 // The context frames are shown with: with -fps, the overlay that draws the
 // rate into each frame before the swap. A server without a font loses the
 // rate, not the saver.
-GLContext& shownContext(const Options& options, X11Target& target, GlxFpsOverlay& overlay)
+GLContext& shownContext(const Options& options, X11Saver& saver, GlxFpsOverlay& overlay)
 {
     std::string error;
     if (!options.showFps)
-        return target.context;
-    if (!overlay.create(target.display, target.window.height(), error)) {
+        return saver.context;
+    if (!overlay.create(saver.display, saver.window.height(), error)) {
         note(error + "; the frame rate is not drawn");
-        return target.context;
+        return saver.context;
     }
     return overlay;
 }
 
-void reportRate(const Options& options, GlxFpsOverlay& overlay, double rate)
+// One frame, at the window's size as it is now, shown through shown.
+void drawFrame(X11Saver& saver, SceneRun& run, GlxFpsOverlay& overlay, GLContext& shown)
 {
+    // The picture follows the window's size from the next frame on.
+    run.resize(saver.window.width(), saver.window.height());
+    overlay.setSize(saver.window.width(), saver.window.height());
+    run.frame(shown);
+}
+
+void reportRate(const Options& options, FpsMeter& fps, GlxFpsOverlay& overlay, const timespec& frameStart)
+{
+    double rate = 0.0;
+    if (!fps.frame(secondsOf(frameStart), rate))
+        return;
     overlay.setRate(rate);
     if (options.fpsOnStderr)
         note(rateText(rate));
 }
 
 // Draws until the window's user or owner ends the saver, or -frames are drawn.
-void runLoop(const Options& options, X11Target& target)
+void runLoop(const Options& options, X11Saver& saver)
 {
     SceneRun run;
-    run.start(options, target.window.width(), target.window.height());
-    target.context.swapBuffers();
+    run.start(options, saver.window.width(), saver.window.height());
+    saver.context.swapBuffers();
 
     if (options.fpsOnStderr)
-        note(target.context.swapsOnRefresh() ? "swaps wait for the display's refresh"
+        note(saver.context.swapsOnRefresh() ? "swaps wait for the display's refresh"
                                              : "no swap control: frames are paced by -delay alone");
-    GlxFpsOverlay overlay(target.context);
-    GLContext& shown = shownContext(options, target, overlay);
+    GlxFpsOverlay overlay(saver.context);
+    GLContext& shown = shownContext(options, saver, overlay);
     FpsMeter fps;
     timespec deadline = now();
     for (;;) {
         // Events are handled as they come; a frame only once its time has
         // come, so a storm of input or resizes neither bunches the frames
         // nor pushes the next one away.
-        if (target.window.processEvents())
+        if (saver.window.processEvents())
             break;
         const timespec frameStart = now();
         if (before(frameStart, deadline)) {
-            waitUntil(target.display, deadline);
+            waitUntil(saver.display, deadline);
             continue;
         }
         // -delay is the least time from one frame's start to the next's (and
@@ -175,14 +187,8 @@ void runLoop(const Options& options, X11Target& target)
         // late frame moves the schedule instead of bunching the ones after it.
         deadline = frameStart;
         addMicroseconds(deadline, options.delayMicroseconds);
-
-        // The picture follows the window's size from the next frame on.
-        run.resize(target.window.width(), target.window.height());
-        overlay.setSize(target.window.width(), target.window.height());
-        run.frame(shown);
-        double rate = 0.0;
-        if (fps.frame(secondsOf(frameStart), rate))
-            reportRate(options, overlay, rate);
+        drawFrame(saver, run, overlay, shown);
+        reportRate(options, fps, overlay, frameStart);
         if (options.frames > 0 && run.framesDrawn() >= options.frames)
             break;
     }
@@ -194,9 +200,9 @@ void runLoop(const Options& options, X11Target& target)
 int runX11Saver(const Options& options)
 {
     std::string error;
-    X11Target target;
-    if (!openTarget(options, target, error))
+    X11Saver saver;
+    if (!openSaver(options, saver, error))
         return fail(error);
-    runLoop(options, target);
+    runLoop(options, saver);
     return 0;
 }

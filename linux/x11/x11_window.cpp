@@ -19,11 +19,16 @@ namespace {
 constexpr int grabAttempts = 50;
 constexpr useconds_t grabRetryMicroseconds = 20000;
 
-// The window we draw into, so that the error handler can tell "our window
-// was destroyed under us" (a normal end for a hack) from a real fault.
-Window targetWindow = 0;
-bool trapping = false;
-int trappedError = 0;
+// What the error handlers, plain functions, go by: the window we draw into,
+// so that "our window was destroyed under us" (a normal end for a hack) is
+// told from a real fault; and, while a request's errors are trapped, the
+// error that came.
+struct ErrorHandling {
+    Window drawnInto = 0;
+    bool trapping = false;
+    int trappedError = 0;
+};
+ErrorHandling handling;
 
 int onIoError(Display*)
 {
@@ -33,12 +38,12 @@ int onIoError(Display*)
 
 int onProtocolError(Display* display, XErrorEvent* event)
 {
-    if (trapping) {
-        trappedError = event->error_code;
+    if (handling.trapping) {
+        handling.trappedError = event->error_code;
         return 0;
     }
-    const bool aboutTarget = targetWindow && event->resourceid == targetWindow;
-    if (aboutTarget && (event->error_code == BadWindow || event->error_code == BadDrawable ||
+    const bool aboutOurs = handling.drawnInto && event->resourceid == handling.drawnInto;
+    if (aboutOurs && (event->error_code == BadWindow || event->error_code == BadDrawable ||
                         event->error_code >= FirstExtensionError)) {
         endAtOnce("the window went away; stopping", 0);
     }
@@ -49,9 +54,28 @@ int onProtocolError(Display* display, XErrorEvent* event)
               exitFault);
 }
 
+// The window's attributes; false where there is no such window, an error
+// the handler records instead of ending the saver.
+bool windowAttributes(Display* display, Window window, XWindowAttributes& attributes)
+{
+    XSync(display, False);
+    handling.trapping = true;
+    handling.trappedError = 0;
+    const Status found = XGetWindowAttributes(display, window, &attributes);
+    XSync(display, False);
+    handling.trapping = false;
+    return found && !handling.trappedError;
+}
+
+bool isQuitKey(XKeyEvent& key)
+{
+    const KeySym symbol = XLookupKeysym(&key, 0);
+    return symbol == XK_Escape || symbol == XK_q || symbol == XK_Q;
+}
+
 } // namespace
 
-Display* openDisplay(std::string& error)
+Display* connectToXServer(std::string& error)
 {
     XSetIOErrorHandler(onIoError);
     XSetErrorHandler(onProtocolError);
@@ -70,8 +94,7 @@ bool X11Window::create(Display* display, const XVisualInfo& visual, int width, i
                        bool fullscreen, std::string& error)
 {
     display_ = display;
-    own_ = true;
-    fullscreen_ = fullscreen;
+    role_ = fullscreen ? Role::Fullscreen : Role::Own;
     visual_ = visual;
     if (fullscreen) {
         width = DisplayWidth(display, visual.screen);
@@ -83,7 +106,7 @@ bool X11Window::create(Display* display, const XVisualInfo& visual, int width, i
         error = "the X server would not create a window";
         return false;
     }
-    targetWindow = window_;
+    handling.drawnInto = window_;
     nameWindow();
     if (fullscreen)
         hideCursor();
@@ -121,8 +144,8 @@ bool X11Window::createWindow()
     attributes.bit_gravity = NorthWestGravity; // and a resize keeps what it can of it
     attributes.border_pixel = 0;
     attributes.event_mask = KeyPressMask | StructureNotifyMask | ExposureMask;
-    attributes.override_redirect = fullscreen_ ? True : False;
-    if (fullscreen_)
+    attributes.override_redirect = role_ == Role::Fullscreen ? True : False;
+    if (role_ == Role::Fullscreen)
         attributes.event_mask |= ButtonPressMask | PointerMotionMask;
     window_ = XCreateWindow(display_, root, 0, 0, static_cast<unsigned>(width_), static_cast<unsigned>(height_),
                             0, visual_.depth, InputOutput, visual_.visual,
@@ -179,17 +202,11 @@ void X11Window::grabInput()
 bool X11Window::adopt(Display* display, Window window, std::string& error)
 {
     display_ = display;
-    own_ = false;
+    role_ = Role::Adopted;
     window_ = window;
 
     XWindowAttributes attributes{};
-    XSync(display, False);
-    trapping = true;
-    trappedError = 0;
-    const Status found = XGetWindowAttributes(display, window, &attributes);
-    XSync(display, False);
-    trapping = false;
-    if (!found || trappedError) {
+    if (!windowAttributes(display, window, attributes)) {
         char text[32];
         std::snprintf(text, sizeof text, "0x%lx", window);
         error = std::string("there is no window ") + text + " on this display";
@@ -214,7 +231,7 @@ bool X11Window::adopt(Display* display, Window window, std::string& error)
     // Only structure events: the owner (XScreenSaver, or the root's
     // clients) handles input, and only one client may select button presses.
     XSelectInput(display, window, StructureNotifyMask);
-    targetWindow = window;
+    handling.drawnInto = window;
     return true;
 }
 
@@ -224,49 +241,50 @@ bool X11Window::processEvents()
     while (XPending(display_)) {
         XEvent event;
         XNextEvent(display_, &event);
-        switch (event.type) {
-        case KeyPress:
-            if (fullscreen_) {
-                quit = true;
-            } else if (own_) {
-                const KeySym key = XLookupKeysym(&event.xkey, 0);
-                if (key == XK_Escape || key == XK_q || key == XK_Q)
-                    quit = true;
-            }
-            break;
-        case ButtonPress:
-            if (fullscreen_)
-                quit = true;
-            break;
-        case MotionNotify:
-            if (fullscreen_ && pointerTravelledPast(startX_, startY_, event.xmotion.x_root, event.xmotion.y_root))
-                quit = true;
-            break;
-        case ClientMessage:
-            if (own_ && static_cast<Atom>(event.xclient.data.l[0]) == deleteMessage_)
-                quit = true;
-            break;
-        case ConfigureNotify:
-            // Resized by the user or the window manager, XScreenSaver's
-            // preview pane, or the root after a monitor came or went.
-            if (event.xconfigure.window == window_) {
-                width_ = event.xconfigure.width;
-                height_ = event.xconfigure.height;
-            }
-            break;
-        case DestroyNotify:
-            if (event.xdestroywindow.window == window_) {
-                quit = true;
-                window_ = 0;
-                targetWindow = 0;
-                own_ = false;
-            }
-            break;
-        default:
-            break;
-        }
+        // Every pending event is handled, even after one that ends the saver.
+        if (handle(event))
+            quit = true;
     }
     return quit;
+}
+
+bool X11Window::handle(XEvent& event)
+{
+    switch (event.type) {
+    case ConfigureNotify:
+        // Resized by the user or the window manager, XScreenSaver's
+        // preview pane, or the root after a monitor came or went.
+        if (event.xconfigure.window == window_) {
+            width_ = event.xconfigure.width;
+            height_ = event.xconfigure.height;
+        }
+        return false;
+    case DestroyNotify:
+        if (event.xdestroywindow.window != window_)
+            return false;
+        window_ = 0;
+        handling.drawnInto = 0;
+        return true;
+    default:
+        return inputEnds(event);
+    }
+}
+
+bool X11Window::inputEnds(XEvent& event) const
+{
+    switch (event.type) {
+    case KeyPress:
+        return role_ == Role::Fullscreen || (role_ == Role::Own && isQuitKey(event.xkey));
+    case ButtonPress:
+        return role_ == Role::Fullscreen;
+    case MotionNotify:
+        return role_ == Role::Fullscreen &&
+               pointerTravelledPast(startX_, startY_, event.xmotion.x_root, event.xmotion.y_root);
+    case ClientMessage:
+        return role_ != Role::Adopted && static_cast<Atom>(event.xclient.data.l[0]) == deleteMessage_;
+    default:
+        return false;
+    }
 }
 
 void X11Window::destroy()
@@ -278,13 +296,13 @@ void X11Window::destroy()
         XUngrabKeyboard(display_, CurrentTime);
         grabbed_ = false;
     }
-    if (own_ && window_)
+    if (role_ != Role::Adopted && window_)
         XDestroyWindow(display_, window_);
     if (blankCursor_)
         XFreeCursor(display_, blankCursor_);
     if (colormap_)
         XFreeColormap(display_, colormap_);
-    targetWindow = 0;
+    handling.drawnInto = 0;
     window_ = 0;
     blankCursor_ = 0;
     colormap_ = 0;

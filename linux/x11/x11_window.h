@@ -10,7 +10,7 @@
 
 // Opens $DISPLAY with handlers that turn a lost server or a protocol error
 // into one clear line on stderr and a clean exit, never a crash.
-Display* openDisplay(std::string& error);
+Display* connectToXServer(std::string& error);
 
 class X11Window {
 public:
@@ -40,6 +40,15 @@ public:
     const XVisualInfo& visual() const { return visual_; }
 
 private:
+    // Whose window it is, and so what input ends the saver: in someone
+    // else's, none (its owner handles input); in a window of our own,
+    // Escape, q or the window manager's close; full screen, also any key,
+    // button or pointer travel.
+    enum class Role { Adopted, Own, Fullscreen };
+
+    // Whether the event ends the saver.
+    bool handle(XEvent& event);
+    bool inputEnds(XEvent& event) const;
     bool createWindow();
     void nameWindow();
     void hideCursor();
@@ -47,8 +56,7 @@ private:
 
     Display* display_ = nullptr;
     Window window_ = 0;
-    bool own_ = false;
-    bool fullscreen_ = false;
+    Role role_ = Role::Adopted;
     bool grabbed_ = false;
     Colormap colormap_ = 0;
     Cursor blankCursor_ = 0;
