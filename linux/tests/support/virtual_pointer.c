@@ -5,6 +5,7 @@
  *   a X Y W H   moves to X,Y of a W x H extent (the whole output layout)
  *   m DX DY     moves by DX,DY pixels
  *   p, r        presses, releases the left button
+ *   w           turns the wheel one step
  * One device for the whole run: each new one would take the seat's pointer
  * away and give it back, which a client sees as a new pointer. */
 #include <linux/input-event-codes.h>
@@ -64,6 +65,8 @@ int main(void)
             zwlr_virtual_pointer_v1_button(pointer, time, BTN_LEFT,
                                            line[0] == 'p' ? WL_POINTER_BUTTON_STATE_PRESSED
                                                           : WL_POINTER_BUTTON_STATE_RELEASED);
+        } else if (line[0] == 'w') {
+            zwlr_virtual_pointer_v1_axis(pointer, time, WL_POINTER_AXIS_VERTICAL_SCROLL, wl_fixed_from_int(10));
         } else {
             fprintf(stderr, "virtual_pointer: unknown command: %s", line);
             return 2;

@@ -1,0 +1,33 @@
+// The Wayland saver's pacing: what it waits for, and the hidden spell it
+// leaves out of the scene's clock.
+#include "linux/wayland/frame_pacing.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(FramePacingTest, HiddenItWaitsOnlyForAnEventAndTheSpellIsLeftOutOfTheClock)
+{
+    FramePacing pacing(0us);
+    EXPECT_FALSE(pacing.frameNow(false));
+    EXPECT_EQ(pacing.waitLimitMs(), -1) << "nothing due: no wake-up but an event";
+    pacing.waited(5s);
+    EXPECT_TRUE(pacing.frameNow(true));
+    EXPECT_EQ(pacing.frameStarted(FramePacing::Clock::now()), 5000);
+    pacing.waited(16ms);
+    EXPECT_TRUE(pacing.frameNow(true));
+    EXPECT_EQ(pacing.frameStarted(FramePacing::Clock::now()), 0) << "a wait while seen is the frame's own";
+}
+
+TEST(FramePacingTest, AFrameWaitsTheDelayFromTheLastOnesStart)
+{
+    FramePacing pacing(10s);
+    pacing.frameStarted(FramePacing::Clock::now());
+    EXPECT_FALSE(pacing.frameNow(true));
+    EXPECT_GT(pacing.waitLimitMs(), 9000);
+    EXPECT_LE(pacing.waitLimitMs(), 10000);
+}
+
+} // namespace
