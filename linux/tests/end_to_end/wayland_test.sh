@@ -7,7 +7,8 @@
 # server that is not there, as in a session with Xwayland:
 #  - -fullscreen covers both outputs: the corners and middle of each output's
 #    screenshot (grim -o) are the scene's, neither black nor the compositor's
-#    grey, and the picture moves;
+#    grey, and the picture moves; the square output shows the picture's
+#    middle;
 #  - 4 px of pointer travel (virtual pointer) keep it, the 5th ends it with 0;
 #    an output's change of scale or place under a resting pointer does not;
 #    a 2x output gets a 2x buffer; an output plugged in is covered;
@@ -31,8 +32,10 @@ set -uo pipefail
 # shellcheck source=../support/wayland_support.sh
 . "$(dirname "$0")/../support/wayland_support.sh" "$1" "$3"
 outputs=(HEADLESS-1 HEADLESS-2)
-readonly modes=("1024x768 position 0 0" "640x480 position 1024 0")
-readonly layout="1664 768" # the two outputs side by side
+# The second output square, the picture 4:3 (the larger output's shape): it
+# shows the picture's middle.
+readonly modes=("1024x768 position 0 0" "600x600 position 1024 0")
+readonly layout="1624 768" # the two outputs side by side
 readonly shot_type=ppm
 install -m 755 "$2" "$scratch/virtual_pointer"
 
@@ -94,6 +97,15 @@ pointer a $((1024 + 320)) 240 $layout
 start travel -fullscreen
 wait_covered travel
 moving travel
+# Of the square parts of the picture, left, middle or right, the middle one
+# is what the square output shows, scaled.
+shot "$work/shapes.ppm"
+convert "$work/shapes.ppm" -crop 600x600+1024+0 +repage "$work/square.ppm"
+best=$(for x in 0 128 256; do
+  convert "$work/shapes.ppm" -crop 768x768+$x+0 +repage -resize 600x600! "$work/part.ppm"
+  echo "$(compare -metric RMSE "$work/square.ppm" "$work/part.ppm" null: 2>&1 | cut -d' ' -f1) $x"
+done | sort -g | head -n 1 | cut -d' ' -f2)
+[ "$best" = 128 ] || fail "shapes: the square output shows the picture's part from x=$best, not its middle (128)"
 still_runs "$pid" || fail "travel: Cascade ended before the pointer moved"
 pointer m 0 0
 sleep 0.3
@@ -107,7 +119,8 @@ expect_exit travel 0
 # -- Outputs changed under a resting pointer: sway moves the cursor itself (a
 # leave and an enter on the other output's surface, a 300 px jump), which is
 # no one's hand on the mouse; the hand's 5 px still end it afterwards. The
-# protocol log shows what a picture cannot: a 2x output given a 2x buffer.
+# protocol log shows what a picture cannot: a 2x output given a 2x buffer,
+# the cursor hidden.
 pointer a 100 100 $layout
 plain_user=("${user[@]}")
 user+=(WAYLAND_DEBUG=client)
@@ -121,6 +134,7 @@ for change in "scale 2" "scale 1" "pos 0 300" "pos 0 0"; do
   [ "$change" != "scale 2" ] || grep -q 'set_buffer_scale(2)' "$work/layout.err" ||
     fail "layout: no 2x buffer on the 2x output"
 done
+grep -q 'wl_pointer@[0-9]*\.set_cursor([0-9]*, nil' "$work/layout.err" || fail "layout: the cursor was not hidden"
 pointer m 5 0
 expect_exit layout 0
 
@@ -206,7 +220,7 @@ swaymsg output "${outputs[0]}" scale 2 || fail "swaymsg scale 2"
 sleep 1
 grep -q 'set_buffer_scale(2)' "$work/window.err" || fail "window: no 2x buffer on a 2x output"
 swaymsg output "${outputs[0]}" scale 1 || fail "swaymsg scale 1"
-swaymsg '[app_id="cascade"]' floating enable, resize set 400 200 || fail "swaymsg resize"
+swaymsg '[app_id="cascade"]' floating enable, resize set 400 200, move position 0 0 || fail "swaymsg resize"
 window_covered window-wide
 swaymsg '[app_id="cascade"]' resize set 400 300 || fail "swaymsg resize"
 window_covered window-taller
