@@ -120,12 +120,14 @@ void Watcher::userIdle()
     }
     lockAsked_ = false;
     if (options_.lockAfterSeconds > 0)
-        lockTimer_ = g_timeout_add_seconds(static_cast<unsigned>(options_.lockAfterSeconds),
-                                           [](gpointer data) {
-                                               static_cast<Watcher*>(data)->lockDue();
-                                               return G_SOURCE_REMOVE;
-                                           },
-                                           this);
+        // Not g_timeout_add_seconds, which may round to the next whole second.
+        lockTimer_ = g_timeout_add(
+            static_cast<unsigned>(options_.lockAfterSeconds) * millisecondsPerSecond,
+            [](gpointer data) {
+                static_cast<Watcher*>(data)->lockDue();
+                return G_SOURCE_REMOVE;
+            },
+            this);
 }
 
 void Watcher::userActive()

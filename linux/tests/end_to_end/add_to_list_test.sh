@@ -149,6 +149,13 @@ if $am_root; then
   [ "$(cat "$home.files")" = .xscreensaver ] || fail "full disk: left $(tr '\n' ' ' <"$home.files")"
 fi
 
+# -- The new file and the backup reach the disk before either takes a name.
+fresh_home synced "$list"
+HOME=$home strace -f -e trace=fsync,fdatasync,linkat,rename,renameat,renameat2 -o "$home.trace" "$command" \
+  >"$home.out" 2>&1 || fail "synced: exit $?"
+awk '/sync\(/ { ++synced } /(link|rename)[a-z0-9]*\(/ && synced < 2 { early = 1 } END { exit early || synced < 2 }' \
+  "$home.trace" || fail "synced: named before both were synced: $(grep -E 'sync|link|rename' "$home.trace" | tr '\n' ' ')"
+
 # -- Stdout closed or full: Cascade added all the same, and the exit says so.
 for out in closed full; do
   fresh_home "stdout-$out" "$list"

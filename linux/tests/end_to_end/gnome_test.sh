@@ -5,7 +5,7 @@
 # mutter's own ScreenCast and RemoteDesktop APIs (support/gnome_remote.py).
 #  - cascade -idle 2: GNOME's idle monitor brings the saver on both monitors
 #    after two seconds without input; a key takes it away and the watcher
-#    stays; twice;
+#    stays; after the lock (-lock-after), 1 px of motion does, twice;
 #  - SIGTERM ends the watcher with 0 and leaves nothing of Cascade running;
 #  - with GNOME's blank delay shorter than -idle, the saver comes before it;
 #  - the compositor going away ends a watcher with one line and 1.
@@ -48,17 +48,22 @@ ask() {
 # The throwaway user may not write in the work folder: its pictures land in
 # a folder of its own first.
 install -d -o "$user_id" -g "$user_id" "$scratch/shots"
-send_key() { ask key 0x78; }
+send_key() { ask "${activity:-key 0x78}"; }
 output_shot() { ask shot "$2" "$scratch/shots/picture.png" && mv "$scratch/shots/picture.png" "$1"; } # FILE OUTPUT
 output_shot "$work/empty.png" "${outputs[0]}"
 background=$(convert "$work/empty.png" -format '%[fx:int(255*p{0,0}.r)] %[fx:int(255*p{0,0}.g)] %[fx:int(255*p{0,0}.b)]' info:)
 
 # -- Idle brings the saver on both monitors, a key takes it away, twice.
-start idle -idle 2
+# With a lock after a second of saver: after the lock, activity that is not
+# the saver's to end on (1 px of motion) ends it, through GNOME's activity
+# watch, since a lock screen would have taken the input; twice.
+start idle -idle 2 -lock-after 1 -lock-command true
 watcher=$pid
 idle_cycle idle-1
+lock_wait=2.5 activity="move 1 0"
 idle_cycle idle-2
-wait_covered idle-3
+idle_cycle idle-3
+wait_covered idle-4
 kill -TERM "$watcher"
 expect_exit idle 0
 [ -z "$(our_cascades)" ] || fail "idle: still running after SIGTERM: $(our_cascades)"
@@ -82,5 +87,5 @@ expect_exit gone 1
 [ "$(wc -l <"$work/gone.err")" -eq 2 ] || fail "gone: not one line after the start: $(cat "$work/gone.err")"
 [ -z "$(our_cascades)" ] || fail "still running: Cascade $(our_cascades)"
 
-[ $status -eq 0 ] && echo "GNOME OK: idle brought the saver on both monitors twice, a key ended it, SIGTERM, before GNOME's blanking, compositor gone"
+[ $status -eq 0 ] && echo "GNOME OK: idle brought the saver on both monitors, a key ended it, activity after the lock did, SIGTERM, before GNOME's blanking, compositor gone"
 exit $status

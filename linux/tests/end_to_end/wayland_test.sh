@@ -15,8 +15,9 @@
 #    a click, the wheel, a key (wtype) and SIGTERM end it with 0, a key held down across
 #    its start does not when it comes up;
 #  - swayidle -w timeout 1 'cascade -fullscreen' brings it up;
-#  - the idle watcher (-idle) brings it up twice and runs the lock command
-#    after it each time, a view that inhibits idle
+#  - the idle watcher (-idle) brings it up, with its -delay, and runs the lock
+#    command after it each time, after which a 1 px motion ends it; a watcher
+#    killed takes its saver with it; a view that inhibits idle
 #    keeps it away until the view goes, a second watcher is refused;
 #  - window mode: a toplevel "Cascade", app id cascade, that draws over its
 #    whole window, made taller too, at -delay's rate, with a 2x buffer on a
@@ -220,9 +221,9 @@ swaymsg output "${outputs[0]}" scale 2 || fail "swaymsg scale 2"
 sleep 1
 grep -q 'set_buffer_scale(2)' "$work/window.err" || fail "window: no 2x buffer on a 2x output"
 swaymsg output "${outputs[0]}" scale 1 || fail "swaymsg scale 1"
-swaymsg '[app_id="cascade"]' floating enable, resize set 400 200, move position 0 0 || fail "swaymsg resize"
+swaymsg '[app_id="cascade"]' floating enable, resize set 400 200, move position center || fail "swaymsg resize"
 window_covered window-wide
-swaymsg '[app_id="cascade"]' resize set 400 300 || fail "swaymsg resize"
+swaymsg '[app_id="cascade"]' resize set 400 300, move position center || fail "swaymsg resize"
 window_covered window-taller
 swaymsg '[app_id="cascade"]' kill
 expect_exit window 0
@@ -249,14 +250,27 @@ still_runs "$idle_pid" && fail "swayidle: Cascade or swayidle still runs after a
 # saver covers both outputs after a second without input, a key takes it
 # away and the watcher stays for the next spell; one watcher per session.
 send_key() { "${user[@]}" wtype -s 300 x; }
-# With a lock after a second of saver: the lock command runs once a spell.
-start idle -idle 2 -lock-after 1 -lock-command "echo locked >>$runtime/locks"
+# With a lock after a second of saver: the lock command runs once a spell;
+# the saver runs at the watcher's -delay. After the lock, activity that is
+# not the saver's to end on (1 px of motion) ends it, since a lock screen
+# would have taken the input.
+start idle -idle 2 -delay 50000 -lock-after 1 -lock-command "echo locked >>$runtime/locks"
 watcher=$pid
 lock_wait=1.5
 idle_cycle idle-1
 idle_cycle idle-2
 lock_wait=0
-[ "$(cat "$runtime/locks" 2>/dev/null | wc -l)" -eq 2 ] || fail "idle: the lock command ran $(wc -l <"$runtime/locks") times, not 2"
+locks() { cat "$runtime/locks" 2>/dev/null | wc -l; }
+[ "$(locks)" -eq 2 ] || fail "idle: the lock command ran $(locks) times, not 2"
+wait_covered idle-3
+saver=$(saver_children)
+tr '\0' ' ' <"/proc/$saver/cmdline" | grep -q -- '-delay 50000' || fail "idle-3: the saver runs without -delay 50000"
+end=$((SECONDS + wait_limit))
+until [ "$(locks)" -eq 3 ] || [ $SECONDS -ge $end ]; do sleep 0.1; done
+pointer m 1 0
+end=$((SECONDS + wait_limit))
+while still_runs "$saver" && [ $SECONDS -lt $end ]; do sleep 0.05; done
+still_runs "$saver" && fail "idle-3: activity after the lock left the saver up"
 start second -idle 1
 expect_exit second 1
 grep -q "already runs" "$work/second.err" || fail "second watcher: $(cat "$work/second.err")"
@@ -280,14 +294,21 @@ expect_exit inhibitor 0
 pid=$watcher
 window=
 idle_cycle idle-after-inhibitor
-kill -TERM "$watcher"
-expect_exit idle-inhibited 0
+# A watcher killed outright takes its saver with it.
+wait_covered idle-killed
+saver=$(saver_children)
+kill -KILL "$watcher"
+end=$((SECONDS + wait_limit))
+while still_runs "$saver" && [ $SECONDS -lt $end ]; do sleep 0.05; done
+still_runs "$saver" && fail "killed: the saver outlived its watcher"
+{ wait "$watcher"; } 2>/dev/null # bash would say "Killed"
 
 # -- The compositor goes away under a full-screen Cascade and a watcher.
 start gone-watcher -idle 60
 watcher=$pid
 start gone -fullscreen
 wait_covered gone
+[ "$(our_cascades | wc -l)" -eq 2 ] || fail "gone-watcher: a saver came long before 60 idle seconds"
 # An output plugged in is covered too. (sway 1.7 cannot switch a headless
 # output off: unplugging is not tried.)
 swaymsg create_output || fail "swaymsg create_output"

@@ -143,5 +143,5 @@ idle_cycle() { # NAME
   send_key
   end=$((SECONDS + wait_limit))
   while still_runs "$saver" && [ $SECONDS -lt $end ]; do sleep 0.05; done
-  ! still_runs "$saver" && still_runs "$watcher" || fail "$1: a key did not end the saver alone"
+  ! still_runs "$saver" && still_runs "$watcher" || fail "$1: the input did not end the saver alone"
 }

@@ -131,7 +131,7 @@ TEST(Options, IdleWatcherAndItsStartAtLogin)
     EXPECT_EQ(options.lockAfterSeconds, 30);
     EXPECT_EQ(options.lockCommand, "swaylock -f");
     EXPECT_EQ(options.autostart, Autostart::Unchanged);
-    ASSERT_TRUE(parse({"-autostart", "on"}, options).ok);
+    ASSERT_TRUE(parse({"-autostart", "on", "-lock-after", "60"}, options).ok);
     EXPECT_EQ(options.idleSeconds, defaultIdleSeconds);
     ASSERT_TRUE(parse({"--autostart", "off"}, options).ok);
     EXPECT_EQ(options.autostart, Autostart::Off);
