@@ -8,7 +8,7 @@
 set -uo pipefail
 command=$1
 work=$2
-stop_probe=$3 # preloaded, it sends CASCADE_STOP_SIGNAL once a new file exists
+stop_probe=$3 # preloaded, it sends CASCADE_STOP_SIGNAL once a new file exists, or fails renames
 # shellcheck source=../support/check_support.sh
 . "$(dirname "$0")/../support/check_support.sh"
 
@@ -170,6 +170,10 @@ done
 fresh_home stop-beside "$list"
 HOME=$home LD_PRELOAD=$stop_probe CASCADE_STOP_SIGNAL=15 "$command" >"$home.out" 2>&1
 unchanged "stop beside" $? "$list"
+# The last step, the rename, failing: nothing changed, no backup left.
+fresh_home rename-fails "$list"
+HOME=$home LD_PRELOAD=$stop_probe CASCADE_FAIL_RENAME=1 "$command" >"$home.out" 2>&1
+unchanged "rename fails" $? "$list"
 
 # -- TERM, INT or HUP at any moment: the old file or the new one, the exit
 # saying which (or the signal's, where it came before the program could

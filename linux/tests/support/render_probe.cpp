@@ -7,6 +7,8 @@
 //   and for a render before anything that would clean it up is armed.
 // - CASCADE_NO_UNNAMED_FILES=1: O_TMPFILE is refused as by a file system
 //   without unnamed files, so the render takes a named temporary file.
+// - CASCADE_FAIL_RENAME=1: every rename fails (EIO), as the last step of a
+//   replace may on a failing disk.
 // - CASCADE_COUNT_LINE_WIDTHS=FILE: counts the glLineWidth calls and writes
 //   the count into FILE at exit.
 #include <GL/gl.h>
@@ -70,6 +72,15 @@ extern "C" int open(const char* path, int flags, ...)
 }
 
 extern "C" int mkstemp(char* pattern) { return stopOnce(nextDefinition<int (*)(char*)>("mkstemp")(pattern)); }
+
+extern "C" int rename(const char* from, const char* to)
+{
+    if (std::getenv("CASCADE_FAIL_RENAME")) {
+        errno = EIO;
+        return -1;
+    }
+    return nextDefinition<int (*)(const char*, const char*)>("rename")(from, to);
+}
 
 extern "C" void glLineWidth(GLfloat width)
 {
