@@ -58,7 +58,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Runs without it (in a window, or headless), but it is made for it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS xscreensaver)
-# What starts it on idle on a Wayland desktop.
+# Its watcher starts it on idle by itself; swayidle is another way on wlroots
+# compositors.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS swayidle)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
@@ -75,9 +76,11 @@ file go where XScreenSaver looks for them. Installing it changes no one's
 list of display modes: each user who wants it there runs
 cascade-add-to-xscreensaver once.
 
-On Wayland desktops (KDE Plasma, sway, Hyprland, labwc, river, GNOME) it
-runs natively, covering every output, and swayidle starts it when the
-session is idle. It also runs in a window of its own, or without any
+On Wayland desktops (GNOME, KDE Plasma, sway, Hyprland, labwc, river) it
+runs natively, covering every output, and starts itself when the session
+is idle: its watcher listens to GNOME's idle monitor or the compositor's
+idle protocol, and one command starts the watcher at each login. It also
+runs in a window of its own, or without any
 display, saving its picture as a PNG file. It draws with OpenGL 1.1 and
 needs a working OpenGL driver; Mesa's software renderer will do.]])
 include(CPack)

@@ -3,6 +3,8 @@
 #include "linux/common/messages.h"
 #include "linux/common/options.h"
 #include "linux/common/stop_signals.h"
+#include "linux/idle/autostart.h"
+#include "linux/idle/idle_watcher.h"
 #include "linux/render/headless_render.h"
 #include "linux/wayland/wayland_saver.h"
 #include "linux/x11/x11_saver.h"
@@ -31,6 +33,12 @@ int main(int argc, char** argv)
             return fail(std::string("cannot write to standard output: ") + std::strerror(errno));
         return 0;
     }
+    if (options.autostart != Autostart::Unchanged)
+        return runAutostart(options);
+    // The watcher ends its saver before itself: its own main loop takes the
+    // stop signals.
+    if (options.idleSeconds > 0)
+        return runIdleWatcher(options);
     installStopSignals();
     if (options.target == Target::Render)
         return runHeadlessRender(options);

@@ -31,6 +31,13 @@ packages=(
   # the xdg-shell and xdg-decoration descriptions and the keymap library (the
   # wlr descriptions are in the tree).
   libwayland-dev wayland-protocols libxkbcommon-dev
+  # The idle watcher's build: GIO for GNOME's idle monitor, KDE's idle protocol.
+  libglib2.0-dev plasma-wayland-protocols
+  # The GNOME stage: GNOME's compositor, headless, on a session bus of its own,
+  # with PipeWire and GStreamer for its screenshots and PyGObject for its
+  # ScreenCast and RemoteDesktop APIs (about 90 packages, 47 MB).
+  mutter dbus pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-plugins-good gstreamer1.0-tools
+  python3-gi gir1.2-glib-2.0
 )
 
 # KWin for its smoke test, only when asked: its 146 packages (176 MB) take

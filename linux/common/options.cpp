@@ -110,6 +110,7 @@ struct ParseState {
     bool framesGiven = false;
     bool wayland = false;
     bool x11 = false;
+    bool lockCommandGiven = false;
 };
 
 // A fraction of the height per bar: "0", "0.125", ".25", below letterboxLimit.
@@ -232,6 +233,54 @@ bool applyLetterbox(ParseState& state, const std::string& text, std::string& err
     return true;
 }
 
+bool applySeconds(const char* name, long& seconds, const std::string& text, std::string& error)
+{
+    std::uint64_t value = 0;
+    if (!parseBounded(text, maxIdleSeconds, value) || value == 0) {
+        error = std::string(name) + " wants seconds from 1 to " + std::to_string(maxIdleSeconds) + ", not " +
+                quoted(text);
+        return false;
+    }
+    seconds = static_cast<long>(value);
+    return true;
+}
+
+bool applyIdle(ParseState& state, const std::string& text, std::string& error)
+{
+    return applySeconds("-idle", state.parsed.idleSeconds, text, error);
+}
+
+bool applyLockAfter(ParseState& state, const std::string& text, std::string& error)
+{
+    return applySeconds("-lock-after", state.parsed.lockAfterSeconds, text, error);
+}
+
+bool applyLockCommand(ParseState& state, const std::string& text, std::string& error)
+{
+    // A lock that cannot be written as one line of a desktop entry or a
+    // compositor's configuration could not be started at login either.
+    if (text.empty() || text.find_first_of("\n\r") != std::string::npos) {
+        error = "-lock-command wants a command on one line";
+        return false;
+    }
+    state.parsed.lockCommand = text;
+    state.lockCommandGiven = true;
+    return true;
+}
+
+bool applyAutostart(ParseState& state, const std::string& text, std::string& error)
+{
+    if (text == "on") {
+        state.parsed.autostart = Autostart::On;
+    } else if (text == "off") {
+        state.parsed.autostart = Autostart::Off;
+    } else {
+        error = "-autostart wants on or off, not " + quoted(text);
+        return false;
+    }
+    return true;
+}
+
 // One entry per option, in its one-dash form. A flag sets its field; an
 // option with a value reads the argument after it and says what was wrong.
 // The -help text is made from the same entries, so that what it says of
@@ -276,6 +325,17 @@ const OptionEntry optionTable[] = {
      "draw the frame rate in the picture's lower-left corner", nullptr},
     {"-fps-stderr", [](ParseState& state) { state.parsed.fpsOnStderr = true; }, nullptr, nullptr,
      "print the frame rate on stderr once a second", nullptr},
+    {"-idle", nullptr, applyIdle, "SECONDS",
+     "stay running and show the full-screen saver on every output whenever the Wayland session has been "
+     "idle that long, by the desktop's own idle signal",
+     nullptr},
+    {"-lock-after", nullptr, applyLockAfter, "SECONDS", "with -idle: lock the session once the saver has been up that long",
+     nullptr},
+    {"-lock-command", nullptr, applyLockCommand, "CMD", "with -lock-after: lock by this shell command",
+     [] { return std::string("loginctl lock-session"); }},
+    {"-autostart", nullptr, applyAutostart, "on|off",
+     "start the idle watcher (with the -idle and lock options given beside) at each login, or no longer",
+     nullptr},
     {"-render", nullptr, applyRender, "FILE.png", "draw off-screen (no display needed) and save a PNG", nullptr},
     {"-frames", nullptr, applyFrames, "N", "frames to draw",
      [] { return "until stopped; " + std::to_string(defaultRenderFrames) + " for -render"; }},
@@ -346,6 +406,38 @@ bool chooseWindowSystem(ParseState& state, std::string& error)
     return true;
 }
 
+// The idle watcher shows the full-screen saver and nothing else; the lock
+// belongs to the watcher; -autostart on writes the watcher's line, and off
+// only removes it.
+bool checkIdleOptions(ParseState& state, std::string& error)
+{
+    Options& parsed = state.parsed;
+    const bool watcher = parsed.idleSeconds > 0 || parsed.autostart == Autostart::On;
+    if (parsed.autostart == Autostart::Off && (parsed.idleSeconds > 0 || parsed.lockAfterSeconds > 0 ||
+                                                state.lockCommandGiven)) {
+        error = "-autostart off takes no -idle or lock option";
+        return false;
+    }
+    if (!watcher && parsed.lockAfterSeconds > 0) {
+        error = "-lock-after locks after the saver the idle watcher shows: it needs -idle";
+        return false;
+    }
+    if (state.lockCommandGiven && parsed.lockAfterSeconds == 0) {
+        error = "-lock-command needs -lock-after";
+        return false;
+    }
+    const bool otherTarget = parsed.target == Target::Render || parsed.target == Target::Root ||
+                             parsed.target == Target::ForeignWindow || parsed.sizeGiven;
+    if ((watcher || parsed.autostart == Autostart::Off) && (otherTarget || state.framesGiven || state.x11)) {
+        error = "-idle and -autostart show the full-screen Wayland saver: not with -root, -window-id, -render, "
+                "-size, -frames or -x11";
+        return false;
+    }
+    if (parsed.autostart == Autostart::On && parsed.idleSeconds == 0)
+        parsed.idleSeconds = defaultIdleSeconds;
+    return true;
+}
+
 // Settles the one target the options name, with a render's defaults, and
 // rejects combinations that make no sense.
 bool chooseTarget(ParseState& state, const char* xscreensaverWindow, std::string& error)
@@ -390,7 +482,7 @@ bool chooseTarget(ParseState& state, const char* xscreensaverWindow, std::string
         error = "-size applies only to -render and to a window of cascade's own";
         return false;
     }
-    return chooseWindowSystem(state, error);
+    return chooseWindowSystem(state, error) && checkIdleOptions(state, error);
 }
 
 } // namespace

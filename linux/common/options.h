@@ -24,6 +24,9 @@ enum class WindowSystem { Automatic, Wayland, X11 };
 // for the same picture up to the rounding of overlapping blends.
 enum class DrawOrder { Exact, Batched };
 
+// Whether -autostart asked to start the idle watcher at login, or to stop.
+enum class Autostart { Unchanged, On, Off };
+
 // A window of cascade's own when no -size is given.
 constexpr int defaultWidth = 800;
 constexpr int defaultHeight = 600;
@@ -60,6 +63,16 @@ struct Options {
     bool help = false;
     bool version = false;
 
+    // The idle watcher (-idle): seconds the session must be idle before the
+    // full-screen saver shows; 0 when not watching. Then the lock, once the
+    // saver has been up lockAfterSeconds (0: never), by lockCommand or,
+    // where that is empty, by logind.
+    long idleSeconds = 0;
+    long lockAfterSeconds = 0;
+    std::string lockCommand;
+    // -autostart on|off: the watcher started at login, or no longer.
+    Autostart autostart = Autostart::Unchanged;
+
     // Developer hooks applied after the scene's reset, for tests.
     bool overlay = false;
     bool letterboxGiven = false;
@@ -72,6 +85,11 @@ constexpr int maxDimension = 8192;
 constexpr long maxFrames = 10000000;
 constexpr int maxFrameMs = 60000;
 constexpr long maxDelayMicroseconds = 10000000;
+// Idle spells and lock delays are given in seconds, up to a day.
+constexpr long maxIdleSeconds = 86400;
+// The idle delay -autostart on writes where no -idle is given: five
+// minutes, as GNOME and KDE blank the screen by default.
+constexpr long defaultIdleSeconds = 300;
 
 struct ParseResult {
     bool ok = false;

@@ -85,6 +85,23 @@ bool giveNewFileOwnership(int fd, const std::string& directory)
     return ::fchmod(fd, 0666 & ~mask) == 0;
 }
 
+// The old file's owner, group and mode. XScreenSaver's own settings program
+// rewrites a user's file with the user's group: where the old group cannot be
+// given (a file once made by root, then handed to the user), the user's own
+// file takes the user's group, unless its mode lets its group in, since
+// that would open it to others.
+bool keepOwnership(int fd, const struct stat& old)
+{
+    if (giveOwnership(fd, old, true))
+        return true;
+    const int refusal = errno;
+    if (old.st_uid != ::geteuid() || (old.st_mode & S_IRWXG) != 0) {
+        errno = refusal;
+        return false;
+    }
+    return giveOwnership(fd, old, false);
+}
+
 bool sameFile(const struct stat& a, const struct stat& b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
@@ -112,7 +129,7 @@ bool writeBeside(BesideFile& file, const std::string& bytes, const FileSnapshot&
         error = describe("cannot write in", directoryOf(path), errno);
         return false;
     }
-    const bool owned = like.exists ? giveOwnership(file.fd(), like.info, true)
+    const bool owned = like.exists ? keepOwnership(file.fd(), like.info)
                                    : giveNewFileOwnership(file.fd(), directoryOf(path));
     if (!owned) {
         error = describe("cannot give the new file the owner, group and mode of", path, errno);
@@ -190,17 +207,18 @@ bool readSnapshot(const std::string& path, FileSnapshot& snapshot, std::string& 
 ReplaceResult replaceIfUnchanged(const ReplaceRequest& request, std::string& backupPath, std::string& error)
 {
     const FileSnapshot& snapshot = *request.snapshot;
+    const bool keepsBackup = snapshot.exists && !request.backupBase.empty();
     BesideFile fresh;
     BesideFile backup;
     if (!writeBeside(fresh, request.bytes, snapshot, request.path, error) ||
-        (snapshot.exists && !writeBeside(backup, snapshot.bytes, snapshot, request.path, error)))
+        (keepsBackup && !writeBeside(backup, snapshot.bytes, snapshot, request.path, error)))
         return ReplaceResult::Failed;
     if (request.stop && *request.stop)
         return ReplaceResult::Stopped;
     if (!stillSnapshot(request.path, snapshot))
         return ReplaceResult::FileChanged;
     backupPath.clear();
-    if (snapshot.exists) {
+    if (keepsBackup) {
         backupPath = nameBackup(backup, request.backupBase);
         if (backupPath.empty()) {
             error = describe("cannot keep a backup as", request.backupBase, errno);

@@ -28,7 +28,7 @@ struct ReplaceRequest {
     std::string path;
     const FileSnapshot* snapshot = nullptr;
     std::string bytes;            // the new file
-    std::string backupBase;       // the backup's name; ".1", ".2"... where it is taken
+    std::string backupBase;       // the backup's name; ".1", ".2"... where it is taken; empty: none
     const volatile std::sig_atomic_t* stop = nullptr; // set by a signal: give up while we may
 };
 

@@ -32,6 +32,15 @@ cascade_wayland_protocol(xdg-decoration-unstable-v1
   ${CASCADE_WAYLAND_PROTOCOLS_DIR}/unstable/xdg-decoration/xdg-decoration-unstable-v1.xml)
 cascade_wayland_protocol(relative-pointer-unstable-v1
   ${CASCADE_WAYLAND_PROTOCOLS_DIR}/unstable/relative-pointer/relative-pointer-unstable-v1.xml)
+# The idle watcher's two protocols: ext-idle-notify from wayland-protocols'
+# staging, KDE's older one from Debian's plasma-wayland-protocols.
+cascade_wayland_protocol(ext-idle-notify-v1
+  ${CASCADE_WAYLAND_PROTOCOLS_DIR}/staging/ext-idle-notify/ext-idle-notify-v1.xml)
+find_file(CASCADE_KDE_IDLE_XML idle.xml PATHS /usr/share/plasma-wayland-protocols NO_DEFAULT_PATH)
+if(NOT CASCADE_KDE_IDLE_XML)
+  message(FATAL_ERROR "the idle watcher needs KDE's idle protocol (plasma-wayland-protocols)")
+endif()
+cascade_wayland_protocol(kde-idle ${CASCADE_KDE_IDLE_XML})
 cascade_wayland_protocol(wlr-layer-shell-unstable-v1 ${CASCADE_WLR_PROTOCOLS_DIR}/wlr-layer-shell-unstable-v1.xml)
 
 add_library(cascade_wayland_protocols STATIC ${cascade_protocol_sources})

@@ -116,6 +116,21 @@ if $am_root; then
   mkdir -p "$work/other-new" && chown $user:$user "$work/other-new" && home=$work/other-new
   HOME=$home "$command" >"$home.out" 2>&1 || fail "other-new: exit $?"
   [ "$(stat -c '%u:%g' "$home/.xscreensaver")" = "$user:$user" ] || fail "other-new: owned by $(stat -c %U:%G "$home/.xscreensaver")"
+  # The user's own file in a group not the user's (made by root, then handed
+  # over): it takes the user's group, as XScreenSaver's settings do, unless
+  # its mode lets that group in.
+  for mode in 600 640; do
+    fresh_home "foreign-group-$mode" "$list" && chown -R $user:$user "$home" && chown $user:0 "$home/.xscreensaver" &&
+      chmod $mode "$home/.xscreensaver"
+    HOME=$home as_user "$command" >"$home.out" 2>&1
+    code=$?
+    if [ $mode = 600 ]; then
+      [ $code -eq 0 ] && [ "$(stat -c '%u:%g %a' "$home/.xscreensaver")" = "$user:$user 600" ] ||
+        fail "foreign-group-600: exit $code, $(stat -c '%U:%G %a' "$home/.xscreensaver"): $(cat "$home.out")"
+    else
+      unchanged foreign-group-640 $code "$list"
+    fi
+  done
 fi
 
 # -- A disk that fills while the backup is written (room for the file, its

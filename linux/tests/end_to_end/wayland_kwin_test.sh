@@ -2,7 +2,8 @@
 # Cascade in KWin, Plasma's compositor, headless (--virtual), as a smoke test:
 # KWin starts, Cascade's full-screen layer surface is configured at the
 # output's size and frames follow, SIGTERM ends it with 0, KWin lives on and
-# started no program. KWin's binary carries a file capability that a
+# started no program; the idle watcher brings the saver through KWin's
+# ext-idle-notify. KWin's binary carries a file capability that a
 # container may not be able to grant, so a copy without it runs.
 # Usage: wayland_kwin_test.sh CASCADE WORK_DIR
 set -uo pipefail
@@ -28,9 +29,20 @@ grep -Eq "zwlr_layer_surface_v1@[0-9]+\.configure\([0-9]+, ${size%x*}, ${size#*x
 kill -TERM "$pid"
 expect_exit kwin 0
 still_runs "$compositor_pid" || fail "KWin ended: $(tail -n 5 "$work/compositor.log")"
+
+# The idle watcher through KWin's ext-idle-notify: a second without input
+# brings the saver, its child; SIGTERM ends both with 0.
+start idle -idle 1
+watcher=$pid
+end=$((SECONDS + wait_limit))
+until [ "$(our_cascades | wc -l)" -ge 2 ] || ! still_runs "$watcher" || [ $SECONDS -ge $end ]; do sleep 0.2; done
+grep -q 'ext_idle_notification_v1@[0-9]*\.idled()' "$work/idle.err" && [ "$(our_cascades | wc -l)" -eq 2 ] ||
+  fail "idle: no saver on ext-idle-notify's idled: $(grep -m3 -E 'idle|cascade:' "$work/idle.err")"
+kill -TERM "$watcher"
+expect_exit idle 0
 stop_compositor
 [ -z "$(our_cascades)" ] || fail "still running: Cascade $(our_cascades)"
 compositor_started_only "$scratch/kwin_wayland"
 
-[ $status -eq 0 ] && echo "KWin OK: configured at $size, frames, SIGTERM"
+[ $status -eq 0 ] && echo "KWin OK: configured at $size, frames, SIGTERM, idle watcher"
 exit $status

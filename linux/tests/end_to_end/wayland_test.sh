@@ -13,6 +13,9 @@
 #    a click, a key (wtype) and SIGTERM end it with 0, a key held down across
 #    its start does not when it comes up;
 #  - swayidle -w timeout 1 'cascade -fullscreen' brings it up;
+#  - the idle watcher (-idle) brings it up twice and runs the lock command
+#    after it each time, a view that inhibits idle
+#    keeps it away until the view goes, a second watcher is refused;
 #  - window mode: a toplevel "Cascade", app id cascade, that draws over its
 #    whole window; a key other than Escape or q leaves it, closing it
 #    (swaymsg kill) or q ends it with 0;
@@ -27,9 +30,7 @@ set -uo pipefail
 readonly outputs=(HEADLESS-1 HEADLESS-2)
 readonly modes=("1024x768 position 0 0" "640x480 position 1024 0")
 readonly layout="1664 768" # the two outputs side by side
-# A patch counts as the scene's where this share of its pixels is neither
-# black nor the compositor's background.
-readonly scene_share=0.5
+readonly shot_type=ppm
 install -m 755 "$2" "$scratch/virtual_pointer"
 
 # -- Cascade forced to X11 stays there, and no X server is there.
@@ -72,39 +73,7 @@ shot() { # FILE GRIM_OPTIONS...
 }
 shot "$work/empty.ppm" -o "${outputs[0]}" || fail "grim"
 background=$(convert "$work/empty.ppm" -format '%[fx:int(255*p{0,0}.r)] %[fx:int(255*p{0,0}.g)] %[fx:int(255*p{0,0}.b)]' info:)
-# True where the four corners and the middle of a picture are the scene's:
-# 16x16 patches side by side, each pixel neither black nor the background.
-covered() {
-  local width height corner patches=() count=0
-  read -r width height < <(identify -format '%w %h' "$1")
-  for corner in 0+0 $((width - 16))+0 0+$((height - 16)) $((width - 16))+$((height - 16)) \
-    $((width / 2 - 8))+$((height / 2 - 8)); do
-    patches+=("(" -clone 0 -crop "16x16+$corner" ")")
-    count=$((count + 1))
-  done
-  convert "$1" "${patches[@]}" -delete 0 +repage +append -depth 8 txt:- | awk -F'[(),: ]+' -v bg="$background" \
-    -v share=$scene_share -v count=$count '
-    function away(a, b) { return a > b ? a - b : b - a }
-    NR == 1 { split(bg, b, " "); next }
-    {
-      patch = int($1 / 16); ++total[patch]
-      scene[patch] += ($3 > 10 || $4 > 10 || $5 > 10) && away($3, b[1]) + away($4, b[2]) + away($5, b[3]) > 25
-    }
-    END { for (p = 0; p < count; ++p) if (total[p] != 256 || scene[p] < share * 256) exit 1 }'
-}
-# Waits until every output is covered.
-wait_covered() {
-  local output all end=$((SECONDS + wait_limit))
-  while [ $SECONDS -lt $end ]; do
-    all=1
-    for output in "${outputs[@]}"; do
-      shot "$work/$1.$output.ppm" -o "$output" && covered "$work/$1.$output.ppm" || all=0
-    done
-    [ $all = 1 ] || ! still_runs "$pid" && break
-    sleep 0.5
-  done
-  [ $all = 1 ] || fail "$1: not every output shows the scene (see $work/$1.*.ppm)"
-}
+output_shot() { shot "$1" -o "$2"; } # FILE OUTPUT
 # After wait_covered: each output's picture moves.
 moving() {
   local output
@@ -171,20 +140,6 @@ wait_covered sigterm
 kill -TERM "$pid"
 expect_exit sigterm 0
 
-# -- Started on idle: the compositor sees no input for a second, swayidle
-# starts Cascade, which covers the screen until a key ends it.
-"${user[@]}" DISPLAY=:none swayidle -w timeout 1 "$cascade -fullscreen" >"$work/swayidle.log" 2>&1 &
-idle_pid=$!
-helper_pids+=("$idle_pid")
-pid=$idle_pid
-wait_covered swayidle && [ "$(our_cascades | wc -l)" -eq 1 ] || fail "swayidle did not bring up one Cascade"
-kill -TERM "$idle_pid"
-"${user[@]}" wtype -s 300 x
-end=$((SECONDS + wait_limit))
-while still_runs "$idle_pid" && [ $SECONDS -lt $end ]; do sleep 0.05; done
-still_runs "$idle_pid" && fail "swayidle: Cascade or swayidle still runs after a key and SIGTERM"
-[ -z "$(our_cascades)" ] || fail "swayidle: a Cascade still runs: $(our_cascades)"
-
 # -- Window mode: the toplevel, tiled over the first output, drawn edge to
 # edge; any key but Escape or q leaves it alone.
 # The content's place of the toplevel "Cascade", app id cascade, as grim -g
@@ -222,6 +177,69 @@ wait_toplevel window-q
 "${user[@]}" wtype -s 300 q
 expect_exit window-q 0
 
+# -- Started on idle: the compositor sees no input for a second, swayidle
+# starts Cascade, which covers the screen until a key ends it.
+"${user[@]}" DISPLAY=:none swayidle -w timeout 1 "$cascade -fullscreen" >"$work/swayidle.log" 2>&1 &
+idle_pid=$!
+helper_pids+=("$idle_pid")
+pid=$idle_pid
+wait_covered swayidle && [ "$(our_cascades | wc -l)" -eq 1 ] || fail "swayidle did not bring up one Cascade"
+kill -TERM "$idle_pid"
+"${user[@]}" wtype -s 300 x
+end=$((SECONDS + wait_limit))
+while still_runs "$idle_pid" && [ $SECONDS -lt $end ]; do sleep 0.05; done
+still_runs "$idle_pid" && fail "swayidle: Cascade or swayidle still runs after a key and SIGTERM"
+[ -z "$(our_cascades)" ] || fail "swayidle: a Cascade still runs: $(our_cascades)"
+
+# -- Started on idle by the watcher, through sway's KDE idle protocol: the
+# saver covers both outputs after a second without input, a key takes it
+# away and the watcher stays for the next spell; one watcher per session.
+saver_children() { our_cascades | grep -vx -e "$watcher" -e "${window:-none}"; }
+idle_cycle() { # NAME: the saver comes, a key takes it away, the watcher stays
+  local saver end=$((SECONDS + wait_limit))
+  wait_covered "$1"
+  sleep "${lock_wait:-0}"
+  saver=$(saver_children)
+  [ "$(wc -w <<<"$saver")" -eq 1 ] ||
+    fail "$1: the watcher did not bring up one saver"
+  "${user[@]}" wtype -s 300 x
+  while still_runs "$saver" && [ $SECONDS -lt $end ]; do sleep 0.05; done
+  ! still_runs "$saver" && still_runs "$watcher" || fail "$1: a key did not end the saver alone"
+}
+# With a lock after a second of saver: the lock command runs once a spell.
+start idle -idle 2 -lock-after 1 -lock-command "echo locked >>$runtime/locks"
+watcher=$pid
+lock_wait=1.5
+idle_cycle idle-1
+idle_cycle idle-2
+lock_wait=0
+[ "$(cat "$runtime/locks" 2>/dev/null | wc -l)" -eq 2 ] || fail "idle: the lock command ran $(wc -l <"$runtime/locks") times, not 2"
+start second -idle 1
+expect_exit second 1
+grep -q "already runs" "$work/second.err" || fail "second watcher: $(cat "$work/second.err")"
+pid=$watcher
+kill -TERM "$watcher"
+expect_exit idle 0
+[ -z "$(our_cascades)" ] || fail "idle: still running after SIGTERM: $(our_cascades)"
+
+# A view that inhibits idle keeps the saver away; once it goes, the saver comes.
+start inhibitor
+window=$pid
+wait_toplevel inhibitor
+swaymsg '[app_id="cascade"]' inhibit_idle open || fail "swaymsg inhibit_idle"
+start idle-inhibited -idle 2
+watcher=$pid
+sleep 4
+[ -z "$(saver_children)" ] || fail "inhibited: the saver came while a view inhibits idle"
+swaymsg '[app_id="cascade"]' kill
+pid=$window
+expect_exit inhibitor 0
+pid=$watcher
+window=
+idle_cycle idle-after-inhibitor
+kill -TERM "$watcher"
+expect_exit idle-inhibited 0
+
 # -- The compositor goes away under a full-screen Cascade.
 start gone -fullscreen
 wait_covered gone
@@ -237,5 +255,5 @@ sleep 0.5
 # sway logs the kernel's name through `sh -c "uname -a"`.
 compositor_started_only '/usr/bin/sway|/bin/sh|/usr/bin/uname'
 
-[ $status -eq 0 ] && echo "Wayland OK: two outputs covered, pointer, click, key, SIGTERM, swayidle, window, compositor gone"
+[ $status -eq 0 ] && echo "Wayland OK: two outputs covered, pointer, click, key, SIGTERM, swayidle, idle watcher, window, compositor gone"
 exit $status

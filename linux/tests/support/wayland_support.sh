@@ -89,3 +89,41 @@ expect_exit() {
   rc=$?
   [ $rc -eq "$wanted" ] || fail "$name: Cascade ended with $rc, not $wanted: $(tail -n 3 "$work/$name.err")"
 }
+
+# A patch counts as the scene's where this share of its pixels is neither
+# black nor the compositor's background ($background, "R G B").
+readonly scene_share=0.5
+# True where the four corners and the middle of a picture are the scene's:
+# 16x16 patches side by side, each pixel neither black nor the background.
+covered() {
+  local width height corner patches=() count=0
+  read -r width height < <(identify -format '%w %h' "$1")
+  for corner in 0+0 $((width - 16))+0 0+$((height - 16)) $((width - 16))+$((height - 16)) \
+    $((width / 2 - 8))+$((height / 2 - 8)); do
+    patches+=("(" -clone 0 -crop "16x16+$corner" ")")
+    count=$((count + 1))
+  done
+  convert "$1" "${patches[@]}" -delete 0 +repage +append -depth 8 txt:- | awk -F'[(),: ]+' -v bg="$background" \
+    -v share=$scene_share -v count=$count '
+    function away(a, b) { return a > b ? a - b : b - a }
+    NR == 1 { split(bg, b, " "); next }
+    {
+      patch = int($1 / 16); ++total[patch]
+      scene[patch] += ($3 > 10 || $4 > 10 || $5 > 10) && away($3, b[1]) + away($4, b[2]) + away($5, b[3]) > 25
+    }
+    END { for (p = 0; p < count; ++p) if (total[p] != 256 || scene[p] < share * 256) exit 1 }'
+}
+# Waits until every one of $outputs is covered, in pictures that the test's
+# output_shot FILE OUTPUT takes, as $shot_type files.
+wait_covered() {
+  local output all end=$((SECONDS + wait_limit))
+  while [ $SECONDS -lt $end ]; do
+    all=1
+    for output in "${outputs[@]}"; do
+      output_shot "$work/$1.$output.$shot_type" "$output" && covered "$work/$1.$output.$shot_type" || all=0
+    done
+    [ $all = 1 ] || ! still_runs "$pid" && break
+    sleep 0.5
+  done
+  [ $all = 1 ] || fail "$1: not every output shows the scene (see $work/$1.*.$shot_type)"
+}

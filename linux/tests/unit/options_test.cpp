@@ -123,6 +123,21 @@ TEST(Options, RenderTakesFixedFramesAndTime)
     EXPECT_EQ(options.height, 1);
 }
 
+TEST(Options, IdleWatcherAndItsStartAtLogin)
+{
+    Options options;
+    ASSERT_TRUE(parse({"-idle", "90", "-lock-after", "30", "-lock-command", "swaylock -f", "-fps"}, options).ok);
+    EXPECT_EQ(options.idleSeconds, 90);
+    EXPECT_EQ(options.lockAfterSeconds, 30);
+    EXPECT_EQ(options.lockCommand, "swaylock -f");
+    EXPECT_EQ(options.autostart, Autostart::Unchanged);
+    ASSERT_TRUE(parse({"-autostart", "on"}, options).ok);
+    EXPECT_EQ(options.idleSeconds, defaultIdleSeconds);
+    ASSERT_TRUE(parse({"--autostart", "off"}, options).ok);
+    EXPECT_EQ(options.autostart, Autostart::Off);
+    EXPECT_EQ(options.idleSeconds, 0);
+}
+
 TEST(Options, WindowIdForms)
 {
     unsigned long id = 0;
@@ -188,6 +203,15 @@ TEST(Options, BadInputGivesOneClearLine)
     expectRefused({"-render", "x.png", "-fps"}, "-fps");
     expectRefused({"-render", "x.png", "--fps-stderr"}, "-fps-stderr");
     expectRefused({"-root", "-size", "10x10"}, "-size");
+    expectRefused({"-idle", "0"}, "-idle wants seconds from 1 to 86400");
+    expectRefused({"-idle", "86401"}, "-idle");
+    expectRefused({"-lock-after", "60"}, "needs -idle");
+    expectRefused({"-idle", "5", "-lock-command", "swaylock"}, "-lock-command needs -lock-after");
+    expectRefused({"-idle", "5", "-lock-after", "9", "-lock-command", "a\nb"}, "one line");
+    expectRefused({"-autostart", "yes"}, "on or off");
+    expectRefused({"-autostart", "off", "-idle", "5"}, "-autostart off takes no");
+    expectRefused({"-idle", "5", "-root"}, "not with -root");
+    expectRefused({"-idle", "5", "-x11"}, "-x11");
     // Control characters in an argument cannot break the line.
     expectRefused({"-size", "1\n2"}, "'1?2'");
     expectRefused({std::string("-\x1b[2Jx")}, "(try -help)");

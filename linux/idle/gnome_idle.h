@@ -1,0 +1,52 @@
+// GNOME's idle signal, which its compositor offers over the session bus
+// rather than as a Wayland protocol: org.gnome.Mutter.IdleMonitor, through
+// GDBus. Its watches honour GNOME's inhibitors, belong to the connection that
+// made them and die with it. GNOME's own shield (org.gnome.ScreenSaver) is
+// followed too, since a saver underneath it would spend for nothing.
+#pragma once
+
+#include "linux/idle/idle_source.h"
+
+typedef struct _GDBusConnection GDBusConnection;
+typedef struct _GVariant GVariant;
+
+// GNOME's own idle delay, after which it blanks the screen
+// (org.gnome.desktop.session idle-delay), in seconds; 0 where GNOME's
+// settings are not installed or it never blanks.
+unsigned gnomeBlankDelaySeconds();
+
+class GnomeIdleSource : public IdleSource {
+public:
+    GnomeIdleSource() = default;
+    ~GnomeIdleSource() override;
+    GnomeIdleSource(const GnomeIdleSource&) = delete;
+    GnomeIdleSource& operator=(const GnomeIdleSource&) = delete;
+
+    // Connects to the session bus and asks whether the idle monitor is on
+    // it. False with why set, as the end of a sentence, where it is not.
+    bool offered(std::string& why);
+
+    bool start(unsigned intervalMs, IdleEvents& events, std::string& error) override;
+    void watchForActivity() override;
+    std::string name() const override { return "GNOME's idle monitor"; }
+    unsigned desktopBlankSeconds() const override { return gnomeBlankDelaySeconds(); }
+
+    // For the bus's callbacks.
+    void monitorHandleWatchFired(GVariant* parameters);
+    void shieldHandleActiveChanged(GVariant* parameters);
+    void busHandleClosed();
+    void monitorHandleVanished();
+
+private:
+    bool addWatch(const char* method, GVariant* parameters, unsigned& id, std::string& error);
+
+    GDBusConnection* bus_ = nullptr;
+    IdleEvents* events_ = nullptr;
+    unsigned idleWatch_ = 0;
+    unsigned activeWatch_ = 0;
+    unsigned watchSubscription_ = 0;
+    unsigned shieldSubscription_ = 0;
+    unsigned nameWatch_ = 0;
+    unsigned long closedHandler_ = 0;
+};
+

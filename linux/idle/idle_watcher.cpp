@@ -1,0 +1,254 @@
+#include "linux/idle/idle_watcher.h"
+
+#include "linux/common/messages.h"
+#include "linux/common/quoted_text.h"
+#include "linux/idle/gnome_idle.h"
+#include "linux/idle/saver_process.h"
+#include "linux/idle/wayland_idle.h"
+
+#include <glib-unix.h>
+#include <glib.h>
+#include <wayland-client.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr unsigned millisecondsPerSecond = 1000;
+// GNOME blanks the screen at its own idle delay: the saver comes at the
+// latest this long before it, or half-way to it where the delay is shorter
+// than twice that, so that it is seen at all.
+constexpr unsigned gnomeBlankLeadSeconds = 60;
+
+// The one watcher of a Wayland session: a lock on a file named for the
+// display in the user's runtime folder, released by the kernel however the
+// watcher ends.
+bool holdSessionLock(int& fd, std::string& error)
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::string display = std::getenv("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY") : "wayland-0";
+    std::replace(display.begin(), display.end(), '/', '_');
+    const std::string path = (runtime && *runtime ? std::string(runtime) : "/tmp/cascade-" + std::to_string(::getuid())) +
+                             "/cascade-idle-" + display + ".lock";
+    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        error = "cannot open " + quoted(path) + ": " + std::strerror(errno);
+        return false;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error = errno == EWOULDBLOCK ? "an idle watcher already runs in this session (" + display + ")"
+                                     : "cannot lock " + quoted(path) + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+// The seconds of idle after which the saver comes: as asked, but before the
+// desktop's own blanking where the source knows when that comes.
+unsigned effectiveIdleSeconds(unsigned asked, unsigned gnomeBlank)
+{
+    if (gnomeBlank == 0 || asked < gnomeBlank)
+        return asked;
+    const unsigned before = gnomeBlank > 2 * gnomeBlankLeadSeconds ? gnomeBlank - gnomeBlankLeadSeconds
+                                                                    : std::max(1u, gnomeBlank / 2);
+    note("the desktop blanks the screen after " + std::to_string(gnomeBlank) + " s idle: the saver comes at " +
+         std::to_string(before) + " s, before it, not at " + std::to_string(asked) + " s");
+    return before;
+}
+
+class Watcher : public IdleEvents {
+public:
+    Watcher(const Options& options, IdleSource& source) : options_(options), source_(source) {}
+
+    int run(WaylandDisplay& display);
+
+    void userIdle() override;
+    void userActive() override;
+    void shieldShown() override { saver_.requestEnd(); }
+    void sourceLost(const std::string& message) override
+    {
+        // The compositor and the bus may both go at once: one line.
+        if (!finished_)
+            finish(fail(message));
+    }
+
+    void finish(int status)
+    {
+        finished_ = true;
+        status_ = status;
+        g_main_loop_quit(loop_);
+    }
+    void saverEnded(int waitStatus);
+    void lockDue();
+    void lockEnded(int waitStatus);
+
+private:
+    const Options& options_;
+    IdleSource& source_;
+    GMainLoop* loop_ = nullptr;
+    ChildProcess saver_;
+    ChildProcess lock_;
+    unsigned lockTimer_ = 0;
+    // The lock was asked for while this saver is up: the lock screen takes
+    // the input that would have ended the saver, so the next activity ends
+    // it instead, and the user comes back to the desktop, not to the saver.
+    bool lockAsked_ = false;
+    int status_ = 0;
+    bool finished_ = false;
+};
+
+void Watcher::userIdle()
+{
+    if (saver_.running())
+        return;
+    std::string error;
+    if (!saver_.start("/proc/self/exe", saverArguments(options_), false,
+                      [](void* data, int waitStatus) { static_cast<Watcher*>(data)->saverEnded(waitStatus); },
+                      this, error)) {
+        note(error);
+        return;
+    }
+    lockAsked_ = false;
+    if (options_.lockAfterSeconds > 0)
+        lockTimer_ = g_timeout_add_seconds(static_cast<unsigned>(options_.lockAfterSeconds),
+                                           [](gpointer data) {
+                                               static_cast<Watcher*>(data)->lockDue();
+                                               return G_SOURCE_REMOVE;
+                                           },
+                                           this);
+}
+
+void Watcher::userActive()
+{
+    if (lockAsked_)
+        saver_.requestEnd();
+}
+
+void Watcher::saverEnded(int waitStatus)
+{
+    if (lockTimer_)
+        g_source_remove(lockTimer_);
+    lockTimer_ = 0;
+    lockAsked_ = false;
+    // A saver that ended with 1 has said why; one that crashed has not.
+    if (WIFSIGNALED(waitStatus))
+        note("the saver ended by " + describeWaitStatus(waitStatus) + "; watching for the next idle spell");
+}
+
+void Watcher::lockDue()
+{
+    lockTimer_ = 0;
+    if (lock_.running() || !saver_.running())
+        return;
+    const std::vector<std::string> arguments = lockArguments(options_);
+    std::string error;
+    if (!lock_.start(arguments[0], arguments, true,
+                     [](void* data, int waitStatus) { static_cast<Watcher*>(data)->lockEnded(waitStatus); }, this,
+                     error)) {
+        note(error + "; the session is not locked");
+        return;
+    }
+    lockAsked_ = true;
+    source_.watchForActivity();
+}
+
+void Watcher::lockEnded(int waitStatus)
+{
+    if (waitStatus != 0)
+        note("the lock command ended with " + describeWaitStatus(waitStatus) + "; the session may not be locked");
+}
+
+gboolean displayHandleEvents(gint, GIOCondition condition, gpointer data);
+gboolean signalHandleStop(gpointer data);
+
+struct LoopContext {
+    Watcher* watcher;
+    WaylandDisplay* display;
+    unsigned displayWatch; // 0 once the display's source removed itself
+};
+
+int Watcher::run(WaylandDisplay& display)
+{
+    loop_ = g_main_loop_new(nullptr, FALSE);
+    LoopContext context = {this, &display, 0};
+    context.displayWatch = g_unix_fd_add(wl_display_get_fd(display.display()),
+                                                static_cast<GIOCondition>(G_IO_IN | G_IO_ERR | G_IO_HUP),
+                                                displayHandleEvents, &context);
+    unsigned stops[3] = {};
+    const int stopSignals[3] = {SIGTERM, SIGINT, SIGHUP};
+    for (int i = 0; i < 3; ++i)
+        stops[i] = g_unix_signal_add(stopSignals[i], signalHandleStop, this);
+    std::string error;
+    const unsigned seconds = static_cast<unsigned>(options_.idleSeconds);
+    const unsigned interval = effectiveIdleSeconds(seconds, source_.desktopBlankSeconds());
+    if (!source_.start(interval * millisecondsPerSecond, *this, error)) {
+        status_ = fail(error);
+    } else {
+        note("watching " + source_.name() + ": the saver comes after " + std::to_string(interval) + " s idle");
+        g_main_loop_run(loop_);
+    }
+    saver_.stop();
+    lock_.stop();
+    if (lockTimer_)
+        g_source_remove(lockTimer_);
+    for (unsigned stop : stops)
+        g_source_remove(stop);
+    if (context.displayWatch)
+        g_source_remove(context.displayWatch);
+    g_main_loop_unref(loop_);
+    return status_;
+}
+
+gboolean displayHandleEvents(gint, GIOCondition condition, gpointer data)
+{
+    auto* context = static_cast<LoopContext*>(data);
+    wl_display* display = context->display->display();
+    if ((condition & (G_IO_ERR | G_IO_HUP)) || wl_display_dispatch(display) < 0 || wl_display_flush(display) < 0) {
+        context->watcher->sourceLost(context->display->lostText());
+        context->displayWatch = 0;
+        return G_SOURCE_REMOVE;
+    }
+    return G_SOURCE_CONTINUE;
+}
+
+gboolean signalHandleStop(gpointer data)
+{
+    static_cast<Watcher*>(data)->finish(0);
+    return G_SOURCE_CONTINUE;
+}
+
+} // namespace
+
+int runIdleWatcher(const Options& options)
+{
+    if (!runsOnWayland(options, std::getenv("WAYLAND_DISPLAY")))
+        return fail("-idle watches a Wayland session; on X11, XScreenSaver starts savers: "
+                    "cascade-add-to-xscreensaver puts Cascade in its list");
+    // Held open, and so locked, until the process ends.
+    int lockFd = -1;
+    std::string error;
+    if (!holdSessionLock(lockFd, error))
+        return fail(error);
+    WaylandDisplay display;
+    WaylandIdleSource wayland(display);
+    if (!display.connect({&wayland}, error))
+        return fail(error);
+    if (wayland.offered()) {
+        Watcher watcher(options, wayland);
+        return watcher.run(display);
+    }
+    GnomeIdleSource gnome;
+    std::string why;
+    if (!gnome.offered(why))
+        return fail("-idle needs the desktop's idle signal: the Wayland compositor offers neither "
+                    "ext-idle-notify-v1 nor KDE's idle protocol, and " + why);
+    Watcher watcher(options, gnome);
+    return watcher.run(display);
+}

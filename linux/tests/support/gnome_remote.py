@@ -1,0 +1,71 @@
+#!/usr/bin/env python3
+# Screenshots and input for a test in GNOME's compositor, through its own
+# D-Bus APIs: a monitor's picture by ScreenCast and PipeWire, keys and motion
+# by one RemoteDesktop session held open (it dies with its connection). One
+# command a line on stdin, "ok" or "error: ..." a line on stdout:
+#   key KEYSYM        press and release a key
+#   move DX DY        move the pointer by DX, DY
+#   shot CONNECTOR FILE   a PNG of one monitor
+import subprocess, sys
+import gi
+gi.require_version("Gio", "2.0")
+from gi.repository import Gio, GLib
+
+bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+MUTTER = "org.gnome.Mutter."
+
+def call(path, interface, method, args=None, reply=None):
+    return bus.call_sync(MUTTER + interface.split(".")[0], path, MUTTER + interface, method, args,
+                         reply and GLib.VariantType(reply), Gio.DBusCallFlags.NONE, 10000, None)
+
+def remote_session():
+    path = call("/org/gnome/Mutter/RemoteDesktop", "RemoteDesktop", "CreateSession", None, "(o)").unpack()[0]
+    call(path, "RemoteDesktop.Session", "Start")
+    return path
+
+def shot(connector, file):
+    path = call("/org/gnome/Mutter/ScreenCast", "ScreenCast", "CreateSession",
+                GLib.Variant("(a{sv})", ({},)), "(o)").unpack()[0]
+    stream = call(path, "ScreenCast.Session", "RecordMonitor",
+                  GLib.Variant("(sa{sv})", (connector, {})), "(o)").unpack()[0]
+    loop = GLib.MainLoop()
+    node = []
+    def added(_c, _s, _p, _i, _n, params):
+        node.append(params.unpack()[0]); loop.quit()
+    sub = bus.signal_subscribe(None, MUTTER + "ScreenCast.Stream", "PipeWireStreamAdded", stream, None,
+                               Gio.DBusSignalFlags.NONE, added)
+    call(path, "ScreenCast.Session", "Start")
+    GLib.timeout_add_seconds(10, loop.quit)
+    loop.run()
+    bus.signal_unsubscribe(sub)
+    try:
+        if not node:
+            raise RuntimeError("no PipeWire stream for " + connector)
+        subprocess.run(["gst-launch-1.0", "-q", "pipewiresrc", "path=%d" % node[0], "num-buffers=3", "!",
+                        "videoconvert", "!", "pngenc", "snapshot=true", "!", "filesink", "location=" + file],
+                       check=True, timeout=90, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    except subprocess.CalledProcessError as e:
+        raise RuntimeError(e.stderr.decode(errors="replace").strip()[-300:])
+    finally:
+        call(path, "ScreenCast.Session", "Stop")
+
+session = remote_session()
+def key(keysym):
+    for state in (True, False):
+        call(session, "RemoteDesktop.Session", "NotifyKeyboardKeysym",
+             GLib.Variant("(ub)", (int(keysym, 0), state)))
+
+def move(dx, dy):
+    call(session, "RemoteDesktop.Session", "NotifyPointerMotionRelative",
+         GLib.Variant("(dd)", (float(dx), float(dy))))
+
+# The first event of each device only announces it.
+move(0, 0)
+key("0xffe1")
+for line in sys.stdin:
+    words = line.split()
+    try:
+        {"key": key, "move": move, "shot": shot}[words[0]](*words[1:])
+        print("ok", flush=True)
+    except Exception as e:
+        print("error:", str(e).replace("\n", " "), flush=True)
