@@ -94,9 +94,9 @@ void PictureBuffer::clearNew(GLuint framebuffer, bool colourToo) const
 
 void PictureBuffer::bindForDrawing() const { gl_.bindFramebuffer(GL_FRAMEBUFFER, objects_.framebuffer); }
 
-void PictureBuffer::showIn(int width, int height) const
+void PictureBuffer::showIn(int width, int height, GLuint into) const
 {
-    blit(objects_.framebuffer, width_, height_, 0, width, height);
+    blit(objects_.framebuffer, width_, height_, into, width, height);
 }
 
 void PictureBuffer::destroy()

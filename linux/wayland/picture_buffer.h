@@ -45,13 +45,14 @@ public:
     bool resize(int width, int height, std::string& error);
     // Binds the picture as where the scene draws.
     void bindForDrawing() const;
-    // Copies the picture into the default framebuffer of the current
-    // surface, width x height pixels, filling it: the middle of the picture
-    // where the aspect ratios differ.
-    void showIn(int width, int height) const;
+    // Copies the picture into framebuffer into (0: the default framebuffer
+    // of the current surface), width x height pixels, filling it: the middle
+    // of the picture where the aspect ratios differ.
+    void showIn(int width, int height, GLuint into = 0) const;
     // Frees the GL objects; the context must be current.
     void destroy();
 
+    GLuint framebuffer() const { return objects_.framebuffer; }
     int width() const { return width_; }
     int height() const { return height_; }
 
