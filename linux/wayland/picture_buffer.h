@@ -25,6 +25,7 @@ struct FramebufferFunctions {
     PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
     PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
     PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+    PFNGLFRAMEBUFFERTEXTURE2DPROC framebufferTexture2D = nullptr;
 
     // Fills every entry through the loader; false if any is missing.
     bool load(void (*(*loader)(const char*))());
@@ -36,8 +37,15 @@ public:
     PictureBuffer(const PictureBuffer&) = delete;
     PictureBuffer& operator=(const PictureBuffer&) = delete;
 
+    // Where the colours are kept. Renderbuffer: in the driver's own choice.
+    // BgraTexture: in a texture made from BGRA bytes, which a driver that
+    // keeps a texture as its pixels came (llvmpipe) stores in XRGB8888's
+    // order, so that it reads into shared memory without a conversion.
+    enum class Colours { Renderbuffer, BgraTexture };
+
     // With a context current: the functions to use and the format to keep.
-    void prepare(const FramebufferFunctions& functions, const FramebufferFormat& format);
+    void prepare(const FramebufferFunctions& functions, const FramebufferFormat& format,
+                 Colours colours = Colours::Renderbuffer);
     // A width x height picture, bound for drawing. A picture of another size
     // already there is carried over, scaled, so that a new output or a
     // resized window does not start from black. False with error set when GL
@@ -60,15 +68,18 @@ private:
     struct Objects {
         GLuint framebuffer = 0;
         GLuint colour = 0;
+        GLuint colourTexture = 0;
         GLuint depth = 0;
     };
     bool make(Objects& objects, int width, int height) const;
+    void makeColour(Objects& objects, int width, int height) const;
     void release(Objects& objects) const;
     void clearNew(GLuint framebuffer, bool colourToo) const;
     void blit(GLuint from, int fromWidth, int fromHeight, GLuint to, int toWidth, int toHeight) const;
 
     FramebufferFunctions gl_;
     FramebufferFormat format_{};
+    Colours colours_ = Colours::Renderbuffer;
     Objects objects_;
     int width_ = 0;
     int height_ = 0;

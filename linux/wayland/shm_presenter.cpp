@@ -65,7 +65,7 @@ void ShmPresenter::showOn(wl_surface* surface, int width, int height)
         targets_.emplace_back(new Target(shm_));
         target = targets_.back().get();
         target->surface = surface;
-        target->frame.prepare(gl_, format_);
+        target->frame.prepare(gl_, format_, PictureBuffer::Colours::BgraTexture);
     }
     target->width = width;
     target->height = height;

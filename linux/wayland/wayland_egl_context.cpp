@@ -95,8 +95,9 @@ bool WaylandEglContext::makeContext(const FramebufferFormat& format, std::string
         error = "OpenGL offers no framebuffer objects and blits (GL 3.0), which the Wayland front draws with";
         return false;
     }
-    picture_.prepare(functions, format);
     choosePath(functions, format, shmGlobal_);
+    picture_.prepare(functions, format,
+                     path_ == PresentPath::Shm ? PictureBuffer::Colours::BgraTexture : PictureBuffer::Colours::Renderbuffer);
     return true;
 }
 
