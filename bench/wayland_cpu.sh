@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # CPU cost of the full-screen saver on Wayland against X11 at the same size
 # and rate: CPU seconds per wall second of the cascade process (all its
-# threads, llvmpipe's included) and of the display server, for
-# `cascade -fullscreen` on a 1920x1080 output of headless sway (pixman, run
-# as a throwaway user as the Wayland test runs it) and on a 1920x1080 Xvfb.
-# The two run in turn, round after round, so that a busy machine weighs on
-# both alike; the table gives the medians. Needs root (sway refuses it, so it
-# runs as the user nobody). Compare bench/saver_cpu.sh for X11 alone.
+# threads, llvmpipe's included) and of the display server, and the saver's
+# CPU milliseconds per frame drawn, for `cascade -fullscreen` on 1920x1080
+# outputs of headless sway (pixman, run as a throwaway user as the Wayland
+# test runs it) and on a 1920x1080 Xvfb. On Wayland each of the saver's two
+# ways of showing its picture is run (CASCADE_WAYLAND_PRESENT: its own
+# shared memory, as chosen on llvmpipe, and EGL's window surfaces), on one
+# output and on two side by side, the second enabled for those runs only.
+# All run in turn, round after round, so that a busy machine weighs on each
+# alike; the table gives the medians, and each one's CPU per frame against
+# X11's. Needs root (sway refuses it, so it runs as the user nobody).
+# Compare bench/saver_cpu.sh for X11 alone.
 #
 #   bench/wayland_cpu.sh [-p PROGRAM] [-r ROUNDS] [-s SECONDS_PER_RUN] [SAVER_OPTIONS]
 set -uo pipefail
@@ -39,7 +44,11 @@ trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid"; stop_all; rm -rf "$workdir"' EXIT
 echo "xwayland disable" >"$scratch/config"
 start_compositor env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$scratch/config"
 user+=(SWAYSOCK="$(compgen -G "$runtime/sway-ipc.*.sock")")
-"${user[@]}" swaymsg output HEADLESS-1 mode 1920x1080 >/dev/null || { echo "swaymsg failed" >&2; exit 1; }
+swaymsg() { "${user[@]}" swaymsg "$@" >/dev/null || { echo "swaymsg $* failed" >&2; exit 1; }; }
+swaymsg output HEADLESS-1 mode 1920x1080 position 0 0
+swaymsg create_output
+swaymsg output HEADLESS-2 mode 1920x1080 position 1920 0
+swaymsg output HEADLESS-2 disable
 
 exec {display_fd}<> <(:)
 Xvfb -displayfd "$display_fd" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
@@ -51,40 +60,61 @@ ticks=$(getconf CLK_TCK)
 cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# One run: the saver on HOST (wayland or x11); appends "saver server fps".
+# One run, CASE one of the cases below; appends "saver server fps" to
+# $workdir/runs.CASE.
 measure() {
-  local host=$1 server saver0 server0 start end saver1 server1 fps
-  if [ "$host" = wayland ]; then
-    server=$compositor_pid
-    "${user[@]}" "$cascade" -fullscreen "${options[@]}" -fps-stderr 2>"$workdir/fps" &
-  else
-    server=$xvfb_pid
-    "${user[@]}" DISPLAY=":$display" "$cascade" -x11 -fullscreen "${options[@]}" -fps-stderr 2>"$workdir/fps" &
-  fi
+  local case=$1 server saver0 server0 start end saver1 server1 fps rates0 rates1
+  local -a run=("${user[@]}")
+  case $case in
+    x11) server=$xvfb_pid; run+=(DISPLAY=":$display" "$cascade" -x11) ;;
+    *) server=$compositor_pid; run+=(CASCADE_WAYLAND_PRESENT="${case%-*}" "$cascade") ;;
+  esac
+  [[ $case == *-2 ]] && swaymsg output HEADLESS-2 enable
+  "${run[@]}" -fullscreen "${options[@]}" -fps-stderr 2>"$workdir/fps" &
   pid=$!
   sleep "$warm_up"
-  still_runs "$pid" || { echo "the saver ended early on $host: $(cat "$workdir/fps")" >&2; exit 1; }
+  still_runs "$pid" || { echo "the saver ended early in $case: $(cat "$workdir/fps")" >&2; exit 1; }
   start=$(date +%s.%N); saver0=$(cpu_ticks "$pid"); server0=$(cpu_ticks "$server")
+  rates0=$(grep -c ' fps$' "$workdir/fps")
   sleep "$seconds"
   end=$(date +%s.%N); saver1=$(cpu_ticks "$pid"); server1=$(cpu_ticks "$server")
+  rates1=$(grep -c ' fps$' "$workdir/fps")
   kill "$pid"; wait "$pid"
-  fps=$(awk '/ fps$/ { n++; s += $2 } END { if (n) printf "%.1f", s / n; else print 0 }' "$workdir/fps")
+  [[ $case == *-2 ]] && swaymsg output HEADLESS-2 disable
+  # The rates of the one-second windows that closed while the CPU was counted:
+  # the first ones, slow while the saver starts, would weigh on the per-frame
+  # figure of the slower starter.
+  fps=$(grep ' fps$' "$workdir/fps" | sed -n "$((rates0 + 1)),${rates1}p" |
+    awk '{ n++; s += $2 } END { if (n) printf "%.1f", s / n; else print 0 }')
   awk -v a="$saver0" -v b="$saver1" -v c="$server0" -v d="$server1" -v s="$start" -v e="$end" -v t="$ticks" \
-    -v f="$fps" 'BEGIN { printf "%.3f %.3f %s\n", (b - a) / t / (e - s), (d - c) / t / (e - s), f }' >>"$workdir/runs.$host"
-  echo "round $round: $host: $(tail -1 "$workdir/runs.$host") (saver cores, server cores, fps)"
+    -v f="$fps" 'BEGIN { saver = (b - a) / t / (e - s)
+      printf "%.3f %.3f %s %.1f\n", saver, (d - c) / t / (e - s), f, (f > 0 ? 1000 * saver / f : 0) }' >>"$workdir/runs.$case"
+  echo "round $round: $case: $(tail -1 "$workdir/runs.$case") (saver cores, server cores, fps, saver ms/frame)"
 }
+
+# The cases: the Wayland way and the number of outputs, or X11.
+cases=(shm-1 egl-1 x11 shm-2 egl-2)
+label() {
+  case $1 in
+    x11) echo "X11: Xvfb" ;;
+    shm-*) echo "sway, ${1#*-} output(s), shm" ;;
+    egl-*) echo "sway, ${1#*-} output(s), EGL" ;;
+  esac
+}
+# The median of column N of a case's runs.
+median_of() { cut -d' ' -f"$2" "$workdir/runs.$1" | median; }
 
 echo "$(basename "$program") -fullscreen ${options[*]} at 1920x1080, $seconds s per run, $rounds rounds;" \
   "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 for ((round = 1; round <= rounds; ++round)); do
-  measure wayland
-  measure x11
+  for case in "${cases[@]}"; do measure "$case"; done
 done
 echo
-printf '%-32s %12s %13s %8s\n' "display (median of $rounds)" "saver cores" "server cores" "fps"
-for host in wayland x11; do
-  label=$([ $host = wayland ] && echo "Wayland: headless sway" || echo "X11: Xvfb")
-  printf '%-32s %12s %13s %8s\n' "$label" "$(cut -d' ' -f1 "$workdir/runs.$host" | median)" \
-    "$(cut -d' ' -f2 "$workdir/runs.$host" | median)" "$(cut -d' ' -f3 "$workdir/runs.$host" | median)"
+x11_ms=$(median_of x11 4)
+printf '%-28s %11s %12s %6s %12s %9s\n' "medians of $rounds" "saver cores" "server cores" "fps" "saver ms/fr" "vs X11"
+for case in "${cases[@]}"; do
+  ms=$(median_of "$case" 4)
+  printf '%-28s %11s %12s %6s %12s %9s\n' "$(label "$case")" "$(median_of "$case" 1)" "$(median_of "$case" 2)" \
+    "$(median_of "$case" 3)" "$ms" "$(awk -v a="$ms" -v b="$x11_ms" 'BEGIN { printf "%.2fx", a / b }')"
 done
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -46,13 +46,16 @@ bool FramebufferFunctions::load(void (*(*loader)(const char*))())
            loadOne(loader, "glRenderbufferStorage", renderbufferStorage) &&
            loadOne(loader, "glFramebufferRenderbuffer", framebufferRenderbuffer) &&
            loadOne(loader, "glCheckFramebufferStatus", checkFramebufferStatus) &&
-           loadOne(loader, "glBlitFramebuffer", blitFramebuffer);
+           loadOne(loader, "glBlitFramebuffer", blitFramebuffer) &&
+           loadOne(loader, "glFramebufferTexture2D", framebufferTexture2D);
 }
 
-void PictureBuffer::prepare(const FramebufferFunctions& functions, const FramebufferFormat& format)
+void PictureBuffer::prepare(const FramebufferFunctions& functions, const FramebufferFormat& format, Colours colours)
 {
     gl_ = functions;
     format_ = format;
+    // BGRA bytes say nothing of a deeper format.
+    colours_ = format.channelBits > 8 ? Colours::Renderbuffer : colours;
 }
 
 bool PictureBuffer::resize(int width, int height, std::string& error)
@@ -94,9 +97,9 @@ void PictureBuffer::clearNew(GLuint framebuffer, bool colourToo) const
 
 void PictureBuffer::bindForDrawing() const { gl_.bindFramebuffer(GL_FRAMEBUFFER, objects_.framebuffer); }
 
-void PictureBuffer::showIn(int width, int height) const
+void PictureBuffer::showIn(int width, int height, GLuint into) const
 {
-    blit(objects_.framebuffer, width_, height_, 0, width, height);
+    blit(objects_.framebuffer, width_, height_, into, width, height);
 }
 
 void PictureBuffer::destroy()
@@ -111,22 +114,44 @@ bool PictureBuffer::make(Objects& objects, int width, int height) const
     while (glGetError() != GL_NO_ERROR) {
     }
     gl_.genFramebuffers(1, &objects.framebuffer);
-    gl_.genRenderbuffers(1, &objects.colour);
     gl_.genRenderbuffers(1, &objects.depth);
-    gl_.bindRenderbuffer(GL_RENDERBUFFER, objects.colour);
-    gl_.renderbufferStorage(GL_RENDERBUFFER, colourStorage(format_), width, height);
     gl_.bindRenderbuffer(GL_RENDERBUFFER, objects.depth);
     gl_.renderbufferStorage(GL_RENDERBUFFER, depthStorage(format_), width, height);
     gl_.bindFramebuffer(GL_FRAMEBUFFER, objects.framebuffer);
-    gl_.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, objects.colour);
+    makeColour(objects, width, height);
     gl_.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, objects.depth);
     const bool complete = gl_.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     gl_.bindFramebuffer(GL_FRAMEBUFFER, objects_.framebuffer);
     return complete && glGetError() == GL_NO_ERROR;
 }
 
+// Attached to the bound framebuffer.
+void PictureBuffer::makeColour(Objects& objects, int width, int height) const
+{
+    if (colours_ == Colours::Renderbuffer) {
+        gl_.genRenderbuffers(1, &objects.colour);
+        gl_.bindRenderbuffer(GL_RENDERBUFFER, objects.colour);
+        gl_.renderbufferStorage(GL_RENDERBUFFER, colourStorage(format_), width, height);
+        gl_.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, objects.colour);
+        return;
+    }
+    // The scene's texture binding is its own; the picture's comes and goes.
+    GLint sceneTexture = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &sceneTexture);
+    glGenTextures(1, &objects.colourTexture);
+    glBindTexture(GL_TEXTURE_2D, objects.colourTexture);
+    // Unsized, so that the driver may keep the bytes as they are given.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(sceneTexture));
+    gl_.framebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, objects.colourTexture, 0);
+}
+
 void PictureBuffer::release(Objects& objects) const
 {
+    if (objects.colourTexture)
+        glDeleteTextures(1, &objects.colourTexture);
     if (objects.framebuffer)
         gl_.deleteFramebuffers(1, &objects.framebuffer);
     if (objects.colour)

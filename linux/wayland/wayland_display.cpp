@@ -20,6 +20,7 @@ namespace {
 // The newest versions of each global whose requests and events this client
 // knows; a compositor offering less is bound at its own version.
 constexpr std::uint32_t compositorVersion = 4;
+constexpr std::uint32_t shmVersion = 1;
 constexpr std::uint32_t wmBaseVersion = 2;
 constexpr std::uint32_t layerShellVersion = 4;
 constexpr std::uint32_t decorationVersion = 1;
@@ -136,6 +137,8 @@ bool WaylandDisplay::bindSingleton(std::uint32_t name, const char* interface, st
     const std::string which = interface;
     if (which == wl_compositor_interface.name && !compositor_) {
         compositor_ = bindAt<wl_compositor>(registry_, name, wl_compositor_interface, version, compositorVersion);
+    } else if (which == wl_shm_interface.name && !shm_) {
+        shm_ = bindAt<wl_shm>(registry_, name, wl_shm_interface, version, shmVersion);
     } else if (which == xdg_wm_base_interface.name && !wmBase_) {
         wmBase_ = bindAt<xdg_wm_base>(registry_, name, xdg_wm_base_interface, version, wmBaseVersion);
         xdg_wm_base_add_listener(wmBase_, &wmBaseListener, nullptr);
@@ -163,6 +166,8 @@ void WaylandDisplay::disconnect()
         wl_proxy_destroy(reinterpret_cast<wl_proxy*>(layerShell_));
     if (wmBase_)
         xdg_wm_base_destroy(wmBase_);
+    if (shm_)
+        wl_shm_destroy(shm_);
     if (compositor_)
         wl_compositor_destroy(compositor_);
     if (registry_)
@@ -171,6 +176,7 @@ void WaylandDisplay::disconnect()
     display_ = nullptr;
     registry_ = nullptr;
     compositor_ = nullptr;
+    shm_ = nullptr;
     wmBase_ = nullptr;
     layerShell_ = nullptr;
     decorations_ = nullptr;

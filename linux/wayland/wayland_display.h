@@ -1,6 +1,6 @@
 // The connection to the Wayland compositor: the registry, the globals the
-// saver binds once (compositor, xdg_wm_base, layer shell, decoration
-// manager), and the wait for events. Outputs and seats come and go while the
+// saver binds once (compositor, shared memory, xdg_wm_base, layer shell,
+// decoration manager), and the wait for events. Outputs and seats come and go while the
 // saver runs, so their globals are handed on to whoever follows them
 // (WaylandSurfaces, WaylandInput). A lost connection is reported here, once.
 #pragma once
@@ -12,6 +12,7 @@
 struct wl_display;
 struct wl_registry;
 struct wl_compositor;
+struct wl_shm;
 struct xdg_wm_base;
 struct zwlr_layer_shell_v1;
 struct zxdg_decoration_manager_v1;
@@ -50,6 +51,7 @@ public:
 
     wl_display* display() const { return display_; }
     wl_compositor* compositor() const { return compositor_; }
+    wl_shm* shm() const { return shm_; }
     xdg_wm_base* wmBase() const { return wmBase_; }
     zwlr_layer_shell_v1* layerShell() const { return layerShell_; }
     zxdg_decoration_manager_v1* decorations() const { return decorations_; }
@@ -64,6 +66,7 @@ private:
     wl_display* display_ = nullptr;
     wl_registry* registry_ = nullptr;
     wl_compositor* compositor_ = nullptr;
+    wl_shm* shm_ = nullptr;
     xdg_wm_base* wmBase_ = nullptr;
     zwlr_layer_shell_v1* layerShell_ = nullptr;
     zxdg_decoration_manager_v1* decorations_ = nullptr;

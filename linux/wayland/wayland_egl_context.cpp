@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -27,9 +28,11 @@ EGLint attribute(EGLDisplay display, EGLConfig config, EGLint name)
 
 WaylandEglContext::~WaylandEglContext() { destroy(); }
 
-bool WaylandEglContext::create(wl_display* display, const FramebufferFormat& format, std::string& error)
+bool WaylandEglContext::create(wl_display* display, wl_shm* shm, const FramebufferFormat& format,
+                               std::string& error)
 {
     destroy();
+    shmGlobal_ = shm;
     const bool ok = openCompositorDisplay(display, error) && chooseConfig(error) && makeContext(format, error) &&
                     setPictureSize(1, 1, error);
     if (!ok)
@@ -92,12 +95,26 @@ bool WaylandEglContext::makeContext(const FramebufferFormat& format, std::string
         error = "OpenGL offers no framebuffer objects and blits (GL 3.0), which the Wayland front draws with";
         return false;
     }
-    picture_.prepare(functions, format);
+    choosePath(functions, format, shmGlobal_);
+    picture_.prepare(functions, format,
+                     path_ == PresentPath::Shm ? PictureBuffer::Colours::BgraTexture : PictureBuffer::Colours::Renderbuffer);
     return true;
+}
+
+void WaylandEglContext::choosePath(const FramebufferFunctions& functions, const FramebufferFormat& format, wl_shm* shm)
+{
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    path_ = shm ? choosePresentPath(renderer, std::getenv("CASCADE_WAYLAND_PRESENT")) : PresentPath::Egl;
+    if (path_ == PresentPath::Shm)
+        shm_.prepare(functions, format, shm);
 }
 
 bool WaylandEglContext::showOn(wl_surface* surface, int width, int height, std::string& error)
 {
+    if (path_ == PresentPath::Shm) {
+        shm_.showOn(surface, width, height);
+        return true;
+    }
     if (WindowSurface* known = find(surface)) {
         if (known->width != width || known->height != height) {
             wl_egl_window_resize(known->window, width, height, 0, 0);
@@ -141,6 +158,11 @@ bool WaylandEglContext::makeWindowSurface(WindowSurface& windowSurface, std::str
 
 void WaylandEglContext::forget(wl_surface* surface)
 {
+    if (path_ == PresentPath::Shm) {
+        showNext_.erase(std::remove(showNext_.begin(), showNext_.end(), surface), showNext_.end());
+        shm_.forget(surface);
+        return;
+    }
     WindowSurface* windowSurface = find(surface);
     if (!windowSurface)
         return;
@@ -167,6 +189,10 @@ bool WaylandEglContext::setSwapInterval(int refreshesPerSwap)
 void WaylandEglContext::swapBuffers()
 {
     for (wl_surface* surface : showNext_) {
+        if (path_ == PresentPath::Shm) {
+            shm_.present(surface, picture_, overEachSurface_);
+            continue;
+        }
         const WindowSurface* windowSurface = find(surface);
         if (!windowSurface || !eglMakeCurrent(display_, windowSurface->eglSurface, windowSurface->eglSurface, context_))
             continue;
@@ -201,8 +227,10 @@ void WaylandEglContext::destroy()
 {
     if (!display_)
         return;
-    if (context_)
+    if (context_) {
+        shm_.destroy();
         picture_.destroy();
+    }
     eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     for (WindowSurface& windowSurface : windowSurfaces_)
         release(windowSurface);

@@ -7,7 +7,9 @@
 // - The scene draws into a picture of its own (picture_buffer.h), not into
 //   a window's back buffer, which Wayland EGL does not keep from frame to
 //   frame. swapBuffers() copies the picture into the surfaces named by
-//   showNextOn() and swaps each; the others keep their last frame.
+//   showNextOn() and swaps each; the others keep their last frame. Where GL
+//   draws in software the surfaces get no EGL surface: the picture is read
+//   into shared memory instead (present_path.h, shm_presenter.h).
 // - Swaps never wait (setSwapInterval(0) is the only sensible request): the
 //   compositor paces the saver through frame callbacks instead, and a swap
 //   that waits would block the whole saver on a hidden output.
@@ -16,6 +18,8 @@
 #pragma once
 
 #include "linux/wayland/picture_buffer.h"
+#include "linux/wayland/present_path.h"
+#include "linux/wayland/shm_presenter.h"
 
 #include "front/gl_context.h"
 #include "front/pixel_format.h"
@@ -25,6 +29,7 @@
 #include <vector>
 
 struct wl_display;
+struct wl_shm;
 struct wl_surface;
 struct wl_egl_window;
 
@@ -34,8 +39,10 @@ public:
     ~WaylandEglContext() override;
 
     // A context on the compositor's display, current with no surface, and
-    // a 1x1 picture bound for drawing.
-    bool create(wl_display* display, const FramebufferFormat& format, std::string& error);
+    // a 1x1 picture bound for drawing; shm, the compositor's shared memory
+    // (null where it offers none), for the software path.
+    bool create(wl_display* display, wl_shm* shm, const FramebufferFormat& format, std::string& error);
+    PresentPath presentPath() const { return path_; }
 
     // Shows on surface from now on, in buffers of width x height pixels
     // (made on the first call, resized on a later one).
@@ -68,15 +75,19 @@ private:
     bool openCompositorDisplay(wl_display* display, std::string& error);
     bool chooseConfig(std::string& error);
     bool makeContext(const FramebufferFormat& format, std::string& error);
+    void choosePath(const FramebufferFunctions& functions, const FramebufferFormat& format, wl_shm* shm);
     bool makeWindowSurface(WindowSurface& windowSurface, std::string& error);
     WindowSurface* find(const wl_surface* surface);
     void release(WindowSurface& windowSurface);
 
     void* display_ = nullptr;
+    wl_shm* shmGlobal_ = nullptr;
     void* config_ = nullptr;
     void* context_ = nullptr;
     int swapInterval_ = 0;
     PictureBuffer picture_;
+    PresentPath path_ = PresentPath::Egl;
+    ShmPresenter shm_;
     std::vector<WindowSurface> windowSurfaces_;
     std::vector<wl_surface*> showNext_;
     std::function<void(int, int)> overEachSurface_;

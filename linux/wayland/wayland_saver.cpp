@@ -67,7 +67,7 @@ bool open(WaylandSaver& saver, std::string& error)
         error = "the Wayland compositor offers no xdg_wm_base, so no window (-fullscreen may work)";
         return false;
     }
-    if (!saver.context.create(saver.display.display(), saverFramebuffer, error))
+    if (!saver.context.create(saver.display.display(), saver.display.shm(), saverFramebuffer, error))
         return false;
     saver.context.setSwapInterval(refreshesPerSwap);
     saver.surfaces.onGone([&saver](ShownSurface& shown) {
@@ -191,7 +191,8 @@ bool runLoop(WaylandSaver& saver, std::string& error)
     if (saver.options.showFps)
         saver.context.drawOverEachSurface([&drawing](int width, int height) { drawing.overlay.draw(width, height); });
     if (saver.options.fpsOnStderr)
-        note("frames are paced by the compositor's frame callbacks and -delay");
+        note("frames are paced by the compositor's frame callbacks and -delay, and shown through " +
+             std::string(presentPathName(saver.context.presentPath())));
     FramePacing pacing{std::chrono::microseconds(saver.options.delayMicroseconds)};
     Pass pass = Pass::Again;
     while (pass == Pass::Again)

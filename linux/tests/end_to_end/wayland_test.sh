@@ -14,6 +14,8 @@
 #    a 2x output gets a 2x buffer; an output plugged in is covered;
 #    a click, the wheel, a key (wtype) and SIGTERM end it with 0, a key held down across
 #    its start does not when it comes up;
+#  - -fps draws the rate in each output's lower-left corner, by the way of
+#    showing the picture chosen on llvmpipe (shared memory) and by EGL's;
 #  - swayidle -w timeout 1 'cascade -fullscreen' brings it up;
 #  - the idle watcher (-idle) brings it up, with its -delay, and runs the lock
 #    command after it each time, after which a 1 px motion ends it; a watcher
@@ -168,6 +170,36 @@ wait_covered sigterm
 kill -TERM "$pid"
 expect_exit sigterm 0
 
+# -- -fps: the rate's box in each output's lower-left corner (the padding
+# below and left of the text, pure black), the scene in its upper-left, so
+# drawn over each output's copy the right way up; by the way chosen here
+# (shared memory on llvmpipe) and by EGL's, which a hardware renderer takes.
+# The lowest 2 x 2 dots of the box's padding, and the same from the top: the
+# dot grows with the height as bitmap_fps_overlay.cpp has it.
+fps_box() { # FILE
+  local height dot
+  height=$(identify -format '%h' "$1") && dot=$((height / 360 > 1 ? height / 360 : 1)) &&
+    [ "$(convert "$1" -crop "$((2 * dot))x$((2 * dot))+$((2 * dot))+$((height - 4 * dot))" -format '%[fx:maxima]' info:)" = 0 ] &&
+    [ "$(convert "$1" -crop "$((2 * dot))x$((2 * dot))+$((2 * dot))+$((2 * dot))" -format '%[fx:maxima]' info:)" != 0 ]
+}
+for way in shm egl; do
+  user+=("CASCADE_WAYLAND_PRESENT=$way")
+  start "fps-$way" -fullscreen -fps
+  end=$((SECONDS + wait_limit))
+  until [ $SECONDS -ge $end ]; do
+    all=1
+    for output in "${outputs[@]}"; do
+      output_shot "$work/fps-$way.$output.$shot_type" "$output" && fps_box "$work/fps-$way.$output.$shot_type" || all=0
+    done
+    [ "$all" = 1 ] && break
+    sleep 0.5
+  done
+  [ "$all" = 1 ] || fail "fps-$way: no rate in the lower-left corner of every output (see $work/fps-$way.*.$shot_type)"
+  kill -TERM "$pid"
+  expect_exit "fps-$way" 0
+  unset 'user[-1]'
+done
+
 # -- Window mode: the toplevel, tiled over the first output, drawn edge to
 # edge; any key but Escape or q leaves it alone.
 # The content's place of the toplevel "Cascade", app id cascade, as grim -g
@@ -297,11 +329,11 @@ idle_cycle idle-after-inhibitor
 # A watcher killed outright takes its saver with it.
 wait_covered idle-killed
 saver=$(saver_children)
+disown "$watcher" # no "Killed" from bash
 kill -KILL "$watcher"
 end=$((SECONDS + wait_limit))
 while still_runs "$saver" && [ $SECONDS -lt $end ]; do sleep 0.05; done
 still_runs "$saver" && fail "killed: the saver outlived its watcher"
-{ wait "$watcher"; } 2>/dev/null # bash would say "Killed"
 
 # -- The compositor goes away under a full-screen Cascade and a watcher.
 start gone-watcher -idle 60

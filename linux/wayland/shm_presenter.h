@@ -1,0 +1,67 @@
+// Shows the picture on Wayland surfaces where GL draws in software: read out
+// of GL straight into shared-memory buffers of the saver's own
+// (shm_buffer_ring.h), attached and committed here. There every copy is the
+// CPU's, and EGL's way costs two a frame (the picture drawn into the window
+// surface, which the swap copies again into shared memory); this costs one
+// where a surface shows the picture pixel for pixel. Where the surface's
+// size differs, or -fps is drawn over it, the picture is first copied,
+// scaled, into a frame of the surface's size, which the rate is drawn on:
+// the picture itself never carries it.
+#pragma once
+
+#include "linux/wayland/picture_buffer.h"
+#include "linux/wayland/shm_buffer_ring.h"
+
+#include "front/pixel_format.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct wl_shm;
+struct wl_surface;
+
+class ShmPresenter {
+public:
+    ShmPresenter() = default;
+    ShmPresenter(const ShmPresenter&) = delete;
+    ShmPresenter& operator=(const ShmPresenter&) = delete;
+
+    // With the context current: the GL functions and format for the frames
+    // of surface size, and the compositor's shared memory.
+    void prepare(const FramebufferFunctions& functions, const FramebufferFormat& format, wl_shm* shm);
+    // Shows on surface from now on, in buffers of width x height pixels.
+    void showOn(wl_surface* surface, int width, int height);
+    // Drops what belongs to a surface about to be destroyed.
+    void forget(wl_surface* surface);
+    // Copies picture into a free buffer of surface, with over drawn on it
+    // (given its size; empty for nothing), attaches it and commits. Where no
+    // buffer is free the commit keeps the last frame, so that the frame
+    // callback asked for still comes.
+    void present(wl_surface* surface, const PictureBuffer& picture, const std::function<void(int, int)>& over);
+    // Frees the buffers and frames; the context must be current.
+    void destroy();
+
+private:
+    struct ShmSurface {
+        explicit ShmSurface(wl_shm* shm) : buffers(shm) {}
+        wl_surface* surface = nullptr;
+        int width = 0;
+        int height = 0;
+        ShmBufferRing buffers;
+        PictureBuffer frame; // the surface's size, where the picture's is not or -fps is on
+    };
+
+    ShmSurface* find(const wl_surface* surface);
+    GLuint frameFor(ShmSurface& shown, const PictureBuffer& picture, const std::function<void(int, int)>& over,
+                    std::string& error);
+    void readInto(GLuint framebuffer, int width, int height, void* pixels) const;
+
+    FramebufferFunctions gl_;
+    FramebufferFormat format_{};
+    wl_shm* shm_ = nullptr;
+    bool readsUpsideDown_ = false; // GL_MESA_pack_invert: rows read top first
+    bool failureSaid_ = false;
+    std::vector<std::unique_ptr<ShmSurface>> surfaces_;
+};
