@@ -22,8 +22,13 @@ printf '%s\n' "$program" -idle 240 -lock-after 600 -lock-command "$lock" >"$work
 /usr/bin/python3 -c 'import sys
 from gi.repository import Gio, GLib
 info = Gio.DesktopAppInfo.new_from_filename(sys.argv[1])
-# %% is the one field code: launching makes it %.
-print("\n".join(a.replace("%%", "%") for a in GLib.shell_parse_argv(info.get_commandline())[1]))' "$entry" >"$work/parsed" 2>&1
+# Field codes: %% is a %, and no other may stand in a command of ours.
+def unfield(word):
+    parts = word.split("%%")
+    if any("%" in part for part in parts):
+        sys.exit("a field code in " + word)
+    return "%".join(parts)
+print("\n".join(unfield(a) for a in GLib.shell_parse_argv(info.get_commandline())[1]))' "$entry" >"$work/parsed" 2>&1
 cmp -s "$work/wanted" "$work/parsed" || fail "GLib reads the entry's command as: $(cat "$work/parsed")"
 line=$(grep -A1 '^sway' "$work/on.out" | sed -n '2s/^  exec //p')
 sh -c "printf '%s\n' $line" >"$work/sway" && cmp -s "$work/wanted" "$work/sway" ||
