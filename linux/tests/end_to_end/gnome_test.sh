@@ -8,6 +8,7 @@
 #    stays; after the lock (-lock-after), 1 px of motion does, twice;
 #  - SIGTERM ends the watcher with 0 and leaves nothing of Cascade running;
 #  - with GNOME's blank delay shorter than -idle, the saver comes before it;
+#  - no idle signal to be had (no session bus): one line, exit 1;
 #  - the compositor going away ends a watcher with one line and 1.
 # Usage: gnome_test.sh CASCADE WORK_DIR
 set -uo pipefail
@@ -78,6 +79,13 @@ grep -q "the saver comes at 2 s" "$work/blank.err" || fail "blank: $(cat "$work/
 kill -TERM "$watcher"
 expect_exit blank 0
 "${user[@]}" gsettings set org.gnome.desktop.session idle-delay 0
+
+# -- No idle signal to be had (mutter has no idle protocol, and here no bus):
+# one line naming what is missing, exit 1.
+"${user[@]}" DBUS_SESSION_BUS_ADDRESS="unix:path=$scratch/no-bus" "$cascade" -idle 5 >/dev/null 2>"$work/no-bus.err"
+code=$?
+[ $code -eq 1 ] && [ "$(wc -l <"$work/no-bus.err")" -eq 1 ] && grep -q "no session bus" "$work/no-bus.err" ||
+  fail "no bus: exit $code: $(cat "$work/no-bus.err")"
 
 # -- The compositor goes away under a watcher.
 start gone -idle 60

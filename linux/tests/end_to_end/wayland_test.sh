@@ -48,6 +48,11 @@ rc=$?
 [ $rc -eq 1 ] && [ "$(wc -l <"$work/x11.err")" -eq 1 ] ||
   fail "-x11 without an X server ended with $rc, not one line and 1: $(cat "$work/x11.err")"
 
+# -- The idle watcher in an X11 session says that XScreenSaver is the host there.
+"${user[@]}" DISPLAY=:none "$cascade" -idle 5 2>"$work/idle-x11.err"
+rc=$?
+[ $rc -eq 1 ] && grep -q "XScreenSaver" "$work/idle-x11.err" || fail "-idle on X11 ended with $rc: $(cat "$work/idle-x11.err")"
+
 # -- The compositor: no bar, no background program, no Xwayland.
 echo "xwayland disable" >"$scratch/config"
 start_compositor env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
