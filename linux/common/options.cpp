@@ -438,6 +438,24 @@ bool checkIdleOptions(ParseState& state, std::string& error)
     return true;
 }
 
+// A render: fixed frames and frame time unless given.
+bool chooseRender(ParseState& state, std::string& error)
+{
+    Options& parsed = state.parsed;
+    parsed.target = Target::Render;
+    if (!state.framesGiven)
+        parsed.frames = defaultRenderFrames;
+    if (parsed.frameMs < 0)
+        parsed.frameMs = defaultRenderFrameMs;
+    // The same options must give the same PNG, byte for byte: a measured
+    // rate has no place in it.
+    if (parsed.showFps || parsed.fpsOnStderr) {
+        error = "-fps and -fps-stderr need a display; -render draws and prints no frame rate";
+        return false;
+    }
+    return true;
+}
+
 // Settles the one target the options name, with a render's defaults, and
 // rejects combinations that make no sense.
 bool chooseTarget(ParseState& state, const char* xscreensaverWindow, std::string& error)
@@ -452,17 +470,8 @@ bool chooseTarget(ParseState& state, const char* xscreensaverWindow, std::string
     }
 
     if (state.render) {
-        parsed.target = Target::Render;
-        if (!state.framesGiven)
-            parsed.frames = defaultRenderFrames;
-        if (parsed.frameMs < 0)
-            parsed.frameMs = defaultRenderFrameMs;
-        // The same options must give the same PNG, byte for byte: a
-        // measured rate has no place in it.
-        if (parsed.showFps || parsed.fpsOnStderr) {
-            error = "-fps and -fps-stderr need a display; -render draws and prints no frame rate";
+        if (!chooseRender(state, error))
             return false;
-        }
     } else if (state.windowIdGiven) {
         parsed.target = Target::ForeignWindow;
     } else if (state.fullscreen) {

@@ -158,6 +158,20 @@ bool PngWriter::open(const std::string& path, std::string& error)
     return false;
 }
 
+namespace {
+
+// GL reads rows bottom up; a PNG holds them top down.
+std::vector<png_const_bytep> topDownRows(const std::vector<std::uint8_t>& rows, int width, int height)
+{
+    std::vector<png_const_bytep> pointers(static_cast<std::size_t>(height));
+    const std::size_t stride = static_cast<std::size_t>(width) * pngBytesPerPixel;
+    for (int y = 0; y < height; ++y)
+        pointers[static_cast<std::size_t>(y)] = rows.data() + static_cast<std::size_t>(height - 1 - y) * stride;
+    return pointers;
+}
+
+} // namespace
+
 bool PngWriter::write(int width, int height, const std::vector<std::uint8_t>& rows, std::string& error)
 {
     if (file_.fd() < 0 || written_) {
@@ -179,11 +193,7 @@ bool PngWriter::write(int width, int height, const std::vector<std::uint8_t>& ro
         discard();
         return false;
     }
-    std::vector<png_const_bytep> rowPointers(static_cast<std::size_t>(height));
-    const std::size_t stride = static_cast<std::size_t>(width) * pngBytesPerPixel;
-    for (int y = 0; y < height; ++y)
-        rowPointers[static_cast<std::size_t>(y)] = rows.data() + static_cast<std::size_t>(height - 1 - y) * stride;
-
+    const std::vector<png_const_bytep> rowPointers = topDownRows(rows, width, height);
     if (setjmp(failure.jump)) {
         png_destroy_write_struct(&png, &info);
         error = "cannot write " + quoted(path_) + ": " + failure.message;
@@ -197,7 +207,11 @@ bool PngWriter::write(int width, int height, const std::vector<std::uint8_t>& ro
     png_set_rows(png, info, const_cast<png_bytepp>(rowPointers.data()));
     png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
     png_destroy_write_struct(&png, &info);
+    return synced(error);
+}
 
+bool PngWriter::synced(std::string& error)
+{
     // A full disk may show up only at the sync.
     if (::fsync(file_.fd()) != 0) {
         error = describeErrno(path_, errno);

@@ -50,6 +50,9 @@ public:
     const std::string& temporaryPath() const { return file_.temporaryName(); }
 
 private:
+    // The picture's bytes synced to the file; discards it where they are not.
+    bool synced(std::string& error);
+
     std::string path_;
     BesideFile file_;
     bool written_ = false;
