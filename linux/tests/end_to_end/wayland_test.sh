@@ -260,9 +260,19 @@ swaymsg output "${outputs[0]}" scale 2 || fail "swaymsg scale 2"
 sleep 1
 grep -q 'set_buffer_scale(2)' "$work/window.err" || fail "window: no 2x buffer on a 2x output"
 swaymsg output "${outputs[0]}" scale 1 || fail "swaymsg scale 1"
-swaymsg '[app_id="cascade"]' floating enable, resize set 400 200, move position center || fail "swaymsg resize"
+# Floating at W x H (frame included), asked again until sway's tree shows it
+# (under load sway may keep the size the window last drew at).
+float_at() { # W H
+  local end=$((SECONDS + wait_limit)) size
+  until size=$(toplevel | cut -d' ' -f2) && [ "${size%x*}" -le "$1" ] && [ "${size#*x}" -le "$2" ] &&
+    [ "${size#*x}" -gt $(($2 - 50)) ] || [ $SECONDS -ge $end ]; do
+    swaymsg '[app_id="cascade"]' floating enable, resize set "$1" "$2", move position center || fail "swaymsg resize"
+    sleep 1
+  done
+}
+float_at 400 200
 window_covered window-wide
-swaymsg '[app_id="cascade"]' resize set 400 300, move position center || fail "swaymsg resize"
+float_at 400 300
 window_covered window-taller
 swaymsg '[app_id="cascade"]' kill
 expect_exit window 0
