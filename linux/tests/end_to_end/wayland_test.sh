@@ -317,8 +317,7 @@ tr '\0' ' ' <"/proc/$saver/cmdline" | grep -q -- '-delay 50000' || fail "idle-3:
 end=$((SECONDS + wait_limit))
 until [ "$(locks)" -eq 3 ] || [ $SECONDS -ge $end ]; do sleep 0.1; done
 pointer m 1 0
-end=$((SECONDS + wait_limit))
-while still_runs "$saver" && [ $SECONDS -lt $end ]; do sleep 0.05; done
+wait_ended "$saver"
 still_runs "$saver" && fail "idle-3: activity after the lock left the saver up"
 start second -idle 1
 expect_exit second 1
@@ -348,8 +347,7 @@ wait_covered idle-killed
 saver=$(saver_children)
 disown "$watcher" # no "Killed" from bash
 kill -KILL "$watcher"
-end=$((SECONDS + wait_limit))
-while still_runs "$saver" && [ $SECONDS -lt $end ]; do sleep 0.05; done
+wait_ended "$saver"
 still_runs "$saver" && fail "killed: the saver outlived its watcher"
 
 # -- The compositor goes away under a full-screen Cascade and a watcher.

@@ -128,20 +128,24 @@ wait_covered() {
   [ $all = 1 ] || fail "$1: not every output shows the scene (see $work/$1.*.$shot_type)"
 }
 
+# Waits, up to the limit, for process $1 (not a child of the test's) to end.
+wait_ended() {
+  local end=$((SECONDS + wait_limit))
+  while still_runs "$1" && [ $SECONDS -lt $end ]; do sleep 0.05; done
+}
 saver_children() { our_cascades | grep -vx -e "$watcher" -e "${window:-none}"; }
 # The idle watcher's cycle, with the watcher's pid in $watcher (and a window
 # of Cascade's own, not a saver, in $window): the saver comes on every
 # output, a key (the test's send_key) takes it away, the watcher stays. With
 # $lock_wait, that many seconds pass before the key.
 idle_cycle() { # NAME
-  local saver end
+  local saver
   wait_covered "$1"
   sleep "${lock_wait:-0}"
   saver=$(saver_children)
   [ "$(wc -w <<<"$saver")" -eq 1 ] ||
     fail "$1: the watcher did not bring up one saver"
   send_key
-  end=$((SECONDS + wait_limit))
-  while still_runs "$saver" && [ $SECONDS -lt $end ]; do sleep 0.05; done
+  wait_ended "$saver"
   ! still_runs "$saver" && still_runs "$watcher" || fail "$1: the input did not end the saver alone"
 }
