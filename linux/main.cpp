@@ -1,5 +1,6 @@
 // cascade: the Cascade screen saver for X11 and XScreenSaver and for Wayland
 // compositors, and a headless renderer of its picture.
+#include "linux/common/frame_memory.h"
 #include "linux/common/messages.h"
 #include "linux/common/options.h"
 #include "linux/common/stop_signals.h"
@@ -40,6 +41,7 @@ int main(int argc, char** argv)
     if (options.idleSeconds > 0)
         return runIdleWatcher(options);
     installStopSignals();
+    keepFreedMemoryForNextFrame();
     if (options.target == Target::Render)
         return runHeadlessRender(options);
     if (runsOnWayland(options, std::getenv("WAYLAND_DISPLAY")))
