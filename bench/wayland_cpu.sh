@@ -2,7 +2,9 @@
 # CPU cost of the full-screen saver on Wayland against X11 at the same size
 # and rate: CPU seconds per wall second of the cascade process (all its
 # threads, llvmpipe's included) and of the display server, and the saver's
-# CPU milliseconds per frame drawn, for `cascade -fullscreen` on 1920x1080
+# CPU milliseconds per frame drawn (alone and with the server's: what the
+# whole machine pays) and its page faults per frame, for
+# `cascade -fullscreen` on 1920x1080
 # outputs of headless sway (pixman, run as a throwaway user as the Wayland
 # test runs it) and on a 1920x1080 Xvfb. On Wayland each of the saver's two
 # ways of showing its picture is run (CASCADE_WAYLAND_PRESENT: its own
@@ -58,12 +60,15 @@ read -r -t 20 display <&"$display_fd" || { echo "Xvfb did not start" >&2; exit 1
 ticks=$(getconf CLK_TCK)
 # utime + stime of a process, in clock ticks (fields 14 and 15).
 cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
+# Page faults the kernel served without I/O (field 10): memory handed back
+# and taken again, which a steady saver should not do.
+minor_faults() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $8 }'; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # One run, CASE one of the cases below; appends "saver server fps" to
 # $workdir/runs.CASE.
 measure() {
-  local case=$1 server saver0 server0 start end saver1 server1 fps rates0 rates1
+  local case=$1 server saver0 server0 start end saver1 server1 fps rates0 rates1 faults0 faults1
   local -a run=("${user[@]}")
   case $case in
     x11) server=$xvfb_pid; run+=(DISPLAY=":$display" "$cascade" -x11) ;;
@@ -74,10 +79,10 @@ measure() {
   pid=$!
   sleep "$warm_up"
   still_runs "$pid" || { echo "the saver ended early in $case: $(cat "$workdir/fps")" >&2; exit 1; }
-  start=$(date +%s.%N); saver0=$(cpu_ticks "$pid"); server0=$(cpu_ticks "$server")
+  start=$(date +%s.%N); saver0=$(cpu_ticks "$pid"); server0=$(cpu_ticks "$server"); faults0=$(minor_faults "$pid")
   rates0=$(grep -c ' fps$' "$workdir/fps")
   sleep "$seconds"
-  end=$(date +%s.%N); saver1=$(cpu_ticks "$pid"); server1=$(cpu_ticks "$server")
+  end=$(date +%s.%N); saver1=$(cpu_ticks "$pid"); server1=$(cpu_ticks "$server"); faults1=$(minor_faults "$pid")
   rates1=$(grep -c ' fps$' "$workdir/fps")
   kill "$pid"; wait "$pid"
   [[ $case == *-2 ]] && swaymsg output HEADLESS-2 disable
@@ -87,9 +92,12 @@ measure() {
   fps=$(grep ' fps$' "$workdir/fps" | sed -n "$((rates0 + 1)),${rates1}p" |
     awk '{ n++; s += $2 } END { if (n) printf "%.1f", s / n; else print 0 }')
   awk -v a="$saver0" -v b="$saver1" -v c="$server0" -v d="$server1" -v s="$start" -v e="$end" -v t="$ticks" \
-    -v f="$fps" 'BEGIN { saver = (b - a) / t / (e - s)
-      printf "%.3f %.3f %s %.1f\n", saver, (d - c) / t / (e - s), f, (f > 0 ? 1000 * saver / f : 0) }' >>"$workdir/runs.$case"
-  echo "round $round: $case: $(tail -1 "$workdir/runs.$case") (saver cores, server cores, fps, saver ms/frame)"
+    -v f="$fps" -v g="$faults0" -v h="$faults1" 'BEGIN { saver = (b - a) / t / (e - s); server = (d - c) / t / (e - s)
+      frames = f * (e - s)
+      printf "%.3f %.3f %s %.1f %.1f %.0f\n", saver, server, f, (f > 0 ? 1000 * saver / f : 0),
+        (f > 0 ? 1000 * (saver + server) / f : 0), (frames > 0 ? (h - g) / frames : 0) }' >>"$workdir/runs.$case"
+  echo "round $round: $case: $(tail -1 "$workdir/runs.$case")" \
+    "(saver cores, server cores, fps, saver ms/frame, with the server's, saver faults/frame)"
 }
 
 # The cases: the Wayland way and the number of outputs, or X11.
@@ -111,10 +119,15 @@ for ((round = 1; round <= rounds; ++round)); do
 done
 echo
 x11_ms=$(median_of x11 4)
-printf '%-28s %11s %12s %6s %12s %9s\n' "medians of $rounds" "saver cores" "server cores" "fps" "saver ms/fr" "vs X11"
+x11_all=$(median_of x11 5)
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2fx", a / b }'; }
+printf '%-28s %11s %12s %6s %12s %7s %13s %7s %10s\n' "medians of $rounds" "saver cores" "server cores" "fps" \
+  "saver ms/fr" "vs X11" "+server ms/fr" "vs X11" "faults/fr"
 for case in "${cases[@]}"; do
   ms=$(median_of "$case" 4)
-  printf '%-28s %11s %12s %6s %12s %9s\n' "$(label "$case")" "$(median_of "$case" 1)" "$(median_of "$case" 2)" \
-    "$(median_of "$case" 3)" "$ms" "$(awk -v a="$ms" -v b="$x11_ms" 'BEGIN { printf "%.2fx", a / b }')"
+  all=$(median_of "$case" 5)
+  printf '%-28s %11s %12s %6s %12s %7s %13s %7s %10s\n' "$(label "$case")" "$(median_of "$case" 1)" \
+    "$(median_of "$case" 2)" "$(median_of "$case" 3)" "$ms" "$(ratio "$ms" "$x11_ms")" "$all" \
+    "$(ratio "$all" "$x11_all")" "$(median_of "$case" 6)"
 done
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
