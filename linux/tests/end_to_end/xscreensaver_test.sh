@@ -177,9 +177,12 @@ grep -Eq '(^|:)[[:space:]]*GL:[[:space:]]*[^[:space:]]*cascade --root' "$home/.x
 
 # -- Cycles: runs and draws on activation, ends on deactivation.
 for cycle in $(seq $cycles); do
+  # The daemon's whole account of this cycle, should it run nothing: its
+  # last lines alone once hid how a cycle went wrong.
+  logged=$(wc -l <"$work/daemon.log")
   xscreensaver-command -activate >/dev/null || fail "cycle $cycle: -activate refused"
   if ! wait_for_cascade; then
-    fail "cycle $cycle: Cascade did not start: $(tail -n 5 "$work/daemon.log")"
+    fail "cycle $cycle: Cascade did not start: $(sed -n "$((logged + 1)),\$p" "$work/daemon.log")"
     continue
   fi
   share=$(wait_for_lit root) || fail "cycle $cycle: the screen stays dark under Cascade (lit share $share)"
