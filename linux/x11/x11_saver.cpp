@@ -166,7 +166,7 @@ void runLoop(const Options& options, X11Saver& saver)
 
     if (options.fpsOnStderr)
         note(saver.context.swapsOnRefresh() ? "swaps wait for the display's refresh"
-                                             : "no swap control: frames are paced by -delay alone");
+                                            : "no swap control: frames are paced by -delay alone");
     GlxFpsOverlay overlay(saver.context);
     GLContext& shown = shownContext(options, saver, overlay);
     FpsMeter fps;
