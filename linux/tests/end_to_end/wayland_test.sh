@@ -290,8 +290,7 @@ pid=$idle_pid
 wait_covered swayidle && [ "$(our_cascades | wc -l)" -eq 1 ] || fail "swayidle did not bring up one Cascade"
 kill -TERM "$idle_pid"
 "${user[@]}" wtype -s 300 x
-end=$((SECONDS + wait_limit))
-while still_runs "$idle_pid" && [ $SECONDS -lt $end ]; do sleep 0.05; done
+wait_ended "$idle_pid"
 still_runs "$idle_pid" && fail "swayidle: Cascade or swayidle still runs after a key and SIGTERM"
 [ -z "$(our_cascades)" ] || fail "swayidle: a Cascade still runs: $(our_cascades)"
 

@@ -77,10 +77,15 @@ start() { # NAME OPTIONS...: Cascade in the background, its pid in $pid
   "${user[@]}" DISPLAY=:none "$cascade" "$@" >/dev/null 2>"$work/$name.err" &
   pid=$!
 }
+# Waits, up to the limit, for process $1 to end.
+wait_ended() {
+  local end=$((SECONDS + wait_limit))
+  while still_runs "$1" && [ $SECONDS -lt $end ]; do sleep 0.05; done
+}
 # Waits for $pid to end; fails unless it ended with $2 within the limit.
 expect_exit() {
-  local name=$1 wanted=$2 rc end=$((SECONDS + wait_limit))
-  while still_runs "$pid" && [ $SECONDS -lt $end ]; do sleep 0.05; done
+  local name=$1 wanted=$2 rc
+  wait_ended "$pid"
   if still_runs "$pid"; then
     fail "$name: Cascade still runs"
     kill -KILL "$pid"
@@ -128,11 +133,6 @@ wait_covered() {
   [ $all = 1 ] || fail "$1: not every output shows the scene (see $work/$1.*.$shot_type)"
 }
 
-# Waits, up to the limit, for process $1 (not a child of the test's) to end.
-wait_ended() {
-  local end=$((SECONDS + wait_limit))
-  while still_runs "$1" && [ $SECONDS -lt $end ]; do sleep 0.05; done
-}
 saver_children() { our_cascades | grep -vx -e "$watcher" -e "${window:-none}"; }
 # The idle watcher's cycle, with the watcher's pid in $watcher (and a window
 # of Cascade's own, not a saver, in $window): the saver comes on every
