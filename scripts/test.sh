@@ -10,6 +10,10 @@ scripts/install-deps.sh
 
 jobs=$(nproc)
 
+# Each stage's heading carries the time since the start, packages included,
+# so a run's log shows where its minutes went.
+stage() { printf '== %s == (%dm%02ds in)\n' "$1" $((SECONDS / 60)) $((SECONDS % 60)); }
+
 # Every stage's CTest run leaves a JUnit record, from which the run ends with
 # a line for each stage that skipped tests, and why: a skipped test checked
 # nothing, however green the run. The line comes on failure too.
@@ -50,7 +54,7 @@ await_background() {
 # start after another, so it goes on in the background while the native stages
 # run (none of them starts a 32-bit program or Wine) and is awaited before
 # 64-bit Wine makes its prefix.
-echo "== windows =="
+stage "windows"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 ctest --preset windows -j "$jobs" -LE emulated --output-junit "$junit/windows.xml"
@@ -60,7 +64,7 @@ emulated_log=build/windows/emulated.log
 start_background "$emulated_log" ctest --preset windows -L emulated --output-junit "$junit/emulated.xml"
 
 for preset in ci ci-asan; do
-  echo "== $preset =="
+  stage "$preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
   # Minutes-long runs measure memory, which a sanitizer's quarantine grows;
@@ -78,23 +82,24 @@ done
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs" --target scene_soak
 
-echo "== windows (PE32 under emulation) =="
+stage "windows (PE32 under emulation)"
 await_background "$emulated_log"
 
 # The emulator is unregistered again before 64-bit Wine makes its prefix. The
 # same sources built for x86-64 run the whole Wine suite under 64-bit Wine,
 # which every x86-64 machine can.
-echo "== windows64 =="
+stage "windows64"
 cmake --preset windows64 >/dev/null
 cmake --build --preset windows64 -j "$jobs"
 soak_log=build/release/soak.log
 start_background "$soak_log" ctest --preset release -L soak --output-junit "$junit/soak.xml"
 ctest --preset windows64 -j "$jobs" --output-junit "$junit/windows64.xml"
 
-echo "== release (soak) =="
+stage "release (soak)"
 await_background "$soak_log"
 
-echo "== fuzz =="
+stage "fuzz"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$jobs"
 scripts/fuzz.sh 60
+stage "done"
