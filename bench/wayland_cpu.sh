@@ -12,14 +12,22 @@
 # output and on two side by side, the second enabled for those runs only.
 # All run in turn, round after round, so that a busy machine weighs on each
 # alike; the table gives the medians, and each one's CPU per frame against
-# X11's. Needs root (sway refuses it, so it runs as the user nobody).
-# Compare bench/saver_cpu.sh for X11 alone.
+# X11's: as the ratio of the medians, and as the median of each round's ratio
+# to the X11 run next to it, which a machine whose load drifts from minute to
+# minute moves less. Needs root (sway refuses it, so it runs as the user
+# nobody). Compare bench/saver_cpu.sh for X11 alone.
 #
-#   bench/wayland_cpu.sh [-p PROGRAM] [-r ROUNDS] [-s SECONDS_PER_RUN] [SAVER_OPTIONS]
+#   bench/wayland_cpu.sh [-p PROGRAM] [-r ROUNDS] [-s SECONDS_PER_RUN] [-c "CASE..."] [SAVER_OPTIONS]
+#
+# CASEs, in the order run in each round: egl-1 shm-1 x11 shm-2 egl-2 (the
+# default), x11 always among them.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 
 program=build/release/linux/cascade
+# The Wayland way and the number of outputs, or X11; the runs that ratios
+# pair are next to each other.
+cases=(egl-1 shm-1 x11 shm-2 egl-2)
 rounds=5
 seconds=20
 warm_up=2
@@ -28,12 +36,14 @@ while [ $# -ge 2 ]; do
     -p) program=$2 ;;
     -r) rounds=$2 ;;
     -s) seconds=$2 ;;
+    -c) read -r -a cases <<<"$2" ;;
     *) break ;;
   esac
   shift 2
 done
 read -r -a options <<<"${1:-}"
 [ -x "$program" ] || { echo "no program at $program: build --preset release first" >&2; exit 1; }
+[[ " ${cases[*]} " == *" x11 "* ]] || { echo "the cases must hold x11, the measure of the others" >&2; exit 1; }
 
 workdir=$(mktemp -d)
 # The Wayland tests' set-up: the throwaway user, the copy of the program
@@ -100,8 +110,6 @@ measure() {
     "(saver cores, server cores, fps, saver ms/frame, with the server's, saver faults/frame)"
 }
 
-# The cases: the Wayland way and the number of outputs, or X11.
-cases=(shm-1 egl-1 x11 shm-2 egl-2)
 label() {
   case $1 in
     x11) echo "X11: Xvfb" ;;
@@ -111,6 +119,11 @@ label() {
 }
 # The median of column N of a case's runs.
 median_of() { cut -d' ' -f"$2" "$workdir/runs.$1" | median; }
+# The median of a case's per-round ratios to X11 in column N.
+paired_ratio() {
+  paste -d' ' "$workdir/runs.$1" "$workdir/runs.x11" |
+    awk -v n="$2" -v w=6 '{ print ($(n + w) > 0 ? $n / $(n + w) : 0) }' | median | awk '{ printf "%.2fx", $1 }'
+}
 
 echo "$(basename "$program") -fullscreen ${options[*]} at 1920x1080, $seconds s per run, $rounds rounds;" \
   "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
@@ -121,13 +134,16 @@ echo
 x11_ms=$(median_of x11 4)
 x11_all=$(median_of x11 5)
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2fx", a / b }'; }
-printf '%-28s %11s %12s %6s %12s %7s %13s %7s %10s\n' "medians of $rounds" "saver cores" "server cores" "fps" \
-  "saver ms/fr" "vs X11" "+server ms/fr" "vs X11" "faults/fr"
+row='%-28s %11s %12s %6s %12s %7s %7s %13s %7s %7s %10s\n'
+# shellcheck disable=SC2059 # the format is the one above
+printf "$row" "medians of $rounds" "saver cores" "server cores" "fps" "saver ms/fr" "vs X11" "paired" \
+  "+server ms/fr" "vs X11" "paired" "faults/fr"
 for case in "${cases[@]}"; do
   ms=$(median_of "$case" 4)
   all=$(median_of "$case" 5)
-  printf '%-28s %11s %12s %6s %12s %7s %13s %7s %10s\n' "$(label "$case")" "$(median_of "$case" 1)" \
-    "$(median_of "$case" 2)" "$(median_of "$case" 3)" "$ms" "$(ratio "$ms" "$x11_ms")" "$all" \
-    "$(ratio "$all" "$x11_all")" "$(median_of "$case" 6)"
+  # shellcheck disable=SC2059
+  printf "$row" "$(label "$case")" "$(median_of "$case" 1)" "$(median_of "$case" 2)" "$(median_of "$case" 3)" \
+    "$ms" "$(ratio "$ms" "$x11_ms")" "$(paired_ratio "$case" 4)" "$all" "$(ratio "$all" "$x11_all")" \
+    "$(paired_ratio "$case" 5)" "$(median_of "$case" 6)"
 done
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
