@@ -53,11 +53,14 @@ int main(int argc, char** argv)
     void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     const auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
-    std::printf("pid %lu; starting the loading thread; ", pid);
+    std::printf("pid %lu; writing the path; ", pid);
     std::fflush(stdout);
-    HANDLE thread = remote && WriteProcessMemory(process, remote, dll, size, nullptr)
-                        ? CreateRemoteThread(process, nullptr, 0, load, remote, 0, nullptr)
-                        : nullptr;
+    const bool written = remote && WriteProcessMemory(process, remote, dll, size, nullptr);
+    if (written) {
+        std::printf("starting the loading thread; ");
+        std::fflush(stdout);
+    }
+    HANDLE thread = written ? CreateRemoteThread(process, nullptr, 0, load, remote, 0, nullptr) : nullptr;
     DWORD loaded = 0;
     if (thread) {
         std::printf("waiting; ");
