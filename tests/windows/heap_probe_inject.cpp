@@ -8,11 +8,22 @@
 
 #include <tlhelp32.h>
 
+#include <cstdarg>
 #include <cstdio>
 
 namespace {
 
 constexpr DWORD loadWaitMs = 20000;
+
+// Each step said as it is reached, out at once: a run that hangs shows where.
+void step(const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    std::vprintf(format, arguments);
+    va_end(arguments);
+    std::fflush(stdout);
+}
 
 DWORD findProcess(const char* name)
 {
@@ -40,9 +51,7 @@ int main(int argc, char** argv)
     char dll[MAX_PATH + 32];
     pathBesideModule(nullptr, "heap_probe.dll", dll);
 
-    // Each step said as it is reached: a run that hangs shows where.
-    std::printf("finding %s; ", argv[1]);
-    std::fflush(stdout);
+    step("finding %s; ", argv[1]);
     const DWORD pid = findProcess(argv[1]);
     HANDLE process = pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr;
     if (!process) {
@@ -53,18 +62,14 @@ int main(int argc, char** argv)
     void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     const auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
-    std::printf("pid %lu; writing the path; ", pid);
-    std::fflush(stdout);
+    step("pid %lu; writing the path; ", pid);
     const bool written = remote && WriteProcessMemory(process, remote, dll, size, nullptr);
-    if (written) {
-        std::printf("starting the loading thread; ");
-        std::fflush(stdout);
-    }
+    if (written)
+        step("starting the loading thread; ");
     HANDLE thread = written ? CreateRemoteThread(process, nullptr, 0, load, remote, 0, nullptr) : nullptr;
     DWORD loaded = 0;
     if (thread) {
-        std::printf("waiting; ");
-        std::fflush(stdout);
+        step("waiting; ");
         WaitForSingleObject(thread, loadWaitMs);
         GetExitCodeThread(thread, &loaded);
         CloseHandle(thread);
