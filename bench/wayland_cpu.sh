@@ -13,8 +13,8 @@
 # All run in turn, round after round, so that a busy machine weighs on each
 # alike; the table gives the medians, and each one's CPU per frame against
 # X11's: as the ratio of the medians, and as the median of each round's ratio
-# to the X11 run next to it, which a machine whose load drifts from minute to
-# minute moves less. Needs root (sway refuses it, so it runs as the user
+# to the X11 run next to it, which leaves out a load that drifts from one
+# round to the next. Needs root (sway refuses it, so it runs as the user
 # nobody). Compare bench/saver_cpu.sh for X11 alone.
 #
 #   bench/wayland_cpu.sh [-p PROGRAM] [-r ROUNDS] [-s SECONDS_PER_RUN] [-c "CASE..."] [SAVER_OPTIONS]
