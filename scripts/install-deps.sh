@@ -18,11 +18,12 @@ packages=(
   g++-mingw-w64-i686 mingw-w64-i686-dev g++-mingw-w64-x86-64 googletest
   wine wine32:i386 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libglu1-mesa:i386
   wine64 libwine:amd64 libglu1-mesa:amd64 python3
-  # What Wine's X11 driver and dialogs load at run time; apt only recommends them.
+  # What Wine's X11 driver and dialogs load at run time, for each Wine; apt
+  # only recommends them. Without Xinerama and XRandR the 32-bit Wine sees
+  # one monitor where the display has two (wine_x11_libraries checks them all).
   libgl1 libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
+  libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386 libxcomposite1:i386 libxinerama1:i386
   fonts-wine
-  # Runs the 32-bit Wine under emulation where the kernel cannot run i386 code.
-  qemu-user-static
   # The package's checks, and the real XScreenSaver daemon its test runs Cascade
   # in (apt brings the daemon's libraries and xscreensaver-data, whose display
   # programs the test never starts; strace shows that it started none).
@@ -65,9 +66,105 @@ for pkg in "${packages[@]}"; do
     missing+=("$pkg")
 done
 
+# The 32-bit Wine runs under qemu-i386 where the kernel cannot run i386 code,
+# and everywhere when asked (CASCADE_EMULATE_I386=1). qemu 10 from Debian 12's
+# backports starts Wine about seven times faster than bookworm's 7.2; the
+# source is added for that one package, whose qemu-i386 is static.
+backports_list=/etc/apt/sources.list.d/cascade-bookworm-backports.sources
+backports_pin=/etc/apt/preferences.d/cascade-bookworm-backports
+emulator_package=qemu-user
+emulator_version=$(dpkg-query -W -f='${db:Status-Status} ${Version}' "$emulator_package" 2>/dev/null || true)
+case "$emulator_version" in
+  "installed 1:"[1-9][0-9].*) ;;
+  *) missing+=("$emulator_package/bookworm-backports") ;;
+esac
+if [ ! -f "$backports_list" ]; then
+  "${sudo_cmd[@]}" tee "$backports_list" >/dev/null <<'SOURCES'
+Types: deb
+URIs: http://deb.debian.org/debian
+Suites: bookworm-backports
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+  # Nothing else comes from backports, not even by a dependency's pull.
+  "${sudo_cmd[@]}" tee "$backports_pin" >/dev/null <<'PIN'
+Package: *
+Pin: release n=bookworm-backports
+Pin-Priority: -1
+
+Package: qemu-user
+Pin: release n=bookworm-backports
+Pin-Priority: 500
+PIN
+fi
+
+# A mirror caught mid-sync serves an index whose size or hash does not match
+# its Release file ("Mirror sync in progress?"), for one architecture at a
+# time and sometimes for hours; apt then fails the whole update. It is asked
+# again after a growing pause. If the index stays bad, that suite is left out
+# of this install, for every architecture: with its amd64 index alone, a
+# Multi-Arch package's amd64 candidate would be newer than any i386 copy to
+# be had, and the pair could not be installed.
+update_attempts=${CASCADE_APT_ATTEMPTS:-4}
+update_pause=30
+apt_options=()
+update_log=$(mktemp)
+trap 'rm -rf "$update_log" ${apt_sources:+"$apt_sources"}' EXIT
+apt_update() {
+  local attempt
+  for attempt in $(seq 1 "$update_attempts"); do
+    "${sudo_cmd[@]}" apt-get "${apt_options[@]}" update -qq >"$update_log" 2>&1 && return 0
+    echo "apt-get update failed (attempt $attempt of $update_attempts):"
+    grep -E '^(E|W):' "$update_log" | head -n 4
+    [ "$attempt" -lt "$update_attempts" ] || return 1
+    echo "asking again in $((attempt * update_pause)) s"
+    sleep $((attempt * update_pause))
+  done
+}
+# Copies of the machine's sources without the suites whose index failed, and
+# index lists of their own, so the machine's apt set-up stays as it was.
+sources_without_failed_suites() {
+  local suites
+  suites=$(grep -oE 'Failed to fetch [^ ]*/dists/[^/ ]+/' "$update_log" | sed -E 's#.*/dists/([^/]+)/#\1#' | sort -u)
+  [ -n "$suites" ] || return 1
+  echo "leaving out of this install the suites whose index stayed bad:" $suites
+  apt_sources=$(mktemp -d)
+  mkdir -p "$apt_sources/parts" "$apt_sources/lists/partial"
+  # One-line sources: the line goes. deb822: the suite leaves its Suites
+  # field, and a stanza left with none goes.
+  awk -v bad=" $(echo $suites) " '!/^[[:space:]]*deb/ || index(bad, " " $3 " ") == 0' \
+    /etc/apt/sources.list >"$apt_sources/sources.list" 2>/dev/null || true
+  local file
+  for file in /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
+    [ -e "$file" ] || continue
+    awk -v bad=" $(echo $suites) " -v RS= -v ORS='\n\n' '{
+        n = split($0, lines, "\n"); out = ""; empty = 0
+        for (i = 1; i <= n; i++) {
+          line = lines[i]
+          if (line ~ /^Suites:/) {
+            m = split(substr(line, 8), words, " "); line = "Suites:"
+            for (j = 1; j <= m; j++) if (index(bad, " " words[j] " ") == 0) line = line " " words[j]
+            if (line == "Suites:") empty = 1
+          } else if (line ~ /^[[:space:]]*deb/) {
+            split(line, words, " "); if (index(bad, " " words[3] " ")) continue
+          }
+          out = out line "\n"
+        }
+        if (!empty) printf "%s", out
+      }' "$file" >"$apt_sources/parts/${file##*/}"
+  done
+  apt_options=(-o "Dir::Etc::SourceList=$apt_sources/sources.list" -o "Dir::Etc::SourceParts=$apt_sources/parts"
+               -o "Dir::State::Lists=$apt_sources/lists")
+}
+
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq \
+  if ! apt_update; then
+    sources_without_failed_suites && apt_update || {
+      echo "giving up: the package index could not be read" >&2
+      exit 1
+    }
+  fi
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get "${apt_options[@]}" install -y -qq \
     -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}"
 fi
