@@ -20,7 +20,7 @@ stage() { printf '== %s == (%dm%02ds in)\n' "$1" $((SECONDS / 60)) $((SECONDS % 
 junit=$PWD/build/junit
 rm -rf "$junit"
 mkdir -p "$junit"
-stages=("windows=$junit/windows.xml" "PE32 under emulation=$junit/emulated.xml" "ci=$junit/ci.xml"
+stages=("windows=$junit/windows.xml" "32-bit Wine under emulation=$junit/emulated.xml" "ci=$junit/ci.xml"
         "ci-asan=$junit/ci-asan.xml" "windows64=$junit/windows64.xml" "release (soak)=$junit/soak.xml")
 background=()
 finish() {
@@ -47,20 +47,19 @@ await_background() {
   [ "$status" -eq 0 ]
 }
 
-# cascade.scr (32-bit) with its import and x87 checks, and its Wine suite where
-# the machine runs 32-bit code natively. Where it cannot, the PE32s run under
-# an emulated 32-bit Wine: the saver's smoke set, the core's unit tests and the
-# scene trace compared with Linux's. That is minutes of one emulated Wine
-# start after another, so it goes on in the background while the native stages
-# run (none of them starts a 32-bit program or Wine) and is awaited before
-# 64-bit Wine makes its prefix.
+# cascade.scr (32-bit) with its import and x87 checks, and its whole Wine
+# suite: natively where the machine runs 32-bit code, else (or everywhere,
+# with CASCADE_EMULATE_I386=1) under a 32-bit Wine emulated by qemu-i386.
+# Emulated, the suite is minutes of waiting on the emulator, so it goes on in
+# the background while the native stages run (none of them starts a 32-bit
+# program or Wine) and is awaited before 64-bit Wine makes its prefix.
 stage "windows"
-cmake --preset windows >/dev/null
+emulation=AUTO
+[ "${CASCADE_EMULATE_I386:-0}" = 1 ] && emulation=ON
+cmake --preset windows -DCASCADE_I386_EMULATION="$emulation" >/dev/null
 cmake --build --preset windows -j "$jobs"
 ctest --preset windows -j "$jobs" -LE emulated --output-junit "$junit/windows.xml"
 emulated_log=build/windows/emulated.log
-# Stopped as a whole on failure, the smoke script unregisters the emulator
-# on its way out.
 start_background "$emulated_log" ctest --preset windows -L emulated --output-junit "$junit/emulated.xml"
 
 for preset in ci ci-asan; do
@@ -82,12 +81,11 @@ done
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs" --target scene_soak
 
-stage "windows (PE32 under emulation)"
+stage "windows (32-bit Wine under emulation)"
 await_background "$emulated_log"
 
-# The emulator is unregistered again before 64-bit Wine makes its prefix. The
-# same sources built for x86-64 run the whole Wine suite under 64-bit Wine,
-# which every x86-64 machine can.
+# The same sources built for x86-64 run the whole Wine suite under 64-bit
+# Wine, which every x86-64 machine can.
 stage "windows64"
 cmake --preset windows64 >/dev/null
 cmake --build --preset windows64 -j "$jobs"
