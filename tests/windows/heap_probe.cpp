@@ -1,9 +1,11 @@
-// Injected into the running saver by heap_probe_inject for the long run:
-// every half second it appends "MILLISECONDS BYTES" to heap-probe.txt beside
+// Loaded into the running saver by heap_probe_inject for the long run: the
+// first call of its message hook, in the saver's own thread, starts a thread
+// that every half second appends "MILLISECONDS BYTES" to heap-probe.txt beside
 // this DLL, the bytes in use in all of the process's heaps (the C runtime's
 // malloc heap among them). Unlike the Wine process's resident pages, the
 // figure moves only with what the Windows side holds, not with the machine's
 // load or the GL driver's pools.
+#include "heap_probe.h"
 #include "module_path.h"
 
 #include <windows.h>
@@ -14,6 +16,7 @@ constexpr DWORD samplePeriodMs = 500;
 constexpr DWORD maxHeaps = 64;
 
 char reportPath[MAX_PATH + 32];
+LONG started = 0;
 
 unsigned long long bytesInUse()
 {
@@ -50,15 +53,34 @@ DWORD WINAPI sample(LPVOID)
     }
 }
 
+void startSampling()
+{
+    // Windows unloads a hook's DLL once the hook is gone, and later Wines
+    // after each call that loaded it (Wine 8 keeps it): the sampling thread
+    // outlives both.
+    HMODULE self = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                            reinterpret_cast<LPCSTR>(&sample), &self))
+        return;
+    pathBesideModule(self, "heap-probe.txt", reportPath);
+    HANDLE thread = CreateThread(nullptr, 0, sample, nullptr, 0, nullptr);
+    if (!thread)
+        return;
+    CloseHandle(thread);
+    HANDLE sampling = OpenEventA(EVENT_MODIFY_STATE, FALSE, heapProbeSamplingEvent);
+    if (sampling) {
+        SetEvent(sampling);
+        CloseHandle(sampling);
+    }
+}
+
 } // namespace
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+// Runs only in the thread heap_probe_inject hooked; the injector itself loads
+// the DLL too, for the hook's address, and must not sample.
+extern "C" __declspec(dllexport) LRESULT CALLBACK heapProbeHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (reason != DLL_PROCESS_ATTACH)
-        return TRUE;
-    pathBesideModule(instance, "heap-probe.txt", reportPath);
-    HANDLE thread = CreateThread(nullptr, 0, sample, nullptr, 0, nullptr);
-    if (thread)
-        CloseHandle(thread);
-    return TRUE;
+    if (InterlockedExchange(&started, 1) == 0)
+        startSampling();
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }

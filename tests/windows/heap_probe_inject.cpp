@@ -1,7 +1,14 @@
 // heap_probe_inject NAME: loads heap_probe.dll (beside this program) into the
-// running process whose image is NAME, the way a debugger's helper would:
-// the long run measures the saver's heap from inside without the product
-// knowing anything of it. Exit code 0 once the DLL is loaded.
+// running process whose image is NAME, the way an accessibility tool would:
+// a message hook on the thread of NAME's window, which that thread's next
+// message runs. The long run measures the saver's heap from inside without
+// the product knowing anything of it. Exit code 0 once the probe samples.
+//
+// Not a remote thread: Wine makes one by interrupting a thread of the target
+// with a signal and creating the thread in the handler, which deadlocks when
+// the signal lands inside malloc, as it does in a saver that is nearly always
+// in the GL driver.
+#include "heap_probe.h"
 #include "module_path.h"
 
 #include <windows.h>
@@ -40,6 +47,31 @@ DWORD findProcess(const char* name)
     return found;
 }
 
+struct WindowSearch {
+    DWORD process;
+    DWORD thread;
+};
+
+BOOL CALLBACK matchWindow(HWND window, LPARAM search)
+{
+    auto* s = reinterpret_cast<WindowSearch*>(search);
+    DWORD process = 0;
+    const DWORD thread = GetWindowThreadProcessId(window, &process);
+    if (process != s->process || !IsWindowVisible(window))
+        return TRUE;
+    s->thread = thread;
+    return FALSE;
+}
+
+// The thread that retrieves the messages of the process's visible window:
+// the one a message hook runs in.
+DWORD findWindowThread(DWORD process)
+{
+    WindowSearch search{process, 0};
+    EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.thread;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -53,28 +85,26 @@ int main(int argc, char** argv)
 
     step("finding %s; ", argv[1]);
     const DWORD pid = findProcess(argv[1]);
-    HANDLE process = pid ? OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid) : nullptr;
-    if (!process) {
-        std::printf("no process %s\n", argv[1]);
+    const DWORD thread = pid ? findWindowThread(pid) : 0;
+    if (!thread) {
+        std::printf("no process %s with a window\n", argv[1]);
         return 1;
     }
-    const SIZE_T size = static_cast<SIZE_T>(lstrlenA(dll)) + 1;
-    void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    const auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
-    step("pid %lu; writing the path; ", pid);
-    const bool written = remote && WriteProcessMemory(process, remote, dll, size, nullptr);
-    if (written)
-        step("starting the loading thread; ");
-    HANDLE thread = written ? CreateRemoteThread(process, nullptr, 0, load, remote, 0, nullptr) : nullptr;
-    DWORD loaded = 0;
-    if (thread) {
+    HANDLE sampling = CreateEventA(nullptr, TRUE, FALSE, heapProbeSamplingEvent);
+    HMODULE module = LoadLibraryA(dll);
+    const auto hook = module ? reinterpret_cast<HOOKPROC>(
+                                   reinterpret_cast<void*>(GetProcAddress(module, heapProbeHookName)))
+                             : nullptr;
+    step("pid %lu; hooking thread %lu; ", pid, thread);
+    HHOOK hooked = sampling && hook ? SetWindowsHookExA(WH_GETMESSAGE, hook, module, thread) : nullptr;
+    bool loaded = false;
+    if (hooked) {
         step("waiting; ");
-        WaitForSingleObject(thread, loadWaitMs);
-        GetExitCodeThread(thread, &loaded);
-        CloseHandle(thread);
+        loaded = WaitForSingleObject(sampling, loadWaitMs) == WAIT_OBJECT_0;
+        UnhookWindowsHookEx(hooked);
     }
-    CloseHandle(process);
+    if (sampling)
+        CloseHandle(sampling);
     std::printf("%s %s into %s (pid %lu)\n", dll, loaded ? "loaded" : "NOT loaded", argv[1], pid);
     return loaded ? 0 : 1;
 }
