@@ -92,9 +92,8 @@ int main(int argc, char** argv)
     }
     HANDLE sampling = CreateEventA(nullptr, TRUE, FALSE, heapProbeSamplingEvent);
     HMODULE module = LoadLibraryA(dll);
-    const auto hook = module ? reinterpret_cast<HOOKPROC>(
-                                   reinterpret_cast<void*>(GetProcAddress(module, heapProbeHookName)))
-                             : nullptr;
+    FARPROC procedure = module ? GetProcAddress(module, heapProbeHookName) : nullptr;
+    const auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(procedure));
     step("pid %lu; hooking thread %lu; ", pid, thread);
     HHOOK hooked = sampling && hook ? SetWindowsHookExA(WH_GETMESSAGE, hook, module, thread) : nullptr;
     bool loaded = false;
