@@ -52,9 +52,8 @@ await_background() {
 # with CASCADE_EMULATE_I386=1) under a 32-bit Wine emulated by qemu-i386.
 # Emulated, the suite is minutes of waiting on the emulator, so its test
 # programs are built and it runs in the background while the native stages
-# run (none of them starts a 32-bit program or Wine; the emulator is
-# registered only inside the suite's own namespaces). The 64-bit build
-# follows it there, ready when 64-bit Wine's stage comes.
+# run, 64-bit Wine's included: none of them starts a 32-bit program, and the
+# emulator is registered only inside the suite's own namespaces.
 stage "windows"
 emulation=AUTO
 [ "${CASCADE_EMULATE_I386:-0}" = 1 ] && emulation=ON
@@ -65,17 +64,9 @@ else
   cmake --build --preset windows -j "$jobs" --target cascade
 fi
 ctest --preset windows -j "$jobs" -LE emulated --output-junit "$junit/windows.xml"
-windows_in_background() {
-  local status=0
-  cmake --build --preset windows -j "$jobs" &&
-    ctest --preset windows -L emulated --output-junit "$junit/emulated.xml" || status=1
-  cmake --preset windows64 >/dev/null && cmake --build --preset windows64 -j "$jobs" || status=1
-  return "$status"
-}
-export -f windows_in_background
-export jobs junit
-background_log=build/windows/background.log
-start_background "$background_log" bash -c windows_in_background
+emulated_log=build/windows/emulated.log
+start_background "$emulated_log" bash -c "cmake --build --preset windows -j $jobs &&
+  ctest --preset windows -L emulated --output-junit $junit/emulated.xml"
 
 for preset in ci ci-asan; do
   stage "$preset"
@@ -96,15 +87,18 @@ done
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$jobs" --target scene_soak
 
-stage "windows (32-bit Wine under emulation; the 64-bit build)"
-await_background "$background_log"
-
 # The same sources built for x86-64 run the whole Wine suite under 64-bit
 # Wine, which every x86-64 machine can.
 stage "windows64"
+cmake --preset windows64 >/dev/null
+cmake --build --preset windows64 -j "$jobs"
 soak_log=build/release/soak.log
 start_background "$soak_log" ctest --preset release -L soak --output-junit "$junit/soak.xml"
 ctest --preset windows64 -j "$jobs" --output-junit "$junit/windows64.xml"
+
+# Awaited in the order they were started.
+stage "windows (32-bit Wine under emulation)"
+await_background "$emulated_log"
 
 stage "release (soak)"
 await_background "$soak_log"
