@@ -105,8 +105,8 @@ fi
 # of this install, for every architecture: with its amd64 index alone, a
 # Multi-Arch package's amd64 candidate would be newer than any i386 copy to
 # be had, and the pair could not be installed.
-update_attempts=${CASCADE_APT_ATTEMPTS:-4}
-update_pause=30
+update_attempts=${CASCADE_APT_ATTEMPTS:-3}
+update_pause=20
 apt_options=()
 update_log=$(mktemp)
 trap 'rm -rf "$update_log" ${apt_sources:+"$apt_sources"}' EXIT
