@@ -214,6 +214,14 @@ class Cases:
         check(process.poll() is None, f"{what}: the saver ended (exit {process.returncode})")
         check(self.probe(session)["status"] == 0, f"{what}: the saver window is gone")
 
+    def wait_for_streaks(self, session, shot):
+        """Screenshots into `shot` from 2 s on until streaks show or the
+        allowance ends (the first frames may be slow on a loaded machine);
+        the last picture's share of bright pixels."""
+        time.sleep(2.0)
+        wait_until(lambda: bright_fraction(session.screenshot(shot)) > 0.01, allow(8.0), step=1.0)
+        return bright_fraction(shot)
+
     def step_mouse(self, session, steps):
         for dx, dy in steps:
             session.xdotool("mousemove_relative", "--", str(dx), str(dy))
@@ -237,12 +245,10 @@ class Cases:
         # Twice the primary's pixels: on a loaded machine the first frames
         # may take longer than 2 s.
         started = time.monotonic()
-        time.sleep(2.0)
         shot = os.path.join(self.o.work, "saver.png")
-        wait_until(lambda: bright_fraction(session.screenshot(shot)) > 0.01, allow(8.0), step=1.0)
+        bright = self.wait_for_streaks(session, shot)
         if self.o.screenshot:
             shutil.copy(shot, self.o.screenshot)
-        bright = bright_fraction(shot)
         print(f"bright pixels after {time.monotonic() - started:.1f} s: {bright:.4f}")
         check(bright > 0.01, f"the screen shows no streaks ({bright:.4f} bright)")
         session.xdotool("key", "space")
@@ -557,10 +563,7 @@ class Cases:
 
         process = self.start_saver(session, saver)
         # Drawn: the system's OpenGL was loaded instead.
-        shot = os.path.join(self.o.work, "planted.png")
-        time.sleep(2.0)
-        wait_until(lambda: bright_fraction(session.screenshot(shot)) > 0.01, allow(8.0), step=1.0)
-        bright = bright_fraction(shot)
+        bright = self.wait_for_streaks(session, os.path.join(self.o.work, "planted.png"))
         print(f"/s: bright pixels: {bright:.4f}; planted DLL loads: {planted_loads()}")
         check(bright > 0.01, f"/s beside a planted opengl32.dll draws nothing ({bright:.4f} bright)")
         session.xdotool("key", "space")
