@@ -130,13 +130,14 @@ sources_without_failed_suites() {
   echo "leaving out of this install the suites whose index stayed bad:" $suites
   apt_sources=$(mktemp -d)
   mkdir -p "$apt_sources/parts" "$apt_sources/lists/partial"
+  : >"$apt_sources/sources.list"
   # One-line sources: the line goes. deb822: the suite leaves its Suites
   # field, and a stanza left with none goes.
-  awk -v bad=" $(echo $suites) " '!/^[[:space:]]*deb/ || index(bad, " " $3 " ") == 0' \
-    /etc/apt/sources.list >"$apt_sources/sources.list" 2>/dev/null || true
-  local file
-  for file in /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
+  local file copy
+  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
     [ -e "$file" ] || continue
+    copy=$apt_sources/parts/${file##*/}
+    [ "$file" = /etc/apt/sources.list ] && copy=$apt_sources/sources.list
     awk -v bad=" $(echo $suites) " -v RS= -v ORS='\n\n' '{
         n = split($0, lines, "\n"); out = ""; empty = 0
         for (i = 1; i <= n; i++) {
@@ -151,7 +152,7 @@ sources_without_failed_suites() {
           out = out line "\n"
         }
         if (!empty) printf "%s", out
-      }' "$file" >"$apt_sources/parts/${file##*/}"
+      }' "$file" >"$copy"
   done
   apt_options=(-o "Dir::Etc::SourceList=$apt_sources/sources.list" -o "Dir::Etc::SourceParts=$apt_sources/parts"
                -o "Dir::State::Lists=$apt_sources/lists")
