@@ -1,35 +1,32 @@
 #include "linux/idle/gnome_idle.h"
 
+#include "linux/idle/bus_calls.h"
+
 #include <gio/gio.h>
 
 namespace {
 
 constexpr const char* monitorName = "org.gnome.Mutter.IdleMonitor";
 constexpr const char* monitorPath = "/org/gnome/Mutter/IdleMonitor/Core";
-constexpr const char* shieldName = "org.gnome.ScreenSaver";
 constexpr const char* sessionSchema = "org.gnome.desktop.session";
-// How long a call on the bus may take before the desktop counts as not
-// answering: the watcher is starting, a user is waiting for its line.
-constexpr int busCallTimeoutMs = 5000;
 
-std::string takeMessage(GError* error)
+// GNOME's session settings where they are installed with their idle delay;
+// null elsewhere (GSettings would abort on a missing schema).
+GSettings* sessionSettings()
 {
-    std::string message = error ? error->message : "no reason given";
-    if (error)
-        g_error_free(error);
-    return message;
+    GSettingsSchemaSource* schemas = g_settings_schema_source_get_default();
+    GSettingsSchema* schema = schemas ? g_settings_schema_source_lookup(schemas, sessionSchema, TRUE) : nullptr;
+    if (!schema)
+        return nullptr;
+    const bool known = g_settings_schema_has_key(schema, "idle-delay");
+    g_settings_schema_unref(schema);
+    return known ? g_settings_new(sessionSchema) : nullptr;
 }
 
 void monitorWatchFired(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant* parameters,
                        gpointer data)
 {
     static_cast<GnomeIdleSource*>(data)->monitorHandleWatchFired(parameters);
-}
-
-void shieldActiveChanged(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
-                         GVariant* parameters, gpointer data)
-{
-    static_cast<GnomeIdleSource*>(data)->shieldHandleActiveChanged(parameters);
 }
 
 void busClosed(GDBusConnection*, gboolean, GError*, gpointer data)
@@ -42,18 +39,23 @@ void monitorVanished(GDBusConnection*, const gchar*, gpointer data)
     static_cast<GnomeIdleSource*>(data)->monitorHandleVanished();
 }
 
+void settingsBlankChanged(GSettings*, const gchar*, gpointer data)
+{
+    static_cast<GnomeIdleSource*>(data)->settingsHandleBlankChanged();
+}
+
 } // namespace
 
 GnomeIdleSource::~GnomeIdleSource()
 {
+    if (settings_)
+        g_object_unref(settings_);
     if (!bus_)
         return;
     if (nameWatch_)
         g_bus_unwatch_name(nameWatch_);
     if (watchSubscription_)
         g_dbus_connection_signal_unsubscribe(bus_, watchSubscription_);
-    if (shieldSubscription_)
-        g_dbus_connection_signal_unsubscribe(bus_, shieldSubscription_);
     if (closedHandler_)
         g_signal_handler_disconnect(bus_, closedHandler_);
     // The watches die with the connection.
@@ -62,38 +64,25 @@ GnomeIdleSource::~GnomeIdleSource()
 
 bool GnomeIdleSource::offered(std::string& why)
 {
-    GError* error = nullptr;
-    bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+    bus_ = openBus(true, why);
     if (!bus_) {
-        why = "no session bus (" + takeMessage(error) + ")";
+        why = "no session bus (" + why + ")";
         return false;
     }
-    // GDBus would end the whole program, unannounced, when the bus goes.
-    g_dbus_connection_set_exit_on_close(bus_, FALSE);
-    GVariant* reply = g_dbus_connection_call_sync(
-        bus_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-        g_variant_new("(s)", monitorName), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, busCallTimeoutMs, nullptr,
-        &error);
-    if (!reply) {
-        why = "the session bus does not answer (" + takeMessage(error) + ")";
-        return false;
-    }
-    gboolean owned = FALSE;
-    g_variant_get(reply, "(b)", &owned);
-    g_variant_unref(reply);
-    if (!owned)
+    if (!nameOwned(bus_, monitorName)) {
         why = std::string("nothing on the session bus offers ") + monitorName;
-    return owned;
+        return false;
+    }
+    return true;
 }
 
 bool GnomeIdleSource::addWatch(const char* method, GVariant* parameters, unsigned& id, std::string& error)
 {
-    GError* fault = nullptr;
-    GVariant* reply = g_dbus_connection_call_sync(bus_, monitorName, monitorPath, monitorName, method, parameters,
-                                                  G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, busCallTimeoutMs,
-                                                  nullptr, &fault);
+    std::string why;
+    GVariant* reply = callMethod(bus_, monitorName, monitorPath, monitorName, method, parameters,
+                                 G_VARIANT_TYPE("(u)"), why);
     if (!reply) {
-        error = std::string("GNOME's idle monitor refused ") + method + " (" + takeMessage(fault) + ")";
+        error = std::string("GNOME's idle monitor refused ") + method + " (" + why + ")";
         return false;
     }
     guint32 watch = 0;
@@ -110,15 +99,36 @@ bool GnomeIdleSource::start(unsigned intervalMs, IdleEvents& events, std::string
     watchSubscription_ = g_dbus_connection_signal_subscribe(bus_, monitorName, monitorName, "WatchFired",
                                                             monitorPath, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
                                                             monitorWatchFired, this, nullptr);
-    shieldSubscription_ = g_dbus_connection_signal_subscribe(bus_, shieldName, shieldName, "ActiveChanged",
-                                                             "/org/gnome/ScreenSaver", nullptr,
-                                                             G_DBUS_SIGNAL_FLAGS_NONE, shieldActiveChanged, this,
-                                                             nullptr);
     closedHandler_ = g_signal_connect(bus_, "closed", G_CALLBACK(busClosed), this);
     nameWatch_ = g_bus_watch_name_on_connection(bus_, monitorName, G_BUS_NAME_WATCHER_FLAGS_NONE, nullptr,
                                                 monitorVanished, this, nullptr);
+    followBlankDelay();
     // An idle watch fires at each idle spell that reaches the interval.
     return addWatch("AddIdleWatch", g_variant_new("(t)", static_cast<guint64>(intervalMs)), idleWatch_, error);
+}
+
+bool GnomeIdleSource::changeInterval(unsigned intervalMs, std::string& error)
+{
+    // Added before the old one goes, so that a refusal leaves the old one
+    // watching; an old one that cannot be removed dies with the connection.
+    unsigned watch = 0;
+    if (!addWatch("AddIdleWatch", g_variant_new("(t)", static_cast<guint64>(intervalMs)), watch, error))
+        return false;
+    g_dbus_connection_call(bus_, monitorName, monitorPath, monitorName, "RemoveWatch",
+                           g_variant_new("(u)", static_cast<guint32>(idleWatch_)), nullptr,
+                           G_DBUS_CALL_FLAGS_NONE, busCallTimeoutMs, nullptr, nullptr, nullptr);
+    idleWatch_ = watch;
+    return true;
+}
+
+void GnomeIdleSource::followBlankDelay()
+{
+    // GSettings tells of a change only to a reader that has read the key.
+    settings_ = sessionSettings();
+    if (!settings_)
+        return;
+    g_settings_get_uint(settings_, "idle-delay");
+    g_signal_connect(settings_, "changed::idle-delay", G_CALLBACK(settingsBlankChanged), this);
 }
 
 void GnomeIdleSource::watchForActivity()
@@ -141,15 +151,6 @@ void GnomeIdleSource::monitorHandleWatchFired(GVariant* parameters)
     }
 }
 
-void GnomeIdleSource::shieldHandleActiveChanged(GVariant* parameters)
-{
-    gboolean active = FALSE;
-    if (g_variant_is_of_type(parameters, G_VARIANT_TYPE("(b)")))
-        g_variant_get(parameters, "(b)", &active);
-    if (active)
-        events_->shieldShown();
-}
-
 void GnomeIdleSource::busHandleClosed() { events_->sourceLost("lost the session bus; stopping"); }
 
 void GnomeIdleSource::monitorHandleVanished()
@@ -159,15 +160,9 @@ void GnomeIdleSource::monitorHandleVanished()
 
 unsigned gnomeBlankDelaySeconds()
 {
-    GSettingsSchemaSource* schemas = g_settings_schema_source_get_default();
-    GSettingsSchema* schema = schemas ? g_settings_schema_source_lookup(schemas, sessionSchema, TRUE) : nullptr;
-    if (!schema)
+    GSettings* settings = sessionSettings();
+    if (!settings)
         return 0;
-    const bool known = g_settings_schema_has_key(schema, "idle-delay");
-    g_settings_schema_unref(schema);
-    if (!known)
-        return 0;
-    GSettings* settings = g_settings_new(sessionSchema);
     const unsigned seconds = g_settings_get_uint(settings, "idle-delay");
     g_object_unref(settings);
     return seconds;

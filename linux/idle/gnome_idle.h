@@ -1,14 +1,15 @@
 // GNOME's idle signal, which its compositor offers over the session bus
 // rather than as a Wayland protocol: org.gnome.Mutter.IdleMonitor, through
 // GDBus. Its watches honour GNOME's inhibitors, belong to the connection that
-// made them and die with it. GNOME's own shield (org.gnome.ScreenSaver) is
-// followed too, since a saver underneath it would spend for nothing.
+// made them and die with it. GNOME's blank delay is followed as it changes,
+// since the saver must come before GNOME's own blanking.
 #pragma once
 
 #include "linux/idle/idle_source.h"
 
 typedef struct _GDBusConnection GDBusConnection;
 typedef struct _GVariant GVariant;
+typedef struct _GSettings GSettings;
 
 // GNOME's own idle delay, after which it blanks the screen
 // (org.gnome.desktop.session idle-delay), in seconds; 0 where GNOME's
@@ -27,26 +28,27 @@ public:
     bool offered(std::string& why);
 
     bool start(unsigned intervalMs, IdleEvents& events, std::string& error) override;
+    bool changeInterval(unsigned intervalMs, std::string& error) override;
     void watchForActivity() override;
     std::string name() const override { return "GNOME's idle monitor"; }
     unsigned desktopBlankSeconds() const override { return gnomeBlankDelaySeconds(); }
 
-    // For the bus's callbacks.
+    // For the bus's and the settings' callbacks.
     void monitorHandleWatchFired(GVariant* parameters);
-    void shieldHandleActiveChanged(GVariant* parameters);
     void busHandleClosed();
     void monitorHandleVanished();
+    void settingsHandleBlankChanged() { events_->desktopBlankChanged(); }
 
 private:
     bool addWatch(const char* method, GVariant* parameters, unsigned& id, std::string& error);
+    void followBlankDelay();
 
     GDBusConnection* bus_ = nullptr;
+    GSettings* settings_ = nullptr;
     IdleEvents* events_ = nullptr;
     unsigned idleWatch_ = 0;
     unsigned activeWatch_ = 0;
     unsigned watchSubscription_ = 0;
-    unsigned shieldSubscription_ = 0;
     unsigned nameWatch_ = 0;
     unsigned long closedHandler_ = 0;
 };
-

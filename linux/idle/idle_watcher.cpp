@@ -2,7 +2,9 @@
 
 #include "linux/common/messages.h"
 #include "linux/common/quoted_text.h"
+#include "linux/idle/desktop_lock.h"
 #include "linux/idle/gnome_idle.h"
+#include "linux/idle/gnome_overview.h"
 #include "linux/idle/saver_process.h"
 #include "linux/idle/wayland_idle.h"
 
@@ -68,13 +70,19 @@ unsigned effectiveIdleSeconds(unsigned asked, unsigned gnomeBlank)
 
 class Watcher : public IdleEvents {
 public:
-    Watcher(const Options& options, IdleSource& source) : options_(options), source_(source) {}
+    Watcher(const Options& options, IdleSource& source)
+        : options_(options), source_(source),
+          desktopLock_([](void* data, bool locked) { static_cast<Watcher*>(data)->desktopLockChanged(locked); },
+                       this),
+          overview_([](void* data) { static_cast<Watcher*>(data)->overviewOpened(); }, this)
+    {
+    }
 
     int run(WaylandDisplay& display);
 
     void userIdle() override;
     void userActive() override;
-    void shieldShown() override { saver_.requestEnd(); }
+    void desktopBlankChanged() override;
     void sourceLost(const std::string& message) override
     {
         // The compositor and the bus may both go at once: one line.
@@ -91,10 +99,15 @@ public:
     void saverEnded(int waitStatus);
     void lockDue();
     void lockEnded(int waitStatus);
+    void desktopLockChanged(bool locked);
+    void overviewOpened();
 
 private:
     const Options& options_;
     IdleSource& source_;
+    DesktopLock desktopLock_;
+    GnomeOverview overview_;
+    unsigned intervalSeconds_ = 0;
     GMainLoop* loop_ = nullptr;
     ChildProcess saver_;
     ChildProcess lock_;
@@ -109,8 +122,11 @@ private:
 
 void Watcher::userIdle()
 {
-    if (saver_.running())
+    // An idle spell under the desktop's lock is the lock's: a saver there
+    // would run unseen and greet the user at unlock.
+    if (saver_.running() || desktopLock_.locked())
         return;
+    overview_.close();
     std::string error;
     if (!saver_.start("/proc/self/exe", saverArguments(options_), false,
                       [](void* data, int waitStatus) { static_cast<Watcher*>(data)->saverEnded(waitStatus); },
@@ -134,6 +150,39 @@ void Watcher::userActive()
 {
     if (lockAsked_)
         saver_.requestEnd();
+}
+
+void Watcher::desktopBlankChanged()
+{
+    const unsigned interval = effectiveIdleSeconds(static_cast<unsigned>(options_.idleSeconds),
+                                                   source_.desktopBlankSeconds());
+    if (interval == intervalSeconds_)
+        return;
+    std::string error;
+    if (!source_.changeInterval(interval * millisecondsPerSecond, error)) {
+        sourceLost(error);
+        return;
+    }
+    intervalSeconds_ = interval;
+    note("the desktop's blank delay changed: the saver comes after " + std::to_string(interval) + " s idle");
+}
+
+void Watcher::desktopLockChanged(bool locked)
+{
+    // Once the lock goes, the next idle spell brings the saver as before.
+    if (locked)
+        saver_.requestEnd();
+}
+
+void Watcher::overviewOpened()
+{
+    // Only input the saver never saw opens the overview under it: that
+    // input ends the saver, and the user comes back to the desktop they
+    // left, as with any other key.
+    if (!saver_.running())
+        return;
+    saver_.requestEnd();
+    overview_.close();
 }
 
 void Watcher::saverEnded(int waitStatus)
@@ -192,11 +241,15 @@ int Watcher::run(WaylandDisplay& display)
         stops[i] = g_unix_signal_add(stopSignals[i], signalHandleStop, this);
     std::string error;
     const unsigned seconds = static_cast<unsigned>(options_.idleSeconds);
-    const unsigned interval = effectiveIdleSeconds(seconds, source_.desktopBlankSeconds());
-    if (!source_.start(interval * millisecondsPerSecond, *this, error)) {
+    intervalSeconds_ = effectiveIdleSeconds(seconds, source_.desktopBlankSeconds());
+    desktopLock_.follow();
+    overview_.follow();
+    if (!source_.start(intervalSeconds_ * millisecondsPerSecond, *this, error)) {
         status_ = fail(error);
     } else {
-        note("watching " + source_.name() + ": the saver comes after " + std::to_string(interval) + " s idle");
+        const std::string lock = desktopLock_.followed();
+        note("watching " + source_.name() + ": the saver comes after " + std::to_string(intervalSeconds_) +
+             " s idle" + (lock.empty() ? "" : ", never under " + lock));
         g_main_loop_run(loop_);
     }
     saver_.stop();

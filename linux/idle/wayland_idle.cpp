@@ -83,10 +83,20 @@ void WaylandIdleSource::globalRemoved(std::uint32_t name)
 bool WaylandIdleSource::start(unsigned intervalMs, IdleEvents& events, std::string& error)
 {
     events_ = &events;
+    return changeInterval(intervalMs, error);
+}
+
+bool WaylandIdleSource::changeInterval(unsigned intervalMs, std::string& error)
+{
+    // A notification's timeout is fixed when it is made: the old one goes.
     if (notifier_) {
+        if (notification_)
+            ext_idle_notification_v1_destroy(notification_);
         notification_ = ext_idle_notifier_v1_get_idle_notification(notifier_, intervalMs, seat_);
         ext_idle_notification_v1_add_listener(notification_, &notificationListener, this);
     } else if (kdeIdle_) {
+        if (kdeTimeout_)
+            org_kde_kwin_idle_timeout_release(kdeTimeout_);
         kdeTimeout_ = org_kde_kwin_idle_get_idle_timeout(kdeIdle_, seat_, intervalMs);
         org_kde_kwin_idle_timeout_add_listener(kdeTimeout_, &kdeTimeoutListener, this);
     } else {

@@ -25,6 +25,7 @@ public:
     bool offered() const { return seat_ && (notifier_ || kdeIdle_); }
 
     bool start(unsigned intervalMs, IdleEvents& events, std::string& error) override;
+    bool changeInterval(unsigned intervalMs, std::string& error) override;
     // Both protocols tell of activity after each idle spell anyway.
     void watchForActivity() override {}
     std::string name() const override;
