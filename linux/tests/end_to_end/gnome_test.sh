@@ -208,7 +208,7 @@ wait_ended "$saver"
 ! still_runs "$saver" || fail "lock: the saver stayed under GNOME's lock"
 ask move 5 5
 sleep "$idle_spell"
-[ -z "$(saver_children)" ] || fail "lock: a saver came under GNOME's lock"
+[ -z "$(saver_children)" ] || fail "lock: a saver runs under GNOME's lock after an idle spell"
 screen_saver SetActive false
 sleep "$settle"
 desktop_shows unlocked
