@@ -125,7 +125,7 @@ shell_answers() {
     -m org.freedesktop.DBus.Properties.Get org.gnome.Shell OverviewActive >/dev/null 2>&1
 }
 wait_for_shell() {
-  local end=$((SECONDS + shell_start_limit)) shell
+  local end=$((SECONDS + shell_start_limit)) shell child
   until shell_answers; do
     [ $SECONDS -lt $end ] || { echo "FAIL: GNOME Shell did not start: $(tail "$work/compositor.log")" >&2; exit 1; }
     for shell in $(pgrep -P "$compositor_pid" -x gnome-shell); do
@@ -158,10 +158,11 @@ screen_saver() { # METHOD [ARGUMENT]: a call to GNOME's own screen saver
 # The desktop's background is the overview's plain grey, so that neither
 # the desktop nor the overview with its thumbnails counts as the scene; and
 # GNOME blanks only when a check asks it to, and then does not lock.
-for setting in "background picture-uri ''" "background primary-color '#232323'" "session idle-delay 0" \
-  "screensaver lock-enabled false"; do
-  eval "\"\${user[@]}\" gsettings set org.gnome.desktop.$setting" || fail "gsettings set $setting"
-done
+gnome_set() { "${user[@]}" gsettings set "org.gnome.desktop.$1" "$2" "$3" || fail "gsettings set $*"; } # SCHEMA KEY VALUE
+gnome_set background picture-uri ''
+gnome_set background primary-color '#232323'
+gnome_set session idle-delay 0
+gnome_set screensaver lock-enabled false
 output_shot "$work/empty.png" "${outputs[1]}"
 background=$(convert "$work/empty.png" -format '%[fx:int(255*p{0,0}.r)] %[fx:int(255*p{0,0}.g)] %[fx:int(255*p{0,0}.b)]' info:)
 # Fails where a saver runs, or any monitor shows the scene: the desktop shows.
@@ -230,7 +231,7 @@ sleep "$settle"
 # Input first, so that the idle spell the change lands in is short of 2 s:
 # a watch for a spell already longer fires at once.
 send_key
-"${user[@]}" gsettings set org.gnome.desktop.session idle-delay 4 || fail "gsettings"
+gnome_set session idle-delay 4
 send_key
 began=$EPOCHREALTIME
 elapsed() { awk -v now="$EPOCHREALTIME" -v began="$began" 'BEGIN { printf "%.1f", now - began }'; }
@@ -239,7 +240,7 @@ took=$(elapsed) came="had not come"
 [ -n "$(saver_children)" ] && came=came
 [ "$came" = came ] && at_least "$took" "$blank_soonest" ||
   fail "blank: with GNOME blanking at 4 s, the saver $came $took s after the input"
-"${user[@]}" gsettings set org.gnome.desktop.session idle-delay 0
+gnome_set session idle-delay 0
 kill -TERM "$watcher"
 expect_exit blank 0
 tidy_up

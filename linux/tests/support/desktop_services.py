@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 # Stand-ins, on a private system bus, for the two services that GNOME Shell
 # asks before it offers a lock screen: GDM's display manager (its version)
-# and logind (the user's session, which it locks and marks locked). Only
-# what GNOME Shell 43 calls is here. Prints "ready" once both names are held.
+# and logind: the user's session, which GNOME Shell marks locked, and which
+# logind's callers lock (loginctl lock-session). Only what GNOME Shell 43
+# reads and calls is here. Prints "ready" once both names are held.
 import sys
 import gi
 gi.require_version("Gio", "2.0")
@@ -19,7 +20,6 @@ INTERFACES = Gio.DBusNodeInfo.new_for_xml("""<node>
     <method name="GetSession"><arg type="s" direction="in"/><arg type="o" direction="out"/></method>
     <method name="GetSessionByPID"><arg type="u" direction="in"/><arg type="o" direction="out"/></method>
     <method name="LockSession"><arg type="s" direction="in"/></method>
-    <signal name="PrepareForSleep"><arg type="b"/></signal>
   </interface>
   <interface name="org.freedesktop.login1.User">
     <property name="Display" type="(so)" access="read"/>
@@ -32,9 +32,6 @@ INTERFACES = Gio.DBusNodeInfo.new_for_xml("""<node>
     <property name="Id" type="s" access="read"/>
     <property name="Active" type="b" access="read"/>
     <property name="LockedHint" type="b" access="read"/>
-    <property name="Class" type="s" access="read"/>
-    <property name="Type" type="s" access="read"/>
-    <property name="Remote" type="b" access="read"/>
   </interface>
 </node>""")
 SESSION = "org.freedesktop.login1.Session"
@@ -42,8 +39,7 @@ properties = {
     "org.freedesktop.login1.User": {"Display": GLib.Variant("(so)", (SESSION_ID, SESSION_PATH))},
     "org.gnome.DisplayManager.Manager": {"Version": GLib.Variant("s", "43.0")},
     SESSION: {"Id": GLib.Variant("s", SESSION_ID), "Active": GLib.Variant("b", True),
-              "LockedHint": GLib.Variant("b", False), "Class": GLib.Variant("s", "user"),
-              "Type": GLib.Variant("s", "wayland"), "Remote": GLib.Variant("b", False)},
+              "LockedHint": GLib.Variant("b", False)},
 }
 
 def log(*words):
