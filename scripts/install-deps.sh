@@ -39,6 +39,10 @@ packages=(
   # ScreenCast and RemoteDesktop APIs (about 90 packages, 47 MB).
   mutter dbus pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-plugins-good gstreamer1.0-tools
   python3-gi gir1.2-glib-2.0
+  # The desktop around it: GNOME Shell under gnome-session, the freedesktop
+  # screen saver interface from gnome-settings-daemon, and gjs, which runs
+  # GNOME's own screen saver service, the one that tells of its lock.
+  gnome-shell gnome-session-bin gnome-settings-daemon gjs
 )
 
 # KWin for its smoke test, only when asked: its 146 packages (176 MB) take

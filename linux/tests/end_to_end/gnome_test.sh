@@ -1,20 +1,30 @@
 #!/usr/bin/env bash
-# Cascade's idle watcher in GNOME's compositor: Debian's mutter, headless,
-# with two virtual monitors, started as a throwaway user on a session bus of
-# its own, with PipeWire for its screenshots. Pictures and input go through
-# mutter's own ScreenCast and RemoteDesktop APIs (support/gnome_remote.py).
-#  - cascade -idle 2: GNOME's idle monitor brings the saver on both monitors
-#    after two seconds without input; a key takes it away and the watcher
-#    stays; after the lock (-lock-after), 1 px of motion does, twice;
+# Cascade's idle watcher in the GNOME desktop: GNOME Shell under
+# gnome-session, headless with two virtual monitors, as a throwaway user on
+# session and system buses of its own, with stand-ins for GDM and logind on
+# the latter (support/desktop_services.py) so that GNOME offers its lock
+# screen. Pictures and input go through mutter's own ScreenCast and
+# RemoteDesktop APIs, the overview and an inhibitor through GNOME Shell's
+# (support/gnome_remote.py).
+#  - at login, with GNOME's overview open, cascade -idle 2 brings the scene
+#    over both monitors, not into a thumbnail; a key ends it, the watcher
+#    stays;
+#  - Super ends the saver, and the desktop shows, not the overview;
+#  - GNOME's lock ends the saver and none comes under it, after motion and
+#    a long idle spell; once it goes, the desktop shows, and the next idle
+#    spell brings the saver;
+#  - GNOME's blank delay, shortened under a watcher, brings the saver early;
+#  - gnome-session-inhibit's and the freedesktop interface's inhibitors keep
+#    the saver away;
+#  - with -lock-after, 1 px of motion ends the saver after the lock, twice;
 #  - SIGTERM ends the watcher with 0 and leaves nothing of Cascade running;
-#  - with GNOME's blank delay shorter than -idle, the saver comes before it;
 #  - no idle signal to be had (no session bus): one line, exit 1;
-#  - the compositor going away ends a watcher with one line and 1.
+#  - GNOME going away ends a watcher with one line and 1.
 # Usage: gnome_test.sh CASCADE WORK_DIR
 set -uo pipefail
 # shellcheck source=../support/check_support.sh
 . "$(dirname "$0")/../support/check_support.sh"
-for program in mutter pipewire wireplumber gst-launch-1.0 dbus-daemon; do
+for program in gnome-session gnome-shell gjs /usr/libexec/gsd-screensaver-proxy pipewire wireplumber gst-launch-1.0 dbus-daemon; do
   command -v "$program" >/dev/null || {
     [ "${CI:-}" = true ] && { echo "FAIL: $program is not installed (scripts/install-deps.sh installs it)"; exit 1; }
     echo "SKIP: $program is not installed (scripts/install-deps.sh installs it)"
@@ -27,19 +37,109 @@ readonly outputs=(Meta-0 Meta-1)
 readonly shot_type=png
 install -m 644 "$(dirname "$0")/../support/gnome_remote.py" "$scratch/gnome_remote.py"
 
-# The session bus, then the compositor and PipeWire on it.
+# The session bus.
 "${user[@]}" dbus-daemon --session --address="unix:path=$runtime/bus" --nofork --nopidfile \
   >"$work/bus.log" 2>&1 &
 helper_pids+=("$!")
 user+=(DBUS_SESSION_BUS_ADDRESS="unix:path=$runtime/bus")
-for _ in $(seq 50); do [ -S "$runtime/bus" ] && break; sleep 0.1; done
-start_compositor mutter --headless --wayland --no-x11 --wayland-display=wayland-gnome \
-  --virtual-monitor 800x600 --virtual-monitor 640x480
+wait_for_socket "$runtime/bus"
+# The system bus, with stand-ins for GDM and logind: gnome-session does not
+# start without a system bus, and GNOME Shell offers no lock screen without
+# those two.
+cat >"$scratch/system-bus.conf" <<EOF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:path=$runtime/system-bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default"><allow own="*"/><allow send_destination="*"/><allow receive_sender="*"/></policy>
+</busconfig>
+EOF
+"${user[@]}" dbus-daemon --config-file="$scratch/system-bus.conf" --nofork --nopidfile >"$work/system-bus.log" 2>&1 &
+helper_pids+=("$!")
+user+=(DBUS_SYSTEM_BUS_ADDRESS="unix:path=$runtime/system-bus")
+wait_for_socket "$runtime/system-bus"
+install -m 644 "$(dirname "$0")/../support/desktop_services.py" "$scratch/desktop_services.py"
+"${user[@]}" python3 "$scratch/desktop_services.py" >"$scratch/services.out" 2>"$work/services.log" &
+helper_pids+=("$!")
+for _ in $(seq 100); do grep -qx ready "$scratch/services.out" && break; sleep 0.1; done
+grep -qx ready "$scratch/services.out" || {
+  echo "FAIL: no stand-ins for GDM and logind: $(tail -n 3 "$work/services.log")" >&2
+  exit 1
+}
+
+# GNOME: gnome-session with GNOME Shell, headless with two virtual monitors,
+# and the freedesktop screen saver interface that holds its inhibitors;
+# PipeWire for its pictures.
+data=$scratch/data
+mkdir -p "$data/gnome-session/sessions" "$data/applications" "$scratch/config"
+cat >"$data/gnome-session/sessions/cascade.session" <<EOF
+[GNOME Session]
+Name=Cascade's stage
+RequiredComponents=cascade-shell;cascade-screensaver-proxy;
+DesktopName=GNOME
+EOF
+cat >"$data/applications/cascade-shell.desktop" <<EOF
+[Desktop Entry]
+Type=Application
+Name=GNOME Shell, headless
+Exec=gnome-shell --headless --wayland --no-x11 --wayland-display=wayland-gnome --virtual-monitor 800x600 --virtual-monitor 640x480
+X-GNOME-Autostart-Phase=DisplayServer
+X-GNOME-Autostart-Notify=true
+X-GNOME-AutoRestart=false
+EOF
+cat >"$data/applications/cascade-screensaver-proxy.desktop" <<EOF
+[Desktop Entry]
+Type=Application
+Name=GNOME's freedesktop screen saver interface
+Exec=/usr/libexec/gsd-screensaver-proxy
+X-GNOME-Autostart-Phase=Initialization
+X-GNOME-Autostart-Notify=true
+X-GNOME-AutoRestart=false
+EOF
+user+=(XDG_DATA_DIRS="$data:/usr/share" XDG_CONFIG_DIRS="$scratch/config")
+untraced=1 start_compositor gnome-session --builtin --session=cascade
+# Processes of this test's session: their environment names its runtime folder.
+session_processes() { grep -lsz "^XDG_RUNTIME_DIR=$runtime\$" /proc/[0-9]*/environ | cut -d/ -f3; }
+# Ends GNOME, the session first (without its bus, gnome-session would call
+# the session failed and say so on screen), then whatever it left, then the
+# test's own helpers.
+end_all() {
+  local pid
+  [ -n "$compositor_pid" ] && kill "$compositor_pid" && wait_ended "$compositor_pid"
+  for pid in $(session_processes); do
+    [[ " ${helper_pids[*]} " = *" $pid "* ]] || kill -KILL "$pid"
+  done
+  stop_all
+}
+trap end_all EXIT
+# GNOME Shell 43 forks an input method daemon at start from a JavaScript
+# child setup, which can hang the child before it runs anything, on a lock
+# another thread held at the fork, and GNOME Shell with it, waiting for the
+# child. A child still GNOME Shell after a second is such a fork: ending it
+# lets GNOME Shell go on (there is no such daemon to start here anyway).
+readonly shell_start_limit=40 # seconds for GNOME Shell to answer on the bus
+shell_answers() {
+  "${user[@]}" gdbus call --session -t 1 -d org.gnome.Shell -o /org/gnome/Shell \
+    -m org.freedesktop.DBus.Properties.Get org.gnome.Shell OverviewActive >/dev/null 2>&1
+}
+wait_for_shell() {
+  local end=$((SECONDS + shell_start_limit)) shell child
+  until shell_answers; do
+    [ $SECONDS -lt $end ] || { echo "FAIL: GNOME Shell did not start: $(tail "$work/compositor.log")" >&2; exit 1; }
+    for shell in $(pgrep -P "$compositor_pid" -x gnome-shell); do
+      for child in $(pgrep -P "$shell" -x -O 1 gnome-shell); do kill -KILL "$child"; done
+    done
+    sleep 0.5
+  done
+}
+wait_for_shell
 for server in pipewire wireplumber; do
   "${user[@]}" "$server" >"$work/$server.log" 2>&1 &
   helper_pids+=("$!")
 done
-coproc remote { "${user[@]}" python3 "$scratch/gnome_remote.py" 2>"$work/remote.err"; }
+coproc remote { exec "${user[@]}" python3 "$scratch/gnome_remote.py" 2>"$work/remote.err"; }
 helper_pids+=("$remote_PID")
 ask() {
   local answer
@@ -51,49 +151,154 @@ ask() {
 install -d -o "$user_id" -g "$user_id" "$scratch/shots"
 send_key() { ask "${activity:-key 0x78}"; }
 output_shot() { ask shot "$2" "$scratch/shots/picture.png" && mv "$scratch/shots/picture.png" "$1"; } # FILE OUTPUT
-output_shot "$work/empty.png" "${outputs[0]}"
+screen_saver() { # METHOD [ARGUMENT]: a call to GNOME's own screen saver
+  "${user[@]}" gdbus call --session -d org.gnome.ScreenSaver -o /org/gnome/ScreenSaver \
+    -m "org.gnome.ScreenSaver.$1" "${@:2}" >/dev/null || fail "org.gnome.ScreenSaver.$1 failed"
+}
+# The desktop's background is the overview's plain grey, so that neither
+# the desktop nor the overview with its thumbnails counts as the scene; and
+# GNOME blanks only when a check asks it to, and then does not lock.
+gnome_set() { "${user[@]}" gsettings set "org.gnome.desktop.$1" "$2" "$3" || fail "gsettings set $*"; } # SCHEMA KEY VALUE
+gnome_set background picture-uri ''
+gnome_set background primary-color '#232323'
+gnome_set session idle-delay 0
+gnome_set screensaver lock-enabled false
+output_shot "$work/empty.png" "${outputs[1]}"
 background=$(convert "$work/empty.png" -format '%[fx:int(255*p{0,0}.r)] %[fx:int(255*p{0,0}.g)] %[fx:int(255*p{0,0}.b)]' info:)
+# Fails where a saver runs, or any monitor shows the scene: the desktop shows.
+desktop_shows() { # NAME
+  local output
+  [ -z "$(saver_children)" ] || fail "$1: a saver runs: $(saver_children)"
+  for output in "${outputs[@]}"; do
+    output_shot "$work/$1.$output.png" "$output" && ! covered "$work/$1.$output.png" ||
+      fail "$1: $output shows the scene, not the desktop"
+  done
+}
+# Ends any saver left by a failed check, GNOME's shield, and the overview;
+# then input, from which the next idle spell counts.
+tidy_up() {
+  local saver
+  for saver in $(saver_children); do kill "$saver"; done
+  screen_saver SetActive false
+  ask overview-set false
+  sleep "$settle"
+  send_key
+}
+readonly settle=1 # seconds for GNOME Shell to finish an animation
 
-# -- Idle brings the saver on both monitors, a key takes it away, twice.
-# With a lock after a second of saver: after the lock, activity that is not
-# the saver's to end on (1 px of motion) ends it, through GNOME's activity
-# watch, since a lock screen would have taken the input; twice.
-start idle -idle 2 -lock-after 1 -lock-command true
+# -- At login GNOME opens its overview: a watcher started then brings the
+# scene over both monitors, not into a thumbnail; a key ends it.
+ask overview-is true
+start idle -idle 2
 watcher=$pid
-idle_cycle idle-1
-lock_wait=2.5 activity="move 1 0"
-idle_cycle idle-2
-idle_cycle idle-3
-wait_covered idle-4
+idle_cycle overview
+tidy_up
+
+# -- Super, with the saver up, ends it, and the desktop shows, not the
+# overview.
+activity="key 0xffeb" idle_cycle super
+sleep "$settle"
+ask overview-is false
+tidy_up
+
+# -- GNOME's lock ends the saver; no saver comes under the lock, after
+# motion on it and a longer idle spell than -idle; when the lock goes the
+# desktop shows, and the next idle spell brings the saver again.
+readonly idle_spell=5 # seconds without input: more than -idle 2
+wait_covered lock
+saver=$(saver_children)
+screen_saver Lock
+wait_ended "$saver"
+! still_runs "$saver" || fail "lock: the saver stayed under GNOME's lock"
+ask move 5 5
+sleep "$idle_spell"
+[ -z "$(saver_children)" ] || fail "lock: a saver runs under GNOME's lock after an idle spell"
+screen_saver SetActive false
+sleep "$settle"
+desktop_shows unlocked
+tidy_up
+idle_cycle relocked
 kill -TERM "$watcher"
 expect_exit idle 0
 [ -z "$(our_cascades)" ] || fail "idle: still running after SIGTERM: $(our_cascades)"
 
-# -- GNOME blanks after 4 s: a watcher asked for 60 brings the saver at 2,
-# before it, and says so.
-"${user[@]}" gsettings set org.gnome.desktop.session idle-delay 4 || fail "gsettings"
+# -- GNOME's blank delay, changed to 4 s under a watcher asked for 60, is
+# followed: the saver comes at about 2 s after the next input.
+readonly blank_soonest=1 blank_latest=10 # seconds after the input: about 2, well before 60
 start blank -idle 60
 watcher=$pid
-wait_covered blank
-grep -q "the saver comes at 2 s" "$work/blank.err" || fail "blank: $(cat "$work/blank.err")"
+sleep "$settle"
+# Input first, so that the idle spell the change lands in is short of 2 s:
+# a watch for a spell already longer fires at once.
+send_key
+gnome_set session idle-delay 4
+send_key
+began=$EPOCHREALTIME
+elapsed() { awk -v now="$EPOCHREALTIME" -v began="$began" 'BEGIN { printf "%.1f", now - began }'; }
+until [ -n "$(saver_children)" ] || at_least "$(elapsed)" "$blank_latest"; do sleep 0.1; done
+took=$(elapsed) came="had not come"
+[ -n "$(saver_children)" ] && came=came
+[ "$came" = came ] && at_least "$took" "$blank_soonest" ||
+  fail "blank: with GNOME blanking at 4 s, the saver $came $took s after the input"
+gnome_set session idle-delay 0
 kill -TERM "$watcher"
 expect_exit blank 0
-"${user[@]}" gsettings set org.gnome.desktop.session idle-delay 0
+tidy_up
 
-# -- No idle signal to be had (mutter has no idle protocol, and here no bus):
-# one line naming what is missing, exit 1.
+# -- GNOME's inhibitors keep the saver away longer than -idle; it comes once
+# they go. One is gnome-session-inhibit's, one the freedesktop interface's,
+# held by gnome_remote.py's connection.
+readonly inhibit_hold=6 # seconds of input-free inhibition: more than -idle 2
+start inhibit -idle 2
+watcher=$pid
+inhibited_spell() { # NAME: no saver in a spell, then the saver once the inhibitor goes
+  send_key
+  sleep "$inhibit_hold"
+  [ -z "$(saver_children)" ] || fail "$1: a saver came under the inhibitor"
+}
+"${user[@]}" gnome-session-inhibit --inhibit idle sleep $((inhibit_hold + 2)) &
+inhibitor=$!
+sleep "$settle"
+inhibited_spell session-inhibit
+wait "$inhibitor"
+send_key
+idle_cycle session-inhibited
+ask inhibit
+inhibited_spell freedesktop-inhibit
+ask uninhibit
+send_key
+idle_cycle freedesktop-inhibited
+kill -TERM "$watcher"
+expect_exit inhibit 0
+
+# -- With a lock after a second of saver: after the lock, activity that is
+# not the saver's to end on (1 px of motion) ends it, through GNOME's
+# activity watch, since a lock screen would have taken the input; twice.
+start lock-after -idle 2 -lock-after 1 -lock-command true
+watcher=$pid
+lock_wait=2.5 activity="move 1 0"
+idle_cycle lock-after-1
+idle_cycle lock-after-2
+unset lock_wait activity
+kill -TERM "$watcher"
+expect_exit lock-after 0
+
+# -- No idle signal to be had (here no bus): one line naming what is
+# missing, exit 1.
 "${user[@]}" DBUS_SESSION_BUS_ADDRESS="unix:path=$scratch/no-bus" "$cascade" -idle 5 >/dev/null 2>"$work/no-bus.err"
 code=$?
 [ $code -eq 1 ] && [ "$(wc -l <"$work/no-bus.err")" -eq 1 ] && grep -q "no session bus" "$work/no-bus.err" ||
   fail "no bus: exit $code: $(cat "$work/no-bus.err")"
 
-# -- The compositor goes away under a watcher.
+# -- GNOME goes away under a watcher: the session ends, and GNOME Shell with it.
 start gone -idle 60
 sleep 1
-stop_compositor
+kill "$compositor_pid"
 expect_exit gone 1
+wait "$compositor_pid"
+compositor_pid=
 [ "$(wc -l <"$work/gone.err")" -eq 2 ] || fail "gone: not one line after the start: $(cat "$work/gone.err")"
 [ -z "$(our_cascades)" ] || fail "still running: Cascade $(our_cascades)"
 
-[ $status -eq 0 ] && echo "GNOME OK: idle brought the saver on both monitors, a key ended it, activity after the lock did, SIGTERM, before GNOME's blanking, compositor gone"
+[ $status -eq 0 ] && echo "GNOME OK: the saver over the overview, Super, GNOME's lock, its blank delay followed, its inhibitors, the lock cycle, SIGTERM, no bus, GNOME gone"
 exit $status

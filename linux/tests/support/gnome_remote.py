@@ -1,11 +1,15 @@
 #!/usr/bin/env python3
 # Screenshots and input for a test in GNOME's compositor, through its own
 # D-Bus APIs: a monitor's picture by ScreenCast and PipeWire, keys and motion
-# by one RemoteDesktop session held open (it dies with its connection). One
+# by one RemoteDesktop session held open (it dies with its connection). With
+# GNOME Shell, its overview, and an inhibitor held on this connection. One
 # command a line on stdin, "ok" or "error: ..." a line on stdout:
 #   key KEYSYM        press and release a key
 #   move DX DY        move the pointer by DX, DY
 #   shot CONNECTOR FILE   a PNG of one monitor
+#   overview-set true|false   open or close GNOME Shell's overview
+#   overview-is true|false    an error unless the overview is open (closed)
+#   inhibit, uninhibit        hold or drop a freedesktop screen saver inhibitor
 import subprocess, sys
 import gi
 gi.require_version("Gio", "2.0")
@@ -59,13 +63,36 @@ def move(dx, dy):
     call(session, "RemoteDesktop.Session", "NotifyPointerMotionRelative",
          GLib.Variant("(dd)", (float(dx), float(dy))))
 
+SHELL = ("org.gnome.Shell", "/org/gnome/Shell", "org.freedesktop.DBus.Properties")
+def overview_set(value):
+    bus.call_sync(*SHELL, "Set", GLib.Variant("(ssv)", ("org.gnome.Shell", "OverviewActive",
+                                                      GLib.Variant("b", value == "true"))),
+                  None, Gio.DBusCallFlags.NONE, 10000, None)
+
+def overview_is(value):
+    active = bus.call_sync(*SHELL, "Get", GLib.Variant("(ss)", ("org.gnome.Shell", "OverviewActive")),
+                           GLib.VariantType("(v)"), Gio.DBusCallFlags.NONE, 10000, None).unpack()[0]
+    if active != (value == "true"):
+        raise RuntimeError("the overview is " + ("open" if active else "closed"))
+
+SCREEN_SAVER = ("org.freedesktop.ScreenSaver", "/org/freedesktop/ScreenSaver", "org.freedesktop.ScreenSaver")
+cookies = []
+def inhibit():
+    cookies.append(bus.call_sync(*SCREEN_SAVER, "Inhibit", GLib.Variant("(ss)", ("gnome_remote", "a test")),
+                                 GLib.VariantType("(u)"), Gio.DBusCallFlags.NONE, 10000, None).unpack()[0])
+
+def uninhibit():
+    bus.call_sync(*SCREEN_SAVER, "UnInhibit", GLib.Variant("(u)", (cookies.pop(),)), None,
+                  Gio.DBusCallFlags.NONE, 10000, None)
+
 # The first event of each device only announces it.
 move(0, 0)
 key("0xffe1")
 for line in sys.stdin:
     words = line.split()
     try:
-        {"key": key, "move": move, "shot": shot}[words[0]](*words[1:])
+        {"key": key, "move": move, "shot": shot, "overview-set": overview_set, "overview-is": overview_is,
+         "inhibit": inhibit, "uninhibit": uninhibit}[words[0]](*words[1:])
         print("ok", flush=True)
     except Exception as e:
         print("error:", str(e).replace("\n", " "), flush=True)

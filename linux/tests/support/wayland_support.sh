@@ -23,6 +23,11 @@ install -m 755 "$1" "$cascade"
 user=(setpriv "--reuid=$user_id" "--regid=$user_id" --clear-groups /usr/bin/env -i HOME="$scratch/home"
   PATH=/usr/bin:/bin XDG_RUNTIME_DIR="$runtime")
 
+# Waits, up to five seconds, for a bus or a server to make its socket.
+wait_for_socket() { # PATH
+  for _ in $(seq 50); do [ -S "$1" ] && return; sleep 0.1; done
+}
+
 compositor_pid=
 tracer_pid=
 helper_pids=()
@@ -45,10 +50,12 @@ our_cascades() {
 # The compositor as the user, traced: every program it starts is in
 # $work/exec.log. Waits for its Wayland socket, the only one in $runtime.
 # Signals go to $compositor_pid, strace's child (a signal to strace would not
-# reach it); the tracer ends with it.
+# reach it); the tracer ends with it. With $untraced set, no strace: a
+# compositor whose threads fork (GNOME Shell) can hang a child under it.
 start_compositor() { # COMMAND...
-  local socket
-  strace -f --seccomp-bpf -e trace=execve -o "$work/exec.log" "${user[@]}" "$@" >"$work/compositor.log" 2>&1 &
+  local socket tracer=(strace -f --seccomp-bpf -e trace=execve -o "$work/exec.log")
+  [ -n "${untraced:-}" ] && tracer=()
+  "${tracer[@]}" "${user[@]}" "$@" >"$work/compositor.log" 2>&1 &
   tracer_pid=$!
   for _ in $(seq 100); do
     socket=$(find "$runtime" -maxdepth 1 -type s -name 'wayland-*' -printf '%f\n')
@@ -56,7 +63,8 @@ start_compositor() { # COMMAND...
     sleep 0.1
   done
   [ -n "$socket" ] || { echo "FAIL: the compositor did not start: $(tail "$work/compositor.log")" >&2; exit 1; }
-  compositor_pid=$(pgrep -P "$tracer_pid")
+  compositor_pid=$tracer_pid
+  [ -n "${untraced:-}" ] || compositor_pid=$(pgrep -P "$tracer_pid")
   user+=(WAYLAND_DISPLAY="$socket")
 }
 stop_compositor() {
