@@ -43,31 +43,9 @@ install -m 644 "$(dirname "$0")/../support/gnome_remote.py" "$scratch/gnome_remo
 helper_pids+=("$!")
 user+=(DBUS_SESSION_BUS_ADDRESS="unix:path=$runtime/bus")
 wait_for_socket "$runtime/bus"
-# The system bus, with stand-ins for GDM and logind: gnome-session does not
-# start without a system bus, and GNOME Shell offers no lock screen without
-# those two.
-cat >"$scratch/system-bus.conf" <<EOF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>system</type>
-  <listen>unix:path=$runtime/system-bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default"><allow own="*"/><allow send_destination="*"/><allow receive_sender="*"/></policy>
-</busconfig>
-EOF
-"${user[@]}" dbus-daemon --config-file="$scratch/system-bus.conf" --nofork --nopidfile >"$work/system-bus.log" 2>&1 &
-helper_pids+=("$!")
-user+=(DBUS_SYSTEM_BUS_ADDRESS="unix:path=$runtime/system-bus")
-wait_for_socket "$runtime/system-bus"
-install -m 644 "$(dirname "$0")/../support/desktop_services.py" "$scratch/desktop_services.py"
-"${user[@]}" python3 "$scratch/desktop_services.py" >"$scratch/services.out" 2>"$work/services.log" &
-helper_pids+=("$!")
-for _ in $(seq 100); do grep -qx ready "$scratch/services.out" && break; sleep 0.1; done
-grep -qx ready "$scratch/services.out" || {
-  echo "FAIL: no stand-ins for GDM and logind: $(tail -n 3 "$work/services.log")" >&2
-  exit 1
-}
+# gnome-session does not start without a system bus, and GNOME Shell offers
+# no lock screen without GDM and logind.
+start_system_services
 
 # GNOME: gnome-session with GNOME Shell, headless with two virtual monitors,
 # and the freedesktop screen saver interface that holds its inhibitors;

@@ -3,7 +3,9 @@
 # KWin starts, Cascade's full-screen layer surface is configured at the
 # output's size and frames follow, SIGTERM ends it with 0, KWin lives on and
 # started no program; the idle watcher brings the saver through KWin's
-# ext-idle-notify. KWin's binary carries a file capability that a
+# ext-idle-notify; KWin's lock screen, asked through a logind stand-in,
+# marks the session locked, which ends the saver, and a watcher started
+# under it brings none. KWin's binary carries a file capability that a
 # container may not be able to grant, so a copy without it runs.
 # Usage: wayland_kwin_test.sh CASCADE WORK_DIR
 set -uo pipefail
@@ -16,8 +18,8 @@ kwin=$(command -v kwin_wayland) ||
 readonly size=1024x768
 
 install -m 755 "$kwin" "$scratch/kwin_wayland"
-start_compositor "$scratch/kwin_wayland" --virtual --width ${size%x*} --height ${size#*x} --no-lockscreen \
-  --no-global-shortcuts
+start_system_services
+start_compositor "$scratch/kwin_wayland" --virtual --width ${size%x*} --height ${size#*x} --no-global-shortcuts
 user+=(WAYLAND_DEBUG=client)
 start kwin -fullscreen -fps-stderr
 end=$((SECONDS + wait_limit))
@@ -38,11 +40,22 @@ end=$((SECONDS + wait_limit))
 until [ "$(our_cascades | wc -l)" -ge 2 ] || ! still_runs "$watcher" || [ $SECONDS -ge $end ]; do sleep 0.2; done
 grep -q 'ext_idle_notification_v1@[0-9]*\.idled()' "$work/idle.err" && [ "$(our_cascades | wc -l)" -eq 2 ] ||
   fail "idle: no saver on ext-idle-notify's idled: $(grep -m3 -E 'idle|cascade:' "$work/idle.err")"
+saver=$(saver_children)
+logind LockSession
+wait_ended "$saver"
+! still_runs "$saver" && still_runs "$watcher" || fail "lock: the saver stayed under KWin's lock"
 kill -TERM "$watcher"
 expect_exit idle 0
+start locked -idle 1
+watcher=$pid
+sleep 3
+[ -z "$(saver_children)" ] || fail "lock: a watcher started under KWin's lock brought a saver"
+logind UnlockSession
+kill -TERM "$watcher"
+expect_exit locked 0
 stop_compositor
 [ -z "$(our_cascades)" ] || fail "still running: Cascade $(our_cascades)"
-compositor_started_only "$scratch/kwin_wayland"
+compositor_started_only "$scratch/kwin_wayland|(/usr)?/lib/[^/]*/libexec/kscreenlocker_greet"
 
-[ $status -eq 0 ] && echo "KWin OK: configured at $size, frames, SIGTERM, idle watcher"
+[ $status -eq 0 ] && echo "KWin OK: configured at $size, frames, SIGTERM, idle watcher, its lock"
 exit $status

@@ -2,8 +2,8 @@
 # Stand-ins, on a private system bus, for the two services that GNOME Shell
 # asks before it offers a lock screen: GDM's display manager (its version)
 # and logind: the user's session, which GNOME Shell marks locked, and which
-# logind's callers lock (loginctl lock-session). Only what GNOME Shell 43
-# reads and calls is here. Prints "ready" once both names are held.
+# logind's callers lock and unlock (loginctl lock-session). Only what
+# GNOME Shell 43 and KWin's lock screen read and call is here. Prints "ready" once both names are held.
 import sys
 import gi
 gi.require_version("Gio", "2.0")
@@ -20,6 +20,7 @@ INTERFACES = Gio.DBusNodeInfo.new_for_xml("""<node>
     <method name="GetSession"><arg type="s" direction="in"/><arg type="o" direction="out"/></method>
     <method name="GetSessionByPID"><arg type="u" direction="in"/><arg type="o" direction="out"/></method>
     <method name="LockSession"><arg type="s" direction="in"/></method>
+    <method name="UnlockSession"><arg type="s" direction="in"/></method>
   </interface>
   <interface name="org.freedesktop.login1.User">
     <property name="Display" type="(so)" access="read"/>
@@ -45,8 +46,8 @@ properties = {
 def log(*words):
     print(*words, file=sys.stderr, flush=True)
 
-def emit_lock(bus):
-    bus.emit_signal(None, SESSION_PATH, SESSION, "Lock", None)
+def emit_session(bus, signal):
+    bus.emit_signal(None, SESSION_PATH, SESSION, signal, None)
 
 def set_locked_hint(bus, locked):
     properties[SESSION]["LockedHint"] = GLib.Variant("b", locked)
@@ -59,7 +60,9 @@ def method_call(bus, _sender, _path, interface, method, args, invocation):
     if method in ("GetSession", "GetSessionByPID"):
         reply = GLib.Variant("(o)", (SESSION_PATH,))
     elif method in ("LockSession", "Lock"):
-        emit_lock(bus)
+        emit_session(bus, "Lock")
+    elif method == "UnlockSession":
+        emit_session(bus, "Unlock")
     elif method == "SetLockedHint":
         set_locked_hint(bus, args.unpack()[0])
     invocation.return_value(reply)

@@ -157,3 +157,36 @@ idle_cycle() { # NAME
   wait_ended "$saver"
   ! still_runs "$saver" && still_runs "$watcher" || fail "$1: the input did not end the saver alone"
 }
+
+# A system bus of the test's own, with stand-ins for GDM and logind on it
+# (desktop_services.py), for desktops that lock through logind; the user's
+# programs are pointed at it.
+start_system_services() {
+  cat >"$scratch/system-bus.conf" <<EOF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:path=$runtime/system-bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default"><allow own="*"/><allow send_destination="*"/><allow receive_sender="*"/></policy>
+</busconfig>
+EOF
+  "${user[@]}" dbus-daemon --config-file="$scratch/system-bus.conf" --nofork --nopidfile >"$work/system-bus.log" 2>&1 &
+  helper_pids+=("$!")
+  user+=(DBUS_SYSTEM_BUS_ADDRESS="unix:path=$runtime/system-bus")
+  wait_for_socket "$runtime/system-bus"
+  install -m 644 "$(dirname "${BASH_SOURCE[0]}")/desktop_services.py" "$scratch/desktop_services.py"
+  "${user[@]}" python3 "$scratch/desktop_services.py" >"$scratch/services.out" 2>"$work/services.log" &
+  helper_pids+=("$!")
+  for _ in $(seq 100); do grep -qx ready "$scratch/services.out" && break; sleep 0.1; done
+  grep -qx ready "$scratch/services.out" || {
+    echo "FAIL: no stand-ins for GDM and logind: $(tail -n 3 "$work/services.log")" >&2
+    exit 1
+  }
+}
+# A call to the logind stand-in's manager: LockSession, UnlockSession.
+logind() { # METHOD
+  "${user[@]}" gdbus call --system -d org.freedesktop.login1 -o /org/freedesktop/login1 \
+    -m "org.freedesktop.login1.Manager.$1" c1 >/dev/null || fail "logind's $1 failed"
+}
