@@ -26,8 +26,8 @@ void sessionPropertiesChanged(GDBusConnection*, const gchar*, const gchar*, cons
     static_cast<DesktopLock*>(data)->sessionHandlePropertiesChanged(parameters);
 }
 
-// The one boolean a reply of type (b) or (v) holding b carries; false for
-// anything else.
+// The one boolean a message of type (b), or (v) holding b, carries; false
+// for anything else.
 bool replyTruth(GVariant* reply)
 {
     gboolean truth = FALSE;
@@ -40,7 +40,6 @@ bool replyTruth(GVariant* reply)
             truth = g_variant_get_boolean(value);
         g_variant_unref(value);
     }
-    g_variant_unref(reply);
     return truth;
 }
 
@@ -76,8 +75,10 @@ void DesktopLock::followShield()
                                                              shieldActiveChanged, this, nullptr);
     GVariant* reply = callMethod(sessionBus_, shieldName, shieldPath, shieldName, "GetActive", nullptr,
                                  G_VARIANT_TYPE("(b)"), why);
-    if (reply)
+    if (reply) {
         shieldUp_ = replyTruth(reply);
+        g_variant_unref(reply);
+    }
 }
 
 void DesktopLock::followSession()
@@ -100,8 +101,10 @@ void DesktopLock::followSession()
     GVariant* hint = callMethod(systemBus_, logindName, path, "org.freedesktop.DBus.Properties", "Get",
                                 g_variant_new("(ss)", sessionInterface, "LockedHint"), G_VARIANT_TYPE("(v)"), why);
     g_variant_unref(reply);
-    if (hint)
+    if (hint) {
         sessionLocked_ = replyTruth(hint);
+        g_variant_unref(hint);
+    }
 }
 
 std::string DesktopLock::followed() const
@@ -116,7 +119,7 @@ std::string DesktopLock::followed() const
 void DesktopLock::shieldHandleActiveChanged(GVariant* parameters)
 {
     const bool wasLocked = locked();
-    shieldUp_ = replyTruth(g_variant_ref(parameters));
+    shieldUp_ = replyTruth(parameters);
     report(wasLocked);
 }
 

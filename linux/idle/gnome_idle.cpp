@@ -73,7 +73,13 @@ bool GnomeIdleSource::offered(std::string& why)
         why = std::string("nothing on the session bus offers ") + monitorName;
         return false;
     }
+    settings_ = sessionSettings();
     return true;
+}
+
+unsigned GnomeIdleSource::desktopBlankSeconds() const
+{
+    return settings_ ? g_settings_get_uint(settings_, "idle-delay") : 0;
 }
 
 bool GnomeIdleSource::addWatch(const char* method, GVariant* parameters, unsigned& id, std::string& error)
@@ -124,7 +130,6 @@ bool GnomeIdleSource::changeInterval(unsigned intervalMs, std::string& error)
 void GnomeIdleSource::followBlankDelay()
 {
     // GSettings tells of a change only to a reader that has read the key.
-    settings_ = sessionSettings();
     if (!settings_)
         return;
     g_settings_get_uint(settings_, "idle-delay");
@@ -156,14 +161,4 @@ void GnomeIdleSource::busHandleClosed() { events_->sourceLost("lost the session 
 void GnomeIdleSource::monitorHandleVanished()
 {
     events_->sourceLost("GNOME's idle monitor left the session bus; stopping");
-}
-
-unsigned gnomeBlankDelaySeconds()
-{
-    GSettings* settings = sessionSettings();
-    if (!settings)
-        return 0;
-    const unsigned seconds = g_settings_get_uint(settings, "idle-delay");
-    g_object_unref(settings);
-    return seconds;
 }

@@ -11,11 +11,6 @@ typedef struct _GDBusConnection GDBusConnection;
 typedef struct _GVariant GVariant;
 typedef struct _GSettings GSettings;
 
-// GNOME's own idle delay, after which it blanks the screen
-// (org.gnome.desktop.session idle-delay), in seconds; 0 where GNOME's
-// settings are not installed or it never blanks.
-unsigned gnomeBlankDelaySeconds();
-
 class GnomeIdleSource : public IdleSource {
 public:
     GnomeIdleSource() = default;
@@ -31,7 +26,10 @@ public:
     bool changeInterval(unsigned intervalMs, std::string& error) override;
     void watchForActivity() override;
     std::string name() const override { return "GNOME's idle monitor"; }
-    unsigned desktopBlankSeconds() const override { return gnomeBlankDelaySeconds(); }
+    // GNOME's own idle delay, after which it blanks the screen
+    // (org.gnome.desktop.session idle-delay); 0 where GNOME's settings are
+    // not installed or it never blanks.
+    unsigned desktopBlankSeconds() const override;
 
     // For the bus's and the settings' callbacks.
     void monitorHandleWatchFired(GVariant* parameters);
