@@ -3,7 +3,8 @@
 # asks before it offers a lock screen: GDM's display manager (its version)
 # and logind: the user's session, which GNOME Shell marks locked, and which
 # logind's callers lock and unlock (loginctl lock-session). Only what
-# GNOME Shell 43 and KWin's lock screen read and call is here. Prints "ready" once both names are held.
+# GNOME Shell 43 and KWin's lock screen read and call is here. Prints
+# "ready" once both names are held.
 import sys
 import gi
 gi.require_version("Gio", "2.0")
