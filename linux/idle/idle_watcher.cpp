@@ -97,6 +97,7 @@ public:
         g_main_loop_quit(loop_);
     }
     void saverEnded(int waitStatus);
+    void rearmIdle();
     void lockDue();
     void lockEnded(int waitStatus);
     void desktopLockChanged(bool locked);
@@ -192,8 +193,27 @@ void Watcher::saverEnded(int waitStatus)
     lockTimer_ = 0;
     lockAsked_ = false;
     // A saver that ended with 1 has said why; one that crashed has not.
-    if (WIFSIGNALED(waitStatus))
+    // Neither is asked for again before the user's next activity: a saver
+    // that cannot run is not restarted in a loop.
+    if (WIFSIGNALED(waitStatus)) {
         note("the saver ended by " + describeWaitStatus(waitStatus) + "; watching for the next idle spell");
+        return;
+    }
+    if (WEXITSTATUS(waitStatus) != 0 || finished_)
+        return;
+    rearmIdle();
+}
+
+void Watcher::rearmIdle()
+{
+    // A source may never tell of the next idle spell after this one: Debian
+    // 12's sway says "idle" again only after input that came while idle was
+    // not inhibited, and the key that ends a saver over a view that inhibits
+    // idle is not such input. A subscription made anew counts the interval
+    // from now (on GNOME, from the last input), whatever the old one missed.
+    std::string error;
+    if (!source_.changeInterval(intervalSeconds_ * millisecondsPerSecond, error))
+        sourceLost(error);
 }
 
 void Watcher::lockDue()

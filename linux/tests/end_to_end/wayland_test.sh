@@ -20,7 +20,9 @@
 #  - the idle watcher (-idle) brings it up, with its -delay, and runs the lock
 #    command after it each time, after which a 1 px motion ends it; a watcher
 #    killed takes its saver with it; a view that inhibits idle
-#    keeps it away until the view goes, a second watcher is refused;
+#    keeps it away until the view goes, and one that comes under the saver,
+#    whose key ends it while the view holds, keeps it away no longer than the
+#    view; a second watcher is refused;
 #  - window mode: a toplevel "Cascade", app id cascade, that draws over its
 #    whole window, made taller too, at -delay's rate, with a 2x buffer on a
 #    2x output, and draws nothing while its workspace is not shown; a key
@@ -341,6 +343,25 @@ expect_exit inhibitor 0
 pid=$watcher
 window=
 idle_cycle idle-after-inhibitor
+# Debian 12's sway says "idle" again only after input while idle is not
+# inhibited: a view that inhibits idle comes under the saver, the key ends
+# the saver while it holds, the view goes. With no input the saver comes
+# again, since the watcher asks anew after each saver.
+wait_covered idle-under-view
+start inhibitor-under
+window=$pid
+wait_toplevel inhibitor-under
+swaymsg '[app_id="cascade"]' inhibit_idle open || fail "swaymsg inhibit_idle"
+saver=$(saver_children)
+send_key
+wait_ended "$saver"
+still_runs "$saver" && fail "idle-under-view: the key left the saver up"
+swaymsg '[app_id="cascade"]' kill
+pid=$window
+expect_exit inhibitor-under 0
+pid=$watcher
+window=
+wait_covered idle-rearmed
 # A watcher killed outright takes its saver with it.
 wait_covered idle-killed
 saver=$(saver_children)
