@@ -16,6 +16,8 @@
 #    its start does not when it comes up;
 #  - -fps draws the rate in each output's lower-left corner, by the way of
 #    showing the picture chosen on llvmpipe (shared memory) and by EGL's;
+#    by each, an output made taller is covered at its new size, and a key
+#    still ends it;
 #  - swayidle -w timeout 1 'cascade -fullscreen' brings it up;
 #  - the idle watcher (-idle) brings it up, with its -delay, and runs the lock
 #    command after it each time, after which a 1 px motion ends it; a watcher
@@ -204,6 +206,15 @@ for way in shm egl; do
   [ "$all" = 1 ] || fail "fps-$way: no rate in the lower-left corner of every output (see $work/fps-$way.*.$shot_type)"
   kill -TERM "$pid"
   expect_exit "fps-$way" 0
+  # One side of an output's mode changed under it: covered at the new size
+  # (without the rate, whose box would take a corner), and a key still ends it.
+  start "taller-$way" -fullscreen
+  wait_covered "taller-$way"
+  swaymsg output "${outputs[1]}" mode 600x680 || fail "swaymsg output ${outputs[1]} mode 600x680"
+  wait_covered "taller-$way"
+  swaymsg output "${outputs[1]}" mode 600x600 || fail "swaymsg output ${outputs[1]} mode 600x600"
+  "${user[@]}" wtype -s 300 x
+  expect_exit "taller-$way" 0
   unset 'user[-1]'
 done
 
