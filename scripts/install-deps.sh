@@ -43,6 +43,8 @@ packages=(
   # screen saver interface from gnome-settings-daemon, and gjs, which runs
   # GNOME's own screen saver service, the one that tells of its lock.
   gnome-shell gnome-session-bin gnome-settings-daemon gjs
+  # The trixie stage's tree, built from Debian's archive in one apt pass.
+  mmdebstrap
 )
 
 # KWin for its smoke test, only when asked: its 146 packages (176 MB) take

@@ -8,6 +8,8 @@ source_dir=$1
 work=$2
 # shellcheck source=../support/check_support.sh
 . "$(dirname "$0")/../support/check_support.sh"
+# shellcheck source=../support/lintian.sh
+. "$(dirname "$0")/../support/lintian.sh"
 
 fresh_work_folder "$work"
 if ! "$source_dir/scripts/package.sh" "$work" >"$work/package.log" 2>&1; then
@@ -53,10 +55,8 @@ root="$work/root"
 dpkg -x "$deb" "$root" || { echo "FAIL: dpkg -x" >&2; exit 1; }
 program="$root/usr/libexec/xscreensaver/cascade"
 
-# -- Lintian, every tag down to pedantic: hardening, stripping, changelog,
-# copyright and manual page are all its business. A tag that has to stay
-# needs an override shipped in the package, with its reason.
-(cd "$work" && lintian -EvIL +pedantic --fail-on error,warning,info,pedantic "$deb") \
+# -- Lintian (lintian.sh says how it is asked).
+(cd "$work" && lintian "${lintian_options[@]}" "$deb") \
   >"$work/lintian.log" 2>&1 || fail "lintian: $(grep -v 'root privileges' "$work/lintian.log")"
 
 # -- The changelog's newest entry is this version; the copyright file grants

@@ -7,7 +7,7 @@
 # server that is not there, as in a session with Xwayland:
 #  - -fullscreen covers both outputs: the corners and middle of each output's
 #    screenshot (grim -o) are the scene's, neither black nor the compositor's
-#    grey, and the picture moves; the square output shows the picture's
+#    background, and the picture moves; the square output shows the picture's
 #    middle;
 #  - 4 px of pointer travel (virtual pointer) keep it, the 5th ends it with 0;
 #    an output's change of scale or place under a resting pointer does not;
@@ -57,8 +57,10 @@ rc=$?
 rc=$?
 [ $rc -eq 1 ] && grep -q "XScreenSaver" "$work/idle-x11.err" || fail "-idle on X11 ended with $rc: $(cat "$work/idle-x11.err")"
 
-# -- The compositor: no bar, no background program, no Xwayland.
-echo "xwayland disable" >"$scratch/config"
+# -- The compositor: no bar, no background program, no Xwayland. sway 1.10
+# starts swaybg even where the configuration names no background, unless
+# told "-".
+printf '%s\n' "xwayland disable" "swaybg_command -" >"$scratch/config"
 start_compositor env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
   sway -c "$scratch/config"
 ipc=$(compgen -G "$runtime/sway-ipc.*.sock") || { echo "FAIL: no sway IPC socket" >&2; exit 1; }
@@ -146,7 +148,8 @@ for change in "scale 2" "scale 1" "pos 0 300" "pos 0 0"; do
   [ "$change" != "scale 2" ] || grep -q 'set_buffer_scale(2)' "$work/layout.err" ||
     fail "layout: no 2x buffer on the 2x output"
 done
-grep -q 'wl_pointer@[0-9]*\.set_cursor([0-9]*, nil' "$work/layout.err" || fail "layout: the cursor was not hidden"
+# libwayland 1.23 writes an object as wl_pointer#16, earlier ones as wl_pointer@16.
+grep -q 'wl_pointer[@#][0-9]*\.set_cursor([0-9]*, nil' "$work/layout.err" || fail "layout: the cursor was not hidden"
 pointer m 5 0
 expect_exit layout 0
 
@@ -258,10 +261,11 @@ sleep 0.5
 still_runs "$pid" || fail "window: a key other than Escape or q ended it"
 # -delay holds it to 5 frames a second, not the compositor's 60; on a
 # workspace not shown, it is told of no frames and draws none.
-commits() { grep -c 'wl_surface@[0-9]*\.commit()' "$work/window.err"; }
+commits() { grep -c 'wl_surface[@#][0-9]*\.commit()' "$work/window.err"; }
 before=$(commits)
 sleep 2
-[ $(($(commits) - before)) -le 12 ] || fail "window: $(($(commits) - before)) frames in 2 s at 5 a second"
+frames=$(($(commits) - before))
+[ "$frames" -ge 1 ] && [ "$frames" -le 12 ] || fail "window: $frames frames in 2 s at 5 a second"
 swaymsg workspace hidden || fail "swaymsg workspace hidden"
 sleep 1
 before=$(commits)

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the Debian 13 (trixie) tree the trixie stages run in, or finds this
+# week's. It is built under a temporary name and renamed only once complete,
+# so an interrupted build is never taken for a tree; the lock keeps two runs
+# from building at once. Older trees go once a new one stands.
+# Usage: trixie_tree_setup.sh CACHE_DIR
+set -uo pipefail
+# shellcheck source=../support/trixie_tree.sh
+. "$(dirname "$0")/../support/trixie_tree.sh"
+cache=$1
+key=$(trixie_key)
+tree=$cache/$key
+if [ -d "$tree" ]; then
+  echo "trixie tree $key: present, nothing downloaded"
+  exit 0
+fi
+reason=$(trixie_unbuildable)
+[ -z "$reason" ] || trixie_skip "$reason"
+
+mkdir -p "$cache"
+exec {lock}>"$cache/.lock"
+flock "$lock"
+[ -d "$tree" ] && { echo "trixie tree $key: built by another run meanwhile"; exit 0; }
+# Whatever a killed build left: under the lock, no build is running.
+rm -rf "$cache"/*.partial
+started=$SECONDS
+# Without manuals, documents and translations: no test reads them.
+mmdebstrap --mode=root --variant=apt --include="$(
+  IFS=,
+  echo "${trixie_packages[*]}"
+)" \
+  --dpkgopt='path-exclude=/usr/share/man/*' --dpkgopt='path-exclude=/usr/share/doc/*' \
+  --dpkgopt='path-exclude=/usr/share/locale/*' --aptopt='Acquire::Retries "3"' \
+  trixie "$tree.partial" "$trixie_mirror" >"$cache/build.log" 2>&1 || {
+  echo "FAIL: mmdebstrap could not build the trixie tree: $(grep -E '^(E|W):' "$cache/build.log" | tail -n 3)"
+  rm -rf "$tree.partial"
+  exit 1
+}
+mv "$tree.partial" "$tree"
+for old in "$cache"/*; do
+  [ "$old" = "$tree" ] || [ ! -d "$old" ] || rm -rf "$old"
+done
+echo "trixie tree $key: built in $((SECONDS - started)) s, $(du -sm "$tree" | cut -f1) MB"

@@ -1,0 +1,89 @@
+# shellcheck shell=bash
+# Sourced by the tests that run Cascade in Debian 13 (trixie): the tree they
+# run in, built from Debian's archive by trixie_tree_setup.sh and kept in the
+# build folder. Its name holds the ISO week and the package list, so a new
+# week or a changed list builds a new one and no run downloads a tree it has.
+trixie_mirror=${CASCADE_TRIXIE_MIRROR:-http://deb.debian.org/debian}
+# What wayland_test.sh runs, what the Debian-12-built cascade and
+# virtual_pointer load (the t64 names are trixie's, and satisfy our package's
+# Depends, so that it installs without a download), and trixie's lintian.
+trixie_packages=(
+  sway swayidle grim wtype strace imagemagick python3 procps lintian
+  libpng16-16t64 libegl1 libglu1-mesa libglx0 libopengl0 libx11-6 libwayland-egl1 libwayland-client0
+  libxkbcommon0 libglib2.0-0t64 libegl-mesa0 libgl1-mesa-dri libglx-mesa0
+)
+trixie_key() {
+  echo "$(date -u +%G-w%V)-$(echo "${trixie_packages[*]}" | sha256sum | cut -c1-8)"
+}
+# The reason this machine cannot build a tree, or nothing where it can.
+trixie_unbuildable() {
+  local probe
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "needs root, to build the trixie tree and chroot into it"
+  elif ! command -v mmdebstrap >/dev/null; then
+    echo "mmdebstrap is not installed (scripts/install-deps.sh installs it)"
+  else
+    # apt's own fetcher, so that a proxy set for apt is used here too.
+    probe=$(mktemp)
+    timeout 30 /usr/lib/apt/apt-helper download-file "$trixie_mirror/dists/trixie/InRelease" "$probe" >/dev/null 2>&1 ||
+      echo "Debian's archive ($trixie_mirror) cannot be reached"
+    rm -f "$probe"
+  fi
+}
+# A skip with one line naming why; under CI=true, whose machine should have
+# everything, a failure.
+trixie_skip() { # REASON
+  if [ "${CI:-}" = true ]; then
+    echo "FAIL: no trixie tree: $1"
+    exit 1
+  fi
+  echo "SKIP: no trixie tree: $1"
+  exit 77
+}
+# Sets $tree to this week's tree, or skips: a test in the tree runs as root.
+trixie_tree_or_skip() { # CACHE_DIR
+  local reason
+  [ "$(id -u)" -eq 0 ] || trixie_skip "needs root, to chroot into the trixie tree"
+  tree=$1/$(trixie_key)
+  [ -d "$tree" ] && return
+  reason=$(trixie_unbuildable)
+  trixie_skip "${reason:-the trixie_tree test did not build it (see $1/build.log)}"
+}
+
+trixie_mounted_under() { grep -o " $1/[^ ]*" /proc/mounts | sort -r; }
+# Unmounts what a run mounted under DIR, deepest first, and removes DIR only
+# once nothing is mounted there: /dev and the work folder are bound in.
+trixie_take_down() { # DIR
+  local point
+  for point in $(trixie_mounted_under "$1"); do umount "$point" 2>/dev/null || umount -l "$point"; done
+  [ -z "$(trixie_mounted_under "$1")" ] && rm -rf "$1"
+}
+# A root for chroot at $root: an overlay over $tree, so the tree stays as
+# built, with /proc, /sys, /dev (and its pts), the host's /dev/shm (without it a compositor
+# cannot allocate buffers) and OUT at /cascade-test/out; all of it goes at
+# the exit.
+trixie_root_up() { # OUT
+  local stale owner state layers
+  # A run that CTest killed at its time limit had no chance to take its
+  # mounts down; its folder names its process, gone or a zombie now.
+  for stale in /tmp/cascade-trixie.*.*; do
+    [ -d "$stale" ] || continue
+    owner=${stale#/tmp/cascade-trixie.}
+    read -r _ _ state _ 2>/dev/null <"/proc/${owner%%.*}/stat" && [ "$state" != Z ] || trixie_take_down "$stale"
+  done
+  layers=$(mktemp -d "/tmp/cascade-trixie.$$.XXXXXX")
+  # shellcheck disable=SC2064 # this run's folder, fixed now
+  trap "trixie_take_down $layers" EXIT
+  root=$layers/root
+  mkdir "$layers/upper" "$layers/work" "$root"
+  mount -t overlay overlay -o "lowerdir=$tree,upperdir=$layers/upper,workdir=$layers/work" "$root" &&
+    trixie_mount /proc -t proc proc && trixie_mount /sys --bind /sys && trixie_mount /dev --bind /dev &&
+    trixie_mount /dev/pts --bind /dev/pts && trixie_mount /dev/shm --bind /dev/shm &&
+    trixie_mount /cascade-test/out --bind "$1" || {
+    echo "FAIL: the chroot's mounts could not be made"
+    exit 1
+  }
+}
+trixie_mount() { # WHERE MOUNT_ARGUMENTS...
+  mkdir -p "$root$1" && mount "${@:2}" "$root$1"
+}
