@@ -10,7 +10,11 @@ set -uo pipefail
 cache=$1
 key=$(trixie_key)
 tree=$cache/$key
+# The stages take the tree this names, so that a run crossing into a new
+# week between this and them still finds one.
+name_current() { ln -sfn "$key" "$cache/current"; }
 if [ -d "$tree" ]; then
+  name_current
   echo "trixie tree $key: present, nothing downloaded"
   exit 0
 fi
@@ -20,7 +24,7 @@ reason=$(trixie_unbuildable)
 mkdir -p "$cache"
 exec {lock}>"$cache/.lock"
 flock "$lock"
-[ -d "$tree" ] && { echo "trixie tree $key: built by another run meanwhile"; exit 0; }
+[ -d "$tree" ] && { name_current; echo "trixie tree $key: built by another run meanwhile"; exit 0; }
 # Whatever a killed build left: under the lock, no build is running.
 rm -rf "$cache"/*.partial
 started=$SECONDS
@@ -37,7 +41,8 @@ mmdebstrap --mode=root --variant=apt --include="$(
   exit 1
 }
 mv "$tree.partial" "$tree"
+name_current
 for old in "$cache"/*; do
-  [ "$old" = "$tree" ] || [ ! -d "$old" ] || rm -rf "$old"
+  [ "$old" = "$tree" ] || [ -L "$old" ] || [ ! -d "$old" ] || rm -rf "$old"
 done
 echo "trixie tree $key: built in $((SECONDS - started)) s, $(du -sm "$tree" | cut -f1) MB"

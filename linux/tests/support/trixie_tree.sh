@@ -40,12 +40,12 @@ trixie_skip() { # REASON
   echo "SKIP: no trixie tree: $1"
   exit 77
 }
-# Sets $tree to this week's tree, or skips: a test in the tree runs as root.
+# Sets $tree to the tree the fixture last found or built, or skips: a test
+# in the tree runs as root.
 trixie_tree_or_skip() { # CACHE_DIR
   local reason
   [ "$(id -u)" -eq 0 ] || trixie_skip "needs root, to chroot into the trixie tree"
-  tree=$1/$(trixie_key)
-  [ -d "$tree" ] && return
+  tree=$(readlink -e "$1/current") && return
   reason=$(trixie_unbuildable)
   trixie_skip "${reason:-the trixie_tree test did not build it (see $1/build.log)}"
 }
