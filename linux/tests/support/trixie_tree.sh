@@ -11,7 +11,16 @@ trixie_packages=(
   sway swayidle grim wtype strace imagemagick python3 procps lintian
   libpng16-16t64 libegl1 libglu1-mesa libglx0 libopengl0 libx11-6 libwayland-egl1 libwayland-client0
   libxkbcommon0 libglib2.0-0t64 libegl-mesa0 libgl1-mesa-dri libglx-mesa0
+  labwc wlr-randr
 )
+# KWin 6 only where asked, as Debian 12's KWin is (CASCADE_KWIN=1): its tree
+# is a second one (CASCADE_TRIXIE_TREE=kwin, set by the KWin tests), so that
+# the default one stays small. The rest is what its smoke's logind stand-in
+# needs.
+if [ "${CASCADE_TRIXIE_TREE:-}" = kwin ]; then
+  [ "${CASCADE_KWIN:-0}" = 1 ] || { echo "SKIP: KWin 6's trixie tree is built only where asked (CASCADE_KWIN=1)"; exit 77; }
+  trixie_packages+=(kwin-wayland dbus-daemon python3-gi gir1.2-glib-2.0 libglib2.0-bin)
+fi
 trixie_key() {
   echo "$(date -u +%G-w%V)-$(echo "${trixie_packages[*]}" | sha256sum | cut -c1-8)"
 }
@@ -86,4 +95,23 @@ trixie_root_up() { # OUT
 }
 trixie_mount() { # WHERE MOUNT_ARGUMENTS...
   mkdir -p "$root$1" && mount "${@:2}" "$root$1"
+}
+
+# Runs the end-to-end script SCRIPT, beside the support scripts, in a chroot
+# into the tree, with PROGRAMS copied to /cascade-test/bin and OUT's
+# subfolder NAME as its work folder; its status in $status.
+trixie_run() { # OUT NAME SCRIPT PROGRAM...
+  local out=$1 name=$2 script=$3 program programs=()
+  shift 3
+  trixie_root_up "$out"
+  mkdir -p "$root/cascade-test/end_to_end" "$root/cascade-test/support" "$root/cascade-test/bin"
+  install -m 755 "$script" "$root/cascade-test/end_to_end/"
+  install -m 644 "$(dirname "${BASH_SOURCE[0]}")"/* "$root/cascade-test/support/"
+  for program; do
+    install -m 755 "$program" "$root/cascade-test/bin/"
+    programs+=("/cascade-test/bin/$(basename "$program")")
+  done
+  chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin CI="${CI:-}" bash "/cascade-test/end_to_end/$(basename "$script")" \
+    "${programs[@]}" "/cascade-test/out/$name"
+  status=$?
 }
