@@ -22,10 +22,12 @@ start_system_services
 start_compositor "$scratch/kwin_wayland" --virtual --width ${size%x*} --height ${size#*x} --no-global-shortcuts
 user+=(WAYLAND_DEBUG=client)
 start kwin -fullscreen -fps-stderr
+# An object in libwayland's log: interface@id before 1.23, interface#id since.
+readonly at='[@#][0-9]+\.'
 end=$((SECONDS + wait_limit))
 until [ "$(grep -c ' fps$' "$work/kwin.err")" -ge 2 ] || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do sleep 0.2; done
-grep -Eq "zwlr_layer_surface_v1@[0-9]+\.configure\([0-9]+, ${size%x*}, ${size#*x}\)" "$work/kwin.err" &&
-  grep -q 'zwlr_layer_surface_v1@[0-9]*\.ack_configure' "$work/kwin.err" ||
+grep -Eq "zwlr_layer_surface_v1${at}configure\([0-9]+, ${size%x*}, ${size#*x}\)" "$work/kwin.err" &&
+  grep -Eq "zwlr_layer_surface_v1${at}ack_configure" "$work/kwin.err" ||
   fail "no layer surface configured at $size: $(grep -m3 -E 'layer|cascade:' "$work/kwin.err")"
 [ "$(grep -c ' fps$' "$work/kwin.err")" -ge 2 ] || fail "no frames for two seconds: $(grep 'cascade:' "$work/kwin.err")"
 kill -TERM "$pid"
@@ -38,7 +40,7 @@ start idle -idle 1
 watcher=$pid
 end=$((SECONDS + wait_limit))
 until [ "$(our_cascades | wc -l)" -ge 2 ] || ! still_runs "$watcher" || [ $SECONDS -ge $end ]; do sleep 0.2; done
-grep -q 'ext_idle_notification_v1@[0-9]*\.idled()' "$work/idle.err" && [ "$(our_cascades | wc -l)" -eq 2 ] ||
+grep -Eq "ext_idle_notification_v1${at}idled\(\)" "$work/idle.err" && [ "$(our_cascades | wc -l)" -eq 2 ] ||
   fail "idle: no saver on ext-idle-notify's idled: $(grep -m3 -E 'idle|cascade:' "$work/idle.err")"
 saver=$(saver_children)
 logind LockSession
