@@ -16,6 +16,7 @@ shift 3
 rm -rf "$out"
 mkdir -p "$out"
 trixie_run "$out" stage "$script" "$@"
+status=$?
 [ $status -eq 77 ] && exit 77
 # The watcher names its source when it starts.
 source_line=$(grep -m 1 'watching' "$out/stage/idle.err")

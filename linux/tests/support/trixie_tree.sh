@@ -99,19 +99,18 @@ trixie_mount() { # WHERE MOUNT_ARGUMENTS...
 
 # Runs the end-to-end script SCRIPT, beside the support scripts, in a chroot
 # into the tree, with PROGRAMS copied to /cascade-test/bin and OUT's
-# subfolder NAME as its work folder; its status in $status.
+# subfolder NAME as its work folder; returns the script's status.
 trixie_run() { # OUT NAME SCRIPT PROGRAM...
   local out=$1 name=$2 script=$3 program programs=()
   shift 3
   trixie_root_up "$out"
   mkdir -p "$root/cascade-test/end_to_end" "$root/cascade-test/support" "$root/cascade-test/bin"
   install -m 755 "$script" "$root/cascade-test/end_to_end/"
-  install -m 644 "$(dirname "${BASH_SOURCE[0]}")"/* "$root/cascade-test/support/"
+  install -m 644 "$(dirname "${BASH_SOURCE[0]}")"/*.{sh,py} "$root/cascade-test/support/"
   for program; do
     install -m 755 "$program" "$root/cascade-test/bin/"
     programs+=("/cascade-test/bin/$(basename "$program")")
   done
   chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin CI="${CI:-}" bash "/cascade-test/end_to_end/$(basename "$script")" \
     "${programs[@]}" "/cascade-test/out/$name"
-  status=$?
 }
