@@ -280,7 +280,7 @@ expect_exit gone 1
 wait "$compositor_pid"
 compositor_pid=
 [ "$(wc -l <"$work/gone.err")" -eq 2 ] || fail "gone: not one line after the start: $(cat "$work/gone.err")"
-[ -z "$(our_cascades)" ] || fail "still running: Cascade $(our_cascades)"
+nothing_left
 
 [ $status -eq 0 ] && echo "GNOME OK: the saver over the overview, Super, GNOME's lock, its blank delay followed, its inhibitors, the lock cycle, SIGTERM, no bus, GNOME gone"
 exit $status

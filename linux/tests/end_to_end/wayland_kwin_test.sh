@@ -56,7 +56,7 @@ logind UnlockSession
 kill -TERM "$watcher"
 expect_exit locked 0
 stop_compositor
-[ -z "$(our_cascades)" ] || fail "still running: Cascade $(our_cascades)"
+nothing_left
 compositor_started_only "$scratch/kwin_wayland|(/usr)?/lib/[^/]*/libexec/kscreenlocker_greet"
 
 [ $status -eq 0 ] && echo "KWin OK: configured at $size, frames, SIGTERM, idle watcher, its lock"

@@ -45,7 +45,7 @@ idle_cycle idle
 kill -TERM "$watcher"
 expect_exit idle 0
 stop_compositor
-[ -z "$(our_cascades)" ] || fail "still running: Cascade $(our_cascades)"
+nothing_left
 compositor_started_only "(/usr)?/bin/labwc"
 
 [ $status -eq 0 ] && echo "labwc OK: covered at $size, key, idle watcher, SIGTERM"

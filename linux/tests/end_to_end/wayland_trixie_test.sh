@@ -7,14 +7,15 @@
 # Usage: wayland_trixie_test.sh SCRIPT CACHE_DIR WORK_DIR PROGRAM...
 set -uo pipefail
 here=$(dirname "$0")
+# shellcheck source=../support/check_support.sh
+. "$here/../support/check_support.sh"
 # shellcheck source=../support/trixie_tree.sh
 . "$here/../support/trixie_tree.sh"
 trixie_tree_or_skip "$2"
 script=$here/$1
 out=$3
 shift 3
-rm -rf "$out"
-mkdir -p "$out"
+fresh_work_folder "$out"
 trixie_run "$out" stage "$script" "$@"
 status=$?
 [ $status -eq 77 ] && exit 77

@@ -72,13 +72,13 @@ trixie_take_down() { # DIR
 # cannot allocate buffers) and OUT at /cascade-test/out; all of it goes at
 # the exit.
 trixie_root_up() { # OUT
-  local stale owner state layers
+  local stale owner layers
   # A run that CTest killed at its time limit had no chance to take its
   # mounts down; its folder names its process, gone or a zombie now.
   for stale in /tmp/cascade-trixie.*.*; do
     [ -d "$stale" ] || continue
     owner=${stale#/tmp/cascade-trixie.}
-    read -r _ _ state _ 2>/dev/null <"/proc/${owner%%.*}/stat" && [ "$state" != Z ] || trixie_take_down "$stale"
+    still_runs "${owner%%.*}" || trixie_take_down "$stale"
   done
   layers=$(mktemp -d "/tmp/cascade-trixie.$$.XXXXXX")
   # shellcheck disable=SC2064 # this run's folder, fixed now

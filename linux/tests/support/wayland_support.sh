@@ -75,6 +75,8 @@ stop_compositor() {
   wait "$tracer_pid"
   compositor_pid=
 }
+# Fails where a process of this test's Cascade still runs.
+nothing_left() { [ -z "$(our_cascades)" ] || fail "still running: Cascade $(our_cascades)"; }
 # Fails where the compositor started a program other than those named by the
 # extended regular expression $1 (matched against the whole path).
 compositor_started_only() {
