@@ -183,7 +183,7 @@ tidy_up
 # motion on it and a longer idle spell than -idle; when the lock goes the
 # desktop shows, and the next idle spell brings the saver again.
 readonly idle_spell=5 # seconds without input: more than -idle 2
-wait_covered lock
+wait_saver lock
 saver=$(saver_children)
 screen_saver Lock
 wait_ended "$saver"

@@ -327,7 +327,7 @@ idle_cycle idle-2
 lock_wait=0
 locks() { cat "$runtime/locks" 2>/dev/null | wc -l; }
 [ "$(locks)" -eq 2 ] || fail "idle: the lock command ran $(locks) times, not 2"
-wait_covered idle-3
+wait_saver idle-3
 saver=$(saver_children)
 tr '\0' ' ' <"/proc/$saver/cmdline" | grep -q -- '-delay 50000' || fail "idle-3: the saver runs without -delay 50000"
 end=$((SECONDS + wait_limit))
@@ -362,7 +362,7 @@ idle_cycle idle-after-inhibitor
 # inhibited: a view that inhibits idle comes under the saver, the key ends
 # the saver while it holds, the view goes. With no input the saver comes
 # again, since the watcher asks anew after each saver.
-wait_covered idle-under-view
+wait_saver idle-under-view
 start inhibitor-under
 window=$pid
 wait_toplevel inhibitor-under
@@ -376,7 +376,7 @@ pid=$window
 expect_exit inhibitor-under 0
 pid=$watcher
 window=
-wait_covered idle-rearmed
+wait_saver idle-rearmed
 # A watcher killed outright takes its saver with it.
 wait_covered idle-killed
 saver=$(saver_children)

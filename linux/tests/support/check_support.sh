@@ -15,5 +15,6 @@ at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 # True while process $1 runs: a zombie has ended, only its reaping is left.
 still_runs() {
   local state
-  read -r _ _ state _ 2>/dev/null <"/proc/$1/stat" && [ "$state" != Z ]
+  # Not "" either: /proc//stat is the kernel's own, and would say yes.
+  [ -n "$1" ] && read -r _ _ state _ 2>/dev/null <"/proc/$1/stat" && [ "$state" != Z ]
 }

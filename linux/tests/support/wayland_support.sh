@@ -151,13 +151,20 @@ wait_covered() {
 }
 
 saver_children() { our_cascades | grep -vx -e "$watcher" -e "${window:-none}"; }
+# A saver of the watcher's on every output. Its process comes first: until the
+# compositor has handled the last saver's going, a picture may still show it.
+wait_saver() { # NAME
+  local end=$((SECONDS + wait_limit))
+  until [ -n "$(saver_children)" ] || [ $SECONDS -ge $end ]; do sleep 0.1; done
+  wait_covered "$1"
+}
 # The idle watcher's cycle, with the watcher's pid in $watcher (and a window
 # of Cascade's own, not a saver, in $window): the saver comes on every
 # output, a key (the test's send_key) takes it away, the watcher stays. With
 # $lock_wait, that many seconds pass before the key.
 idle_cycle() { # NAME
   local saver
-  wait_covered "$1"
+  wait_saver "$1"
   sleep "${lock_wait:-0}"
   saver=$(saver_children)
   [ "$(wc -w <<<"$saver")" -eq 1 ] ||
