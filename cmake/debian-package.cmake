@@ -24,6 +24,15 @@ install(CODE "
   endif()")
 install(FILES ${cascade_package_files}/cascade.xml DESTINATION share/xscreensaver/config)
 install(FILES ${cascade_package_files}/cascade.desktop DESTINATION share/applications/screensavers)
+# The settings window, found in every desktop's app list and software centre,
+# with its icon drawn from the scene (scripts/make_icons.sh).
+set(cascade_app_id invalid.cascade.screensaver)
+install(FILES ${cascade_package_files}/${cascade_app_id}.desktop DESTINATION share/applications)
+install(FILES ${cascade_package_files}/${cascade_app_id}.metainfo.xml DESTINATION share/metainfo)
+foreach(size 16 24 32 48 64 128 256)
+  install(FILES ${cascade_package_files}/icons/${size}.png DESTINATION share/icons/hicolor/${size}x${size}/apps
+          RENAME ${cascade_app_id}.png)
+endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${cascade_package_files}/copyright
         DESTINATION share/doc/cascade)
 

@@ -24,10 +24,11 @@ packages=(
   libgl1 libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxfixes3 libxxf86vm1
   libxrender1:i386 libxrandr2:i386 libxi6:i386 libxcursor1:i386 libxcomposite1:i386 libxinerama1:i386
   fonts-wine
-  # The package's checks, and the real XScreenSaver daemon its test runs Cascade
-  # in (apt brings the daemon's libraries and xscreensaver-data, whose display
-  # programs the test never starts; strace shows that it started none).
-  lintian desktop-file-utils xscreensaver strace
+  # The package's checks (lintian, the desktop entries and the metainfo
+  # validated), and the real XScreenSaver daemon its test runs Cascade in (apt
+  # brings the daemon's libraries and xscreensaver-data, whose display programs
+  # the test never starts; strace shows that it started none).
+  lintian desktop-file-utils appstream xscreensaver strace
   # The Wayland front's build: client and EGL-window libraries, wayland-scanner,
   # the xdg-shell and xdg-decoration descriptions and the keymap library (the
   # wlr descriptions are in the tree).
