@@ -24,9 +24,12 @@ stages=("windows=$junit/windows.xml" "32-bit Wine under emulation=$junit/emulate
         "ci-asan=$junit/ci-asan.xml" "windows64=$junit/windows64.xml" "release (soak)=$junit/soak.xml")
 background=()
 finish() {
-  local pid
-  for pid in "${background[@]}"; do kill -TERM -- "-$pid" 2>/dev/null && wait "$pid" 2>/dev/null; done
-  python3 scripts/skipped_tests.py "${stages[@]}"
+  # The run's own status: under errexit, a stopped stage's 143 from wait would
+  # end this handler early, without the lines below, and be the run's status.
+  local status=$? pid
+  for pid in "${background[@]}"; do kill -TERM -- "-$pid" 2>/dev/null && { wait "$pid" 2>/dev/null || true; }; done
+  python3 scripts/skipped_tests.py "${stages[@]}" || true
+  exit "$status"
 }
 trap finish EXIT
 
