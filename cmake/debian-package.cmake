@@ -54,6 +54,7 @@ add_custom_target(cascade_manpage ALL)
 add_custom_target(cascade_changelog ALL)
 cascade_compressed(cascade.6 share/man/man6 cascade_manpage)
 cascade_compressed(cascade-add-to-xscreensaver.1 share/man/man1 cascade_manpage)
+cascade_compressed(cascade-settings.1 share/man/man1 cascade_manpage)
 cascade_compressed(changelog share/doc/cascade cascade_changelog)
 
 set(CPACK_GENERATOR DEB)
