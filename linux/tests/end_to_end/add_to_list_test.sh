@@ -203,28 +203,42 @@ done
 echo "signals: $stopped of 20 rounds stopped before the change"
 
 # -- Another writer at the same moment (the settings program saving: a new
-# file, then a rename) with a consistent change: timeout 1 and maze switched
-# off. The result is one version whole, with Cascade or without, never the
-# two mixed; and once the rewrite is in, it stays.
-printf 'timeout: 0:00:00\nprograms: \\\n\tmaze --root \\n\n' >"$work/version-0"
-printf 'timeout: 0:01:00\nprograms: \\\n-\tmaze --root \\n\n' >"$work/version-1"
+# file, then a rename), a burst of saves, each a consistent change: timeout
+# k and maze switched off. The result is one version whole, with Cascade or
+# without, never the two mixed; and Cascade is added, if at all, only to the
+# writer's last save: Cascade on an earlier one means a save was lost.
+# CASCADE_RACE_ROUNDS runs more rounds, for a stress run on a loaded machine.
+version() { printf 'timeout: 0:%02d:00\nprograms: \\\n%s\tmaze --root \\n\n' "$1" "$2"; }
+version 0 "" >"$work/version-0"
+rounds=${CASCADE_RACE_ROUNDS:-40}
 lost=0
-for round in $(seq 40); do
+for round in $(seq "$rounds"); do
   home=$work/writer-$round && mkdir -p "$home" && cp "$work/version-0" "$home/.xscreensaver"
+  saves=$((5 + RANDOM % 30))
   HOME=$home "$command" >"$home.out" 2>&1 &
-  sleep "0.0$((RANDOM % 40))"
-  cp "$work/version-1" "$home/.writer" && mv "$home/.writer" "$home/.xscreensaver"
+  for k in $(seq "$saves"); do version "$k" - >"$home/.writer" && mv "$home/.writer" "$home/.xscreensaver"; done
   wait $!
   code=$?
   grep -v cascade "$home/.xscreensaver" | sed 's/\\n\\$/\\n/' >"$home.rest"
-  if cmp -s "$home.rest" "$work/version-0"; then
+  if ! cmp -s "$home.rest" <(version "$saves" -); then
+    k=$(sed -n 's/^timeout: 0:0*\([0-9][0-9]*\):00$/\1/p' "$home.rest")
+    cmp -s "$home.rest" <(version "${k:-99}" "$([ "$k" = 0 ] || echo -)") ||
+      fail "writer $round: a mixed file (exit $code):"$'\n'"$(cat "$home/.xscreensaver")"
     lost=$((lost + 1))
-  else
-    cmp -s "$home.rest" "$work/version-1" || fail "writer $round: a mixed file (exit $code):"$'\n'"$(cat "$home/.xscreensaver")"
   fi
   [ $code -eq 0 ] || [ $code -eq 1 ] || fail "writer $round: exit $code"
+  rm -rf "$home" "$home.out" "$home.rest"
 done
-echo "writer: the rewrite lost in $lost of 40 rounds"
+echo "writer: a save lost in $lost of $rounds rounds"
+[ $lost -eq 0 ] || fail "writer: a save lost in $lost of $rounds rounds"
+# The same, the rival's save landing in the last moment there is: after the
+# last compare, just before the new file goes in place.
+fresh_home rival "$(version 0 "")"
+version 1 - >"$home/.rival"
+HOME=$home LD_PRELOAD=$stop_probe CASCADE_RIVAL_FILE=$home/.rival "$command" >"$home.out" 2>&1
+code=$?
+grep -q '^timeout: 0:01:00$' "$home/.xscreensaver" && grep -q cascade "$home/.xscreensaver" ||
+  fail "rival: the rival's save lost or Cascade not added (exit $code):"$'\n'"$(cat "$home/.xscreensaver")"
 
 # -- Two adders at once, on a list that ends in a continued blank line: one
 # adds Cascade, the other finds it there; nothing is added twice.
