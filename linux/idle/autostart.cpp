@@ -191,7 +191,8 @@ int startNow(const std::vector<std::string>& arguments)
     pid_t started = 0;
     std::string error;
     if (!startWatcher(arguments, started, error))
-        return fail(error + (end == EndResult::Ended ? "; the one that ran before it has ended" : ""));
+        return fail(error + (end == EndResult::Ended ? "; the one that ran before it has ended" : "") +
+                    "; the entry stands for the next login");
     if (end == EndResult::Ended)
         std::printf("The idle watcher runs now (pid %d), in place of pid %d.\n", started, ended);
     else

@@ -9,9 +9,10 @@
 //   without unnamed files, so the render takes a named temporary file.
 // - CASCADE_FAIL_RENAME=1: every rename fails (EIO), as the last step of a
 //   replace may on a failing disk.
-// - CASCADE_RIVAL_FILE=FILE: the first time a file is renamed or swapped
-//   into place, FILE is renamed there just before, as another writer's save
-//   landing after the last compare.
+// - CASCADE_RIVAL_FILE=FILE[:FILE2]: the first time a file is renamed or
+//   swapped into place, FILE is renamed there just before, as another
+//   writer's save landing after the last compare; FILE2 likewise the second
+//   time (a swap undone).
 // - CASCADE_COUNT_LINE_WIDTHS=FILE: counts the glLineWidth calls and writes
 //   the count into FILE at exit.
 #include <GL/gl.h>
@@ -24,6 +25,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -80,11 +82,16 @@ extern "C" int mkstemp(char* pattern) { return stopOnce(nextDefinition<int (*)(c
 // Whether the rename into to fails, after the rival's save landed there.
 bool renameRefused(const char* to)
 {
-    static bool rivalLanded = false;
-    const char* rival = std::getenv("CASCADE_RIVAL_FILE");
-    if (rival && !rivalLanded) {
-        rivalLanded = true;
-        nextDefinition<int (*)(const char*, const char*)>("rename")(rival, to);
+    static int renames = 0;
+    const char* rivals = std::getenv("CASCADE_RIVAL_FILE");
+    if (rivals && renames < 2) {
+        const std::string list = rivals;
+        const std::size_t colon = list.find(':');
+        const std::string rival = renames++ == 0 ? list.substr(0, colon)
+                                  : colon == std::string::npos ? std::string()
+                                                               : list.substr(colon + 1);
+        if (!rival.empty())
+            nextDefinition<int (*)(const char*, const char*)>("rename")(rival.c_str(), to);
     }
     errno = EIO;
     return std::getenv("CASCADE_FAIL_RENAME") != nullptr;
