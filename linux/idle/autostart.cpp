@@ -147,8 +147,7 @@ bool unprovenWatcher(std::string& error)
     if (!sessionLockHeld() || runningWatcher() != 0)
         return false;
     error = "an idle watcher runs in this session that cannot be proven to be one this command may end (" +
-            sessionLockPath() + " names no pid that holds it): end it, or log out, and run this again; "
-            "nothing changed";
+            sessionLockPath() + " names no pid that holds it): end it, or log out, and run this again";
     return true;
 }
 
@@ -218,7 +217,7 @@ int turnOff(const std::string& path)
     const bool live = inWaylandSession(false);
     std::string error;
     if (live && unprovenWatcher(error))
-        return fail(error);
+        return fail(error + "; nothing changed");
     const AutostartEntry entry = readAutostartEntry();
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0 && ::unlink(path.c_str()) != 0)
