@@ -64,15 +64,7 @@ std::string programPath()
     return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "cascade";
 }
 
-std::vector<std::string> watcherArguments(const Options& options)
-{
-    std::vector<std::string> arguments = {programPath(), "-idle", std::to_string(options.idleSeconds)};
-    if (options.lockAfterSeconds > 0)
-        arguments.insert(arguments.end(), {"-lock-after", std::to_string(options.lockAfterSeconds)});
-    if (!options.lockCommand.empty())
-        arguments.insert(arguments.end(), {"-lock-command", options.lockCommand});
-    return arguments;
-}
+std::vector<std::string> watcherArguments(const Options& options) { return watcherCommand(programPath(), options); }
 
 std::string entryText(const Options& options)
 {
@@ -98,16 +90,11 @@ bool makeFolders(const std::string& path, std::string& error)
     }
 }
 
-// The line for the compositor this session runs, where it is one that reads
-// no autostart entries.
 void printCompositorLine(const Options& options, bool on)
 {
-    for (const Compositor& compositor : compositors) {
-        if (!std::getenv(compositor.environment))
-            continue;
-        std::printf("%s reads no autostart entries: %s this line %s %s/%s:\n  %s\n", compositor.name,
-                    on ? "add" : "remove", on ? "to" : "from", configHome().c_str(), compositor.configFile,
-                    compositor.line(watcherArguments(options)).c_str());
+    for (const CompositorLine& found : compositorLines(watcherArguments(options))) {
+        std::printf("%s reads no autostart entries: %s this line %s %s:\n  %s\n", found.compositor.c_str(),
+                    on ? "add" : "remove", on ? "to" : "from", found.configPath.c_str(), found.line.c_str());
     }
 }
 
@@ -147,6 +134,27 @@ int turnOff(const Options& options, const std::string& path)
 }
 
 } // namespace
+
+std::vector<std::string> watcherCommand(const std::string& program, const Options& options)
+{
+    std::vector<std::string> arguments = {program, "-idle", std::to_string(options.idleSeconds)};
+    if (options.lockAfterSeconds > 0)
+        arguments.insert(arguments.end(), {"-lock-after", std::to_string(options.lockAfterSeconds)});
+    if (!options.lockCommand.empty())
+        arguments.insert(arguments.end(), {"-lock-command", options.lockCommand});
+    return arguments;
+}
+
+std::vector<CompositorLine> compositorLines(const std::vector<std::string>& watcherCommand)
+{
+    std::vector<CompositorLine> found;
+    for (const Compositor& compositor : compositors) {
+        if (std::getenv(compositor.environment))
+            found.push_back({compositor.name, configHome() + "/" + compositor.configFile,
+                             compositor.line(watcherCommand)});
+    }
+    return found;
+}
 
 std::string desktopExecLine(const std::vector<std::string>& arguments)
 {
