@@ -197,10 +197,15 @@ std::string shellLine(const std::vector<std::string>& arguments)
     return line;
 }
 
+std::string autostartEntryPath()
+{
+    return configHome() + "/autostart/" + entryName;
+}
+
 int runAutostart(const Options& options)
 {
     const std::string folder = configHome() + "/autostart";
-    const std::string path = folder + "/" + entryName;
+    const std::string path = autostartEntryPath();
     const int status = options.autostart == Autostart::On ? turnOn(options, folder, path) : turnOff(options, path);
     std::fflush(stdout);
     return status;

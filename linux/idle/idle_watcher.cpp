@@ -1,12 +1,12 @@
 #include "linux/idle/idle_watcher.h"
 
 #include "linux/common/messages.h"
-#include "linux/common/quoted_text.h"
 #include "linux/idle/blank_lead.h"
 #include "linux/idle/desktop_lock.h"
 #include "linux/idle/gnome_idle.h"
 #include "linux/idle/gnome_overview.h"
 #include "linux/idle/saver_process.h"
+#include "linux/idle/session_lock.h"
 #include "linux/idle/wayland_idle.h"
 
 #include <glib-unix.h>
@@ -14,43 +14,13 @@
 #include <wayland-client.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr unsigned millisecondsPerSecond = 1000;
-
-// The one watcher of a Wayland session: a lock on a file named for the
-// display in the user's runtime folder, released by the kernel however the
-// watcher ends.
-bool holdSessionLock(int& fd, std::string& error)
-{
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::string display = std::getenv("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY") : "wayland-0";
-    std::replace(display.begin(), display.end(), '/', '_');
-    // Without a runtime folder (no Wayland session would lack one), the user
-    // id keeps users apart in /tmp.
-    const std::string path = runtime && *runtime
-                                 ? std::string(runtime) + "/cascade-idle-" + display + ".lock"
-                                 : "/tmp/cascade-idle-" + std::to_string(::getuid()) + "-" + display + ".lock";
-    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
-        error = "cannot open " + quoted(path) + ": " + std::strerror(errno);
-        return false;
-    }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        error = errno == EWOULDBLOCK ? "an idle watcher already runs in this session (" + display + ")"
-                                     : "cannot lock " + quoted(path) + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
-}
 
 // The seconds of idle after which the saver comes: as asked, but before the
 // desktop's own blanking where the source knows when that comes.

@@ -1,0 +1,24 @@
+// The one idle watcher of a Wayland session: a lock on a file named for the
+// display in the user's runtime folder, released by the kernel however the
+// watcher ends. The file also names the watcher's pid, so that -autostart
+// can find the watcher it replaces or ends; the pid is believed only where
+// the kernel says that very process holds the lock.
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+// The lock file of this session (WAYLAND_DISPLAY, else wayland-0).
+std::string sessionLockPath();
+
+// Takes the session's lock and writes the pid into it; fd stays open, and
+// so locked, until the process ends. False with one line in error, where
+// another watcher holds it or the file cannot be had.
+bool holdSessionLock(int& fd, std::string& error);
+
+// The watcher holding the lock, proven: a pidfd of the process (-1 if none,
+// or if what holds it cannot be proven to be a watcher), its pid in pid.
+int lockHolder(pid_t& pid);
+
+// Whether some process holds the lock now.
+bool sessionLockHeld();
