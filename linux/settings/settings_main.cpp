@@ -1,0 +1,39 @@
+// cascade-settings: the window in which a user turns Cascade's idle watcher
+// on or off and sets it, with a live preview of the saver. One per user: a
+// second start raises the first one's window.
+#include "linux/settings/settings_window.h"
+
+#include <adwaita.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* applicationId = "org.cascade.Settings";
+
+void activate(GtkApplication* application, gpointer)
+{
+    GtkWindow* existing = gtk_application_get_active_window(application);
+    if (existing) {
+        gtk_window_present(existing);
+        return;
+    }
+    auto* window = new SettingsWindow(application);
+    gtk_window_present(GTK_WINDOW(window->window()));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Without a display the toolkit would abort with its own messages.
+    if (!gtk_init_check()) {
+        std::fprintf(stderr, "cascade-settings: no display to open (neither WAYLAND_DISPLAY nor DISPLAY reaches one)\n");
+        return 1;
+    }
+    AdwApplication* application = adw_application_new(applicationId, G_APPLICATION_DEFAULT_FLAGS);
+    g_signal_connect(application, "activate", G_CALLBACK(activate), nullptr);
+    const int status = g_application_run(G_APPLICATION(application), argc, argv);
+    g_object_unref(application);
+    return status;
+}
