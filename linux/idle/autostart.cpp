@@ -2,6 +2,8 @@
 
 #include "linux/common/messages.h"
 #include "linux/common/quoted_text.h"
+#include "linux/idle/session_lock.h"
+#include "linux/idle/watcher_control.h"
 #include "linux/safe_replace/snapshot_replace.h"
 
 #include <cerrno>
@@ -9,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,46 +94,135 @@ bool makeFolders(const std::string& path, std::string& error)
     }
 }
 
-void printCompositorLine(const Options& options, bool on)
+// The line for the compositor this session runs, where it is one that reads
+// no autostart entries. Off names the line on printed, from the entry it
+// removes; without one it can only describe it.
+void printCompositorLine(const std::vector<std::string>& arguments, bool on)
 {
-    for (const CompositorLine& found : compositorLines(watcherArguments(options))) {
-        std::printf("%s reads no autostart entries: %s this line %s %s:\n  %s\n", found.compositor.c_str(),
-                    on ? "add" : "remove", on ? "to" : "from", found.configPath.c_str(), found.line.c_str());
+    for (const CompositorLine& found : compositorLines(arguments)) {
+        if (on || !arguments.empty())
+            std::printf("%s reads no autostart entries: %s this line %s %s:
+  %s
+", found.compositor.c_str(),
+                        on ? "add" : "remove", on ? "to" : "from", found.configPath.c_str(), found.line.c_str());
+        else
+            std::printf("%s reads no autostart entries: remove from %s the line that runs cascade -idle, if "
+                        "you added one
+", found.compositor.c_str(), found.configPath.c_str());
     }
+}
+
+// Only a Wayland session has a watcher to start or end now. Elsewhere the
+// entry is all there is, as before, and the command says why nothing runs.
+bool inWaylandSession(bool on)
+{
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland && *wayland)
+        return true;
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display)
+        std::printf("This is an X11 session, where XScreenSaver starts savers: no idle watcher %s now.\n",
+                    on ? "started" : "ended");
+    else
+        std::printf("No Wayland session here (WAYLAND_DISPLAY is unset): no idle watcher %s now.\n",
+                    on ? "started" : "ended");
+    return false;
+}
+
+// A watcher holds the session's lock that cannot be proven one this
+// command may end (one of an older cascade, which wrote no pid): refused
+// before anything changes, so that the entry never says one thing while
+// the session runs another.
+bool unprovenWatcher(std::string& error)
+{
+    if (!sessionLockHeld() || runningWatcher() != 0)
+        return false;
+    error = "an idle watcher runs in this session that cannot be proven to be one this command may end (" +
+            sessionLockPath() + " names no pid that holds it): end it, or log out, and run this again; "
+            "nothing changed";
+    return true;
+}
+
+bool writeEntry(const Options& options, const std::string& folder, const std::string& path, std::string& error)
+{
+    FileSnapshot snapshot;
+    if (!makeFolders(folder, error) || !readSnapshot(path, snapshot, error))
+        return false;
+    const std::string text = entryText(options);
+    if (snapshot.exists && snapshot.bytes == text)
+        return true;
+    ReplaceRequest request;
+    request.path = path;
+    request.snapshot = &snapshot;
+    request.bytes = text;
+    std::string backup;
+    const ReplaceResult result = replaceIfUnchanged(request, backup, error);
+    if (result == ReplaceResult::FileChanged)
+        error = quoted(path) + " changed while it was written";
+    return result == ReplaceResult::Replaced;
+}
+
+// The watcher of this session made the one the entry starts: left as it is
+// where it runs with these arguments already, else ended and started anew.
+int startNow(const std::vector<std::string>& arguments)
+{
+    const pid_t running = runningWatcher();
+    if (running != 0 && processArguments(running) == arguments) {
+        std::printf("The idle watcher running now (pid %d) already has these settings.\n", running);
+        return 0;
+    }
+    pid_t ended = 0;
+    const EndResult end = endRunningWatcher(ended);
+    if (end == EndResult::Unproven || end == EndResult::DidNotEnd)
+        return fail(end == EndResult::DidNotEnd
+                        ? "the idle watcher running now (pid " + std::to_string(ended) + ") did not end: it goes "
+                          "on with its old settings until the next login, and no other was started"
+                        : "an idle watcher that cannot be proven one of ours took the session's lock: no other "
+                          "was started");
+    pid_t started = 0;
+    std::string error;
+    if (!startWatcher(arguments, started, error))
+        return fail(error + (end == EndResult::Ended ? "; the one that ran before it has ended" : ""));
+    if (end == EndResult::Ended)
+        std::printf("The idle watcher runs now (pid %d), in place of pid %d.\n", started, ended);
+    else
+        std::printf("The idle watcher runs now (pid %d).\n", started);
+    return 0;
 }
 
 int turnOn(const Options& options, const std::string& folder, const std::string& path)
 {
+    const bool live = inWaylandSession(true);
     std::string error;
-    FileSnapshot snapshot;
-    if (!makeFolders(folder, error) || !readSnapshot(path, snapshot, error))
-        return fail(error + "; nothing changed");
-    const std::string text = entryText(options);
-    if (!snapshot.exists || snapshot.bytes != text) {
-        ReplaceRequest request;
-        request.path = path;
-        request.snapshot = &snapshot;
-        request.bytes = text;
-        std::string backup;
-        const ReplaceResult result = replaceIfUnchanged(request, backup, error);
-        if (result == ReplaceResult::FileChanged)
-            return fail(quoted(path) + " changed while it was written; nothing changed");
-        if (result != ReplaceResult::Replaced)
-            return fail(error + "; nothing changed");
-    }
-    std::printf("The idle watcher starts at each login (%s):\n  %s\n", path.c_str(),
-                shellLine(watcherArguments(options)).c_str());
-    printCompositorLine(options, true);
-    return 0;
+    if ((live && unprovenWatcher(error)) || !writeEntry(options, folder, path, error))
+        return fail(error + (live ? "; nothing changed, nothing started" : "; nothing changed"));
+    const std::vector<std::string> arguments = watcherArguments(options);
+    std::printf("The idle watcher starts at each login (%s):\n  %s\n", path.c_str(), shellLine(arguments).c_str());
+    printCompositorLine(arguments, true);
+    std::fflush(stdout);
+    return live ? startNow(arguments) : 0;
 }
 
-int turnOff(const Options& options, const std::string& path)
+int turnOff(const std::string& path)
 {
+    const bool live = inWaylandSession(false);
+    std::string error;
+    if (live && unprovenWatcher(error))
+        return fail(error);
+    const AutostartEntry entry = readAutostartEntry();
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0 && ::unlink(path.c_str()) != 0)
-        return fail("cannot remove " + quoted(path) + ": " + std::strerror(errno));
+        return fail("cannot remove " + quoted(path) + ": " + std::strerror(errno) + "; nothing changed");
     std::printf("The idle watcher no longer starts at login (%s is gone).\n", path.c_str());
-    printCompositorLine(options, false);
+    printCompositorLine(entry.command, false);
+    pid_t ended = 0;
+    const EndResult end = live ? endRunningWatcher(ended) : EndResult::NoneRan;
+    if (end == EndResult::Ended)
+        std::printf("The idle watcher running now (pid %d) has ended.\n", ended);
+    if (end == EndResult::Unproven || end == EndResult::DidNotEnd)
+        return fail("the idle watcher running now " +
+                    (ended ? "(pid " + std::to_string(ended) + ") did not end" : std::string("cannot be proven ours")) +
+                    ": it goes on until the session ends");
     return 0;
 }
 
@@ -204,9 +297,16 @@ std::string autostartEntryPath()
 
 int runAutostart(const Options& options)
 {
+    // One -autostart at a time per session: two at once would each end the
+    // watcher and start their own, and the loser's would find the lock taken.
+    const std::string lockPath = autostartLockPath();
+    const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lock < 0 || ::flock(lock, LOCK_EX) != 0)
+        return fail("cannot lock " + quoted(lockPath) + ": " + std::strerror(errno) + "; nothing changed");
     const std::string folder = configHome() + "/autostart";
     const std::string path = autostartEntryPath();
-    const int status = options.autostart == Autostart::On ? turnOn(options, folder, path) : turnOff(options, path);
+    const int status = options.autostart == Autostart::On ? turnOn(options, folder, path) : turnOff(path);
     std::fflush(stdout);
+    ::close(lock);
     return status;
 }

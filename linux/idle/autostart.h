@@ -21,6 +21,7 @@ struct AutostartEntry {
     Options options;     // when Readable: idleSeconds, lockAfterSeconds, lockCommand as its Exec line gives them
     std::string path;    // $XDG_CONFIG_HOME (or ~/.config)/autostart/cascade-idle.desktop
     std::string problem; // when Unreadable: one line saying why
+    std::vector<std::string> command; // when Readable: the Exec line's arguments, the program first
 };
 AutostartEntry readAutostartEntry();
 // The same, from the entry's text (path is left empty).

@@ -239,8 +239,10 @@ AutostartEntry parseAutostartEntry(const std::string& text)
     entry.problem = keysProblem(keys);
     std::vector<std::string> arguments;
     if (entry.problem.empty() && parseDesktopExecLine(keys.exec, arguments, entry.problem) &&
-        watcherOptions(arguments, entry.options, entry.problem))
+        watcherOptions(arguments, entry.options, entry.problem)) {
         entry.state = AutostartEntry::State::Readable;
+        entry.command = arguments;
+    }
     return entry;
 }
 

@@ -83,6 +83,26 @@ std::string sessionLockPath()
                                : "/tmp/cascade-idle-" + std::to_string(::getuid()) + "-" + display + ".lock";
 }
 
+namespace {
+
+std::string besideLock(const std::string& ending)
+{
+    std::string path = sessionLockPath();
+    return path.substr(0, path.size() - std::string(".lock").size()) + ending;
+}
+
+} // namespace
+
+std::string sessionLogPath()
+{
+    return besideLock(".log");
+}
+
+std::string autostartLockPath()
+{
+    return besideLock("-autostart.lock");
+}
+
 bool holdSessionLock(int& fd, std::string& error)
 {
     const std::string path = sessionLockPath();

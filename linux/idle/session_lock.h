@@ -10,6 +10,10 @@
 
 // The lock file of this session (WAYLAND_DISPLAY, else wayland-0).
 std::string sessionLockPath();
+// Beside it: the stderr of a watcher -autostart started, and the lock that
+// lets one -autostart at a time end and start the session's watcher.
+std::string sessionLogPath();
+std::string autostartLockPath();
 
 // Takes the session's lock and writes the pid into it; fd stays open, and
 // so locked, until the process ends. False with one line in error, where

@@ -2,7 +2,9 @@
 # cascade -autostart on|off: the entry GNOME's and KDE's session managers
 # read, as GLib itself parses it (the arguments come back as given, however
 # awkward the lock command), the line printed for sway run through the shell,
-# the user's mode kept, a second "on" or "off" a no-op.
+# the line "off" names for each compositor the one "on" printed, the user's
+# mode kept, a second "on" or "off" a no-op. Outside a Wayland session
+# nothing starts or ends now, and the command says so.
 # Usage: autostart_test.sh CASCADE WORK_DIR
 set -uo pipefail
 # shellcheck source=../support/check_support.sh
@@ -10,7 +12,8 @@ set -uo pipefail
 cascade=$1
 work=$2
 fresh_work_folder "$work"
-export XDG_CONFIG_HOME=$work/config
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work
+unset WAYLAND_DISPLAY DISPLAY
 entry=$XDG_CONFIG_HOME/autostart/cascade-idle.desktop
 lock='swaylock -f -c "000000" $HOME \ 100% it'"'"'s'
 program=$(readlink -f "$cascade")
@@ -43,9 +46,22 @@ sleep 1
 [ "$(stat -c %a "$entry")" = 600 ] && grep -q -- '-idle 120$' "$entry" || fail "changed: $(stat -c %a "$entry") $(grep Exec "$entry")"
 
 for round in 1 2; do
-  "$cascade" -autostart off >/dev/null 2>&1 || fail "off $round: exit $?"
+  "$cascade" -autostart off >"$work/off.out" 2>&1 || fail "off $round: exit $?"
 done
 [ ! -e "$entry" ] || fail "off left the entry"
+grep -q "no idle watcher ended now" "$work/off.out" || fail "off outside a session says: $(cat "$work/off.out")"
+
+# The line to remove is the line that was added, for every compositor that
+# reads no entries; without the entry, off can only describe it.
+for variable in SWAYSOCK HYPRLAND_INSTANCE_SIGNATURE NIRI_SOCKET LABWC_PID WAYFIRE_SOCKET RIVER_SOCKET; do
+  env "$variable=x" "$cascade" -idle 240 -lock-after 600 -lock-command "$lock" -autostart on >"$work/on.out" 2>&1
+  env "$variable=x" "$cascade" -autostart off >"$work/off.out" 2>&1
+  added=$(grep -A1 'add this line' "$work/on.out" | sed -n 2p)
+  [ -n "$added" ] && [ "$(grep -A1 'remove this line' "$work/off.out" | sed -n 2p)" = "$added" ] ||
+    fail "$variable: on added"$'\n'"$added"$'\n'"off removes: $(cat "$work/off.out")"
+done
+SWAYSOCK=x "$cascade" -autostart off >"$work/off.out" 2>&1
+grep -q 'the line that runs cascade -idle' "$work/off.out" || fail "off without the entry says: $(cat "$work/off.out")"
 
 [ $status -eq 0 ] && echo "autostart OK: entry valid and read back by GLib, sway line, mode kept, idempotent"
 exit $status

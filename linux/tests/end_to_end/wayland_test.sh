@@ -25,6 +25,8 @@
 #    keeps it away until the view goes, and one that comes under the saver,
 #    whose key ends it while the view holds, keeps it away no longer than the
 #    view; a second watcher is refused;
+#  - -autostart on starts the watcher at once, detached; on with new settings
+#    replaces it, an entry it cannot write changes nothing; off ends it;
 #  - window mode: a toplevel "Cascade", app id cascade, that draws over its
 #    whole window, made taller too, at -delay's rate, with a 2x buffer on a
 #    2x output, and draws nothing while its workspace is not shown; a key
@@ -384,6 +386,40 @@ disown "$watcher" # no "Killed" from bash
 kill -KILL "$watcher"
 wait_ended "$saver"
 still_runs "$saver" && fail "killed: the saver outlived its watcher"
+
+# -- -autostart takes effect at once: on starts the watcher, detached in a
+# session of its own, which brings the saver; on with a new idle time
+# replaces it, the same settings again leave it; an on that cannot write the
+# entry changes nothing and starts nothing; off ends it.
+autostart() { # NAME ARGUMENTS...
+  local name=$1
+  shift
+  "${user[@]}" DISPLAY=:none "$cascade" "$@" >"$work/$name.out" 2>&1
+}
+watchers() { for p in $(our_cascades); do grep -qz -- '^-idle$' "/proc/$p/cmdline" && echo "$p"; done; }
+entry=$scratch/home/.config/autostart/cascade-idle.desktop
+autostart autostart-on -idle 2 -autostart on || fail "autostart on: exit $?: $(cat "$work/autostart-on.out")"
+watcher=$(watchers)
+pid=$watcher
+[ "$(wc -w <<<"$watcher")" -eq 1 ] && [ "$(ps -o sid= -p "$watcher" | tr -d ' ')" = "$watcher" ] ||
+  fail "autostart on: not one watcher in a session of its own: $watcher"
+idle_cycle autostart-idle
+autostart autostart-again -idle 3 -autostart on || fail "autostart again: exit $?: $(cat "$work/autostart-again.out")"
+first=$watcher
+watcher=$(watchers)
+pid=$watcher
+! still_runs "$first" && [ "$(wc -w <<<"$watcher")" -eq 1 ] && tr '\0' ' ' <"/proc/$watcher/cmdline" | grep -q -- '-idle 3 $' ||
+  fail "autostart again: watchers $first, then $watcher: $(cat "$work/autostart-again.out")"
+autostart autostart-same -idle 3 -autostart on && [ "$(watchers)" = "$watcher" ] ||
+  fail "autostart, the same settings: the watcher $watcher became $(watchers)"
+chmod 555 "$(dirname "$entry")"
+autostart autostart-read-only -idle 4 -autostart on
+rc=$?
+chmod 755 "$(dirname "$entry")"
+[ $rc -eq 1 ] && [ "$(watchers)" = "$watcher" ] && grep -q -- '-idle 3$' "$entry" && grep -q "nothing started" "$work/autostart-read-only.out" ||
+  fail "autostart, read-only: exit $rc, watcher $(watchers), $(grep Exec "$entry"): $(cat "$work/autostart-read-only.out")"
+autostart autostart-off -autostart off || fail "autostart off: exit $?: $(cat "$work/autostart-off.out")"
+[ -z "$(watchers)" ] && [ ! -e "$entry" ] || fail "autostart off: watchers $(watchers), entry $(ls "$entry" 2>&1)"
 
 # -- The compositor goes away under a full-screen Cascade and a watcher.
 start gone-watcher -idle 60
