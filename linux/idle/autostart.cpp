@@ -101,14 +101,11 @@ void printCompositorLine(const std::vector<std::string>& arguments, bool on)
 {
     for (const CompositorLine& found : compositorLines(arguments)) {
         if (on || !arguments.empty())
-            std::printf("%s reads no autostart entries: %s this line %s %s:
-  %s
-", found.compositor.c_str(),
+            std::printf("%s reads no autostart entries: %s this line %s %s:\n  %s\n", found.compositor.c_str(),
                         on ? "add" : "remove", on ? "to" : "from", found.configPath.c_str(), found.line.c_str());
         else
             std::printf("%s reads no autostart entries: remove from %s the line that runs cascade -idle, if "
-                        "you added one
-", found.compositor.c_str(), found.configPath.c_str());
+                        "you added one\n", found.compositor.c_str(), found.configPath.c_str());
     }
 }
 
