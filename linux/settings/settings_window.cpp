@@ -6,10 +6,10 @@
 
 namespace {
 
-// The window at its first opening: the preview and the rows beneath it
-// without a scroll bar.
+// The window at its first opening: it fits a 1366 x 768 screen under a
+// panel; the rows beneath the preview scroll.
 constexpr int windowWidth = 560;
-constexpr int windowHeight = 820;
+constexpr int windowHeight = 700;
 // The status line follows a watcher that starts or ends on its own (a login,
 // a crash, a terminal's command) this often; reading it costs a few file reads.
 constexpr unsigned statusRefreshSeconds = 2;

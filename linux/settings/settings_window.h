@@ -65,6 +65,7 @@ private:
     GtkWidget* idleSpin_ = nullptr;
     GtkWidget* lockRow_ = nullptr;
     GtkWidget* lockCommandRow_ = nullptr;
+    GtkWidget* lockCommand_ = nullptr;
     GtkWidget* statusRow_ = nullptr;
     GtkWidget* problemLabel_ = nullptr;
     GtkWidget* compositorRow_ = nullptr;

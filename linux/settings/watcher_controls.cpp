@@ -81,11 +81,18 @@ GtkWidget* SettingsWindow::buildLockRows(GtkWidget* group)
     g_signal_connect_swapped(lockRow_, "notify::selected", changed, this);
     // Where logind answers, loginctl lock-session locks; elsewhere only the
     // user can name the locker.
-    lockCommandRow_ = adw_entry_row_new();
+    // A plain entry in an action row, not libadwaita 1.2's entry row, whose
+    // focus screen readers are not told of.
+    lockCommandRow_ = adw_action_row_new();
     adw_preferences_row_set_title(ADW_PREFERENCES_ROW(lockCommandRow_), "Lock command");
-    adw_entry_row_set_show_apply_button(ADW_ENTRY_ROW(lockCommandRow_), TRUE);
+    adw_action_row_set_subtitle(ADW_ACTION_ROW(lockCommandRow_), "Nothing on this system locks by itself; Enter sets it");
+    lockCommand_ = gtk_entry_new();
+    gtk_entry_set_placeholder_text(GTK_ENTRY(lockCommand_), "swaylock -f");
+    gtk_widget_set_valign(lockCommand_, GTK_ALIGN_CENTER);
+    adw_action_row_add_suffix(ADW_ACTION_ROW(lockCommandRow_), lockCommand_);
+    adw_action_row_set_activatable_widget(ADW_ACTION_ROW(lockCommandRow_), lockCommand_);
     gtk_widget_set_visible(lockCommandRow_, !facts_.logindAnswers);
-    g_signal_connect_swapped(lockCommandRow_, "apply", G_CALLBACK(+[](SettingsWindow* self) { self->apply(); }),
+    g_signal_connect_swapped(lockCommand_, "activate", G_CALLBACK(+[](SettingsWindow* self) { self->apply(); }),
                              this);
     adw_preferences_group_add(ADW_PREFERENCES_GROUP(group), lockCommandRow_);
     return group;
@@ -101,7 +108,7 @@ Options SettingsWindow::chosenOptions() const
     const unsigned chosen = adw_combo_row_get_selected(ADW_COMBO_ROW(lockRow_));
     if (chosen < std::size(lockChoices))
         options.lockAfterSeconds = static_cast<long>(lockChoices[chosen] * secondsPerMinute);
-    options.lockCommand = gtk_editable_get_text(GTK_EDITABLE(lockCommandRow_));
+    options.lockCommand = gtk_editable_get_text(GTK_EDITABLE(lockCommand_));
     return options;
 }
 

@@ -56,7 +56,7 @@ void SettingsWindow::showEntry()
     if (entry_.state == AutostartEntry::State::Readable) {
         setMinutes(idleSpin_, entry_.options.idleSeconds);
         showLockAfter(entry_.options.lockAfterSeconds);
-        gtk_editable_set_text(GTK_EDITABLE(lockCommandRow_), entry_.options.lockCommand.c_str());
+        gtk_editable_set_text(GTK_EDITABLE(lockCommand_), entry_.options.lockCommand.c_str());
         if (!entry_.options.lockCommand.empty())
             gtk_widget_set_visible(lockCommandRow_, TRUE);
     }
