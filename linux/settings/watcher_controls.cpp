@@ -149,7 +149,8 @@ void SettingsWindow::apply()
         GTK_WINDOW(window_), "Replace the login entry?", nullptr));
     adw_message_dialog_format_body(dialog, "%s was changed by hand and says more than these settings can show (%s).",
                                    entry_.path.c_str(), entry_.problem.c_str());
-    adw_message_dialog_add_responses(dialog, "keep", "_Keep It", "replace", "_Replace It", nullptr);
+    // No mnemonics: libadwaita 1.2 hands the underscore on to screen readers.
+    adw_message_dialog_add_responses(dialog, "keep", "Keep It", "replace", "Replace It", nullptr);
     adw_message_dialog_set_response_appearance(dialog, "replace", ADW_RESPONSE_DESTRUCTIVE);
     adw_message_dialog_set_default_response(dialog, "keep");
     adw_message_dialog_set_close_response(dialog, "keep");

@@ -6,9 +6,11 @@
 #  - the preview moves: two pictures of it differ and both show the scene;
 #  - "Start when idle" on: the login entry is written and a watcher runs now,
 #    and the window says so;
-#  - the idle time changed: the entry and the running watcher carry it;
+#  - the idle time changed: the entry and the running watcher carry it; one
+#    typed in a terminal (cascade -autostart on) shows in the window;
 #  - Preview: the saver covers the screen and a key ends it;
 #  - off: the entry is gone, and so is the watcher;
+#  - an entry edited by hand is named as such and not replaced unasked;
 #  - Tab alone reaches every control, and every control has a name.
 # Usage: settings_sway_test.sh CASCADE CASCADE_SETTINGS WORK_DIR
 set -uo pipefail
@@ -54,23 +56,27 @@ eventually() {
   local end=$((SECONDS + wait_limit))
   until "$@"; do [ $SECONDS -lt $end ] || return 1; sleep 0.1; done
 }
-watchers() { for p in $(our_cascades); do tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -q -- ' -idle ' && echo "$p"; done; }
+watchers() { for p in $(our_cascades); do tr '\0' ' ' 2>/dev/null <"/proc/$p/cmdline" | grep -q -- ' -idle ' && echo "$p"; done; }
 # The one running watcher waits for $1 seconds of idle.
 watcher_waits() {
   local found
   found=$(watchers)
-  [ "$(wc -w <<<"$found")" -eq 1 ] && tr '\0' ' ' <"/proc/$found/cmdline" 2>/dev/null | grep -q -- "-idle $1 "
+  [ "$(wc -w <<<"$found")" -eq 1 ] && tr '\0' ' ' 2>/dev/null <"/proc/$found/cmdline" | grep -q -- "-idle $1 "
 }
 entry_says() { grep -q "^Exec=.*-idle $1\$" "$entry" 2>/dev/null; }
 eventually driver shows "No watcher runs now" ||
   fail "the window does not show, or not its status: $(cat "$work/settings.err" "$work/driver.err")"
 
-# -- The preview moves, and shows the scene.
+# -- The preview moves, and shows the scene: neither black nor the window's
+# own background, which an empty picture shows.
 read -r x y width height < <(driver extents "Live preview of the Cascade screen saver")
 for i in 1 2; do
   output_shot "$work/window-$i.ppm" HEADLESS-1
+  window_background=$(convert "$work/window-$i.ppm" -format \
+    "%[fx:int(255*p{$((x + 8)),$((y + height + 8))}.r)] %[fx:int(255*p{$((x + 8)),$((y + height + 8))}.g)] %[fx:int(255*p{$((x + 8)),$((y + height + 8))}.b)]" info:)
   convert "$work/window-$i.ppm" -crop "${width}x${height}+$x+$y" +repage "$work/preview-$i.ppm"
-  covered "$work/preview-$i.ppm" || fail "preview $i: the preview does not show the scene (see $work/preview-$i.ppm)"
+  background=$window_background covered "$work/preview-$i.ppm" ||
+    fail "preview $i: the preview does not show the scene (see $work/preview-$i.ppm)"
   sleep 0.3
 done
 [ "$(compare -metric AE "$work/preview-1.ppm" "$work/preview-2.ppm" null: 2>&1)" != 0 ] ||
@@ -86,6 +92,10 @@ eventually driver shows "The watcher runs now" || fail "on: the window does not 
 driver set "Idle time" 7 || fail "the idle time cannot be set"
 eventually entry_says 420 || fail "idle time: the entry does not say -idle 420: $(cat "$entry" 2>&1)"
 eventually watcher_waits 420 || fail "idle time: no watcher with -idle 420 runs: $(watchers)"
+
+# -- A change typed in a terminal shows in the window.
+"${user[@]}" "$cascade" -autostart on -idle 540 >/dev/null || fail "cascade -autostart on -idle 540"
+eventually test "$(driver value "Idle time")" = 9 || fail "terminal: the window does not show the idle time of 9 min"
 
 # -- Preview: the saver covers the screen, a key ends it.
 output_shot "$work/window.ppm" HEADLESS-1
@@ -104,6 +114,18 @@ still_runs "$saver" && fail "Preview: a key did not end the saver"
 driver toggle "Start when idle" || fail "the switch cannot be toggled back"
 eventually test ! -e "$entry" || fail "off: the entry is still there"
 eventually test -z "$(watchers)" || fail "off: a watcher still runs: $(watchers)"
+
+# -- An entry edited by hand into one the window cannot show: it says so,
+# and a change asks first; kept, the entry is as it was.
+printf '%s\n' "[Desktop Entry]" "Type=Application" "Name=Mine" "Exec=$cascade -idle 300 -delay 50000" >"$entry"
+chown "$user_id:$user_id" "$entry"
+cp "$entry" "$work/hand-made.desktop"
+eventually driver shows "The login entry" || fail "hand-made: the window does not say that it cannot show the entry"
+driver toggle "Start when idle" || fail "hand-made: the switch cannot be toggled"
+eventually driver press "Keep It" || fail "hand-made: no question before the entry is replaced"
+sleep 1
+cmp -s "$entry" "$work/hand-made.desktop" || fail "hand-made: the entry was changed: $(cat "$entry" 2>&1)"
+rm "$entry"
 
 # -- The keyboard alone reaches every control.
 driver tab-walk >"$work/tab-walk.log" || fail "keyboard: $(cat "$work/tab-walk.log")"

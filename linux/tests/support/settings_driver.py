@@ -5,6 +5,7 @@ or a test robot would: one command per run, its answer on stdout.
   toggle NAME          the toggle action of the switch named NAME
   press NAME           the click action of the button whose name starts with NAME
   set NAME VALUE       the value of the spin button named NAME
+  value NAME           the value of the spin button named NAME
   shows TEXT           succeeds where a label starting with TEXT is shown
   extents NAME         x y width height of the picture NAME in window coordinates
   tab-walk             presses Tab (wtype) until the focus comes round again;
@@ -143,6 +144,8 @@ def main(command, *args):
         act(named(app, "push button", args[0], prefix=True), "click")
     elif command == "set":
         named(app, "spin button", args[0]).queryValue().currentValue = float(args[1])
+    elif command == "value":
+        print(int(named(app, "spin button", args[0]).queryValue().currentValue))
     elif command == "shows":
         sys.exit(not any(n.getRoleName() == "label" and n.name.startswith(args[0]) for n in nodes(app)))
     elif command == "tab-walk":
