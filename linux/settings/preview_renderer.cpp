@@ -17,6 +17,17 @@ int roundUp(int value) { return (value + capacityStep - 1) / capacityStep * capa
 
 } // namespace
 
+bool rendersInSoftware()
+{
+    EglContext probe;
+    std::string error;
+    if (!probe.create(1, 1, saverFramebuffer, error))
+        return false;
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    return renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe") ||
+                        std::strstr(renderer, "swrast"));
+}
+
 PreviewRenderer::~PreviewRenderer() { stop(); }
 
 void PreviewRenderer::stop()

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+// Whether the preview's GL is a software renderer (Mesa's llvmpipe and its
+// kin), asked of a throwaway context of the same kind.
+bool rendersInSoftware();
+
 class PreviewRenderer {
 public:
     PreviewRenderer() = default;

@@ -79,11 +79,17 @@ bool PreviewWidget::tick(GdkFrameClock* clock)
 {
     const std::int64_t now = gdk_frame_clock_get_frame_time(clock);
     const std::int64_t since = now - lastFrameUs_;
-    if (lastFrameUs_ != 0 && since < defaultDelayMicroseconds)
+    // The first frame shows the window without the preview: the scene's
+    // start (its textures, the GL context) is not worth a later window.
+    if (lastFrameUs_ == 0) {
+        lastFrameUs_ = now;
+        return true;
+    }
+    if (since < defaultDelayMicroseconds)
         return true;
     if (windowMinimised())
         return true;
-    if (lastFrameUs_ != 0 && since > shownGapFrames * defaultDelayMicroseconds)
+    if (since > shownGapFrames * defaultDelayMicroseconds)
         renderer_.skipTime((since - defaultDelayMicroseconds) / microsecondsPerMillisecond);
     lastFrameUs_ = now;
     drawFrame();
