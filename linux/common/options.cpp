@@ -334,7 +334,8 @@ const OptionEntry optionTable[] = {
     {"-lock-command", nullptr, applyLockCommand, "CMD", "with -lock-after: lock by this shell command",
      [] { return std::string("loginctl lock-session"); }},
     {"-autostart", nullptr, applyAutostart, "on|off",
-     "start the idle watcher (with the -idle and lock options given beside) at each login, or no longer",
+     "start the idle watcher (with the -idle and lock options given beside) at each login and now, or no "
+     "longer and end it",
      nullptr},
     {"-render", nullptr, applyRender, "FILE.png", "draw off-screen (no display needed) and save a PNG", nullptr},
     {"-frames", nullptr, applyFrames, "N", "frames to draw",

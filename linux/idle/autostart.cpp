@@ -135,8 +135,7 @@ bool unprovenWatcher(std::string& error)
     if (!sessionLockHeld() || runningWatcher() != 0)
         return false;
     error = "an idle watcher runs in this session that cannot be proven to be one this command may end (" +
-            sessionLockPath() + " names no pid that holds it): end it, or log out, and run this again; "
-            "nothing changed";
+            sessionLockPath() + " names no pid that holds it): end it, or log out, and run this again";
     return true;
 }
 
@@ -179,7 +178,8 @@ int startNow(const std::vector<std::string>& arguments)
     pid_t started = 0;
     std::string error;
     if (!startWatcher(arguments, started, error))
-        return fail(error + (end == EndResult::Ended ? "; the one that ran before it has ended" : ""));
+        return fail(error + (end == EndResult::Ended ? "; the one that ran before it has ended" : "") +
+                    "; the entry stands for the next login");
     if (end == EndResult::Ended)
         std::printf("The idle watcher runs now (pid %d), in place of pid %d.\n", started, ended);
     else
@@ -205,7 +205,7 @@ int turnOff(const std::string& path)
     const bool live = inWaylandSession(false);
     std::string error;
     if (live && unprovenWatcher(error))
-        return fail(error);
+        return fail(error + "; nothing changed");
     const AutostartEntry entry = readAutostartEntry();
     struct stat info {};
     if (::lstat(path.c_str(), &info) == 0 && ::unlink(path.c_str()) != 0)

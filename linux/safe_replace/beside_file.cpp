@@ -79,6 +79,26 @@ bool BesideFile::replace(const std::string& target)
     return true;
 }
 
+bool BesideFile::exchange(const std::string& target)
+{
+    return ::renameat2(AT_FDCWD, name_.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0;
+}
+
+bool BesideFile::placeNew(const std::string& target)
+{
+    if (::renameat2(AT_FDCWD, name_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0)
+        return false;
+    name_.clear();
+    return true;
+}
+
+bool BesideFile::nameIsOwn() const
+{
+    struct stat own {}, named {};
+    return ::fstat(fd_, &own) == 0 && ::lstat(name_.c_str(), &named) == 0 && own.st_dev == named.st_dev &&
+           own.st_ino == named.st_ino;
+}
+
 void BesideFile::discard()
 {
     if (fd_ >= 0) {

@@ -40,6 +40,14 @@ public:
 
     // Puts the file, by its temporary name, in target's place by one rename.
     bool replace(const std::string& target);
+    // Swaps the temporary name and target by one rename: target is then
+    // this file, and the temporary name the one that was there. Where the
+    // file system cannot swap, false with errno EINVAL.
+    bool exchange(const std::string& target);
+    // Puts the file in target's place only where nothing has that name.
+    bool placeNew(const std::string& target);
+    // Whether the temporary name names this file (and not one swapped in).
+    bool nameIsOwn() const;
 
     // Closes and removes the file unless it took a lasting name or a place.
     void discard();

@@ -156,14 +156,65 @@ std::string nameBackup(BesideFile& backup, const std::string& base)
     return std::string();
 }
 
-// Puts the file in target's place, replacing it, by one rename.
-bool putInPlace(BesideFile& file, const std::string& target)
+enum class Placed { Done, Changed, Failed };
+
+bool nameBesideTarget(BesideFile& file, const std::string& target)
 {
     const std::string directory = directoryOf(target);
     const auto nameFor = [&directory](int attempt) {
         return directory + "/.xscreensaver.new-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
     };
-    return file.nameTemporarily(nameFor, maxBackupNumber) && file.replace(target);
+    return file.nameTemporarily(nameFor, maxBackupNumber);
+}
+
+// A file swapped out that was not the snapshot goes back. Another writer
+// may have renamed a file over ours between the two swaps: what comes back
+// is then theirs, newer than the one that went back, and is put back in
+// turn, as their rename alone would have left it.
+void swapBack(BesideFile& file, const std::string& target)
+{
+    if (!file.exchange(target)) {
+        // Ours was removed in between: the other writer's file takes the
+        // free name.
+        if (errno == ENOENT)
+            file.placeNew(target);
+        return;
+    }
+    if (!file.nameIsOwn())
+        file.exchange(target);
+}
+
+// The new file in target's place. A rename after the last compare would
+// leave a moment in which another writer's file, renamed in place since,
+// is replaced unseen. A swap leaves none: the file that comes out is out of
+// every writer's reach, and is compared with the snapshot after the swap;
+// where it is not the snapshot it goes back, and the caller hears that the
+// file changed. What is left: a writer that renames its file in after the
+// swap replaces ours, as it would replace any file there (its change stands,
+// ours is gone: the user sees theirs); one that writes into the old file in
+// place, through a descriptor opened before the swap, writes into the file
+// swapped out, which is compared and then removed, so a write that lands
+// between the compare and the removal is lost, as with any rename; and
+// between a swap and its undoing, readers may see our file for a moment.
+Placed putInPlace(BesideFile& file, const std::string& target, const FileSnapshot& snapshot)
+{
+    if (!nameBesideTarget(file, target))
+        return Placed::Failed;
+    const bool swapped = snapshot.exists ? file.exchange(target) : file.placeNew(target);
+    if (!swapped) {
+        // Made or removed by another writer since the compare.
+        if (errno == EEXIST || errno == ENOENT)
+            return Placed::Changed;
+        // A file system that cannot swap or refuse to replace (some network
+        // and FUSE ones) says EINVAL: the plain rename, with its moment.
+        if (errno != EINVAL)
+            return Placed::Failed;
+        return file.replace(target) ? Placed::Done : Placed::Failed;
+    }
+    if (!snapshot.exists || stillSnapshot(file.temporaryName(), snapshot))
+        return Placed::Done; // the old file goes with the temporary name
+    swapBack(file, target);
+    return Placed::Changed;
 }
 
 } // namespace
@@ -225,12 +276,13 @@ ReplaceResult replaceIfUnchanged(const ReplaceRequest& request, std::string& bac
             return ReplaceResult::Failed;
         }
     }
-    if (!putInPlace(fresh, request.path)) {
+    const Placed placed = putInPlace(fresh, request.path, snapshot);
+    if (placed != Placed::Done) {
         error = describe("cannot replace", request.path, errno);
         if (!backupPath.empty())
             ::unlink(backupPath.c_str());
         backupPath.clear();
-        return ReplaceResult::Failed;
+        return placed == Placed::Changed ? ReplaceResult::FileChanged : ReplaceResult::Failed;
     }
     return ReplaceResult::Replaced;
 }

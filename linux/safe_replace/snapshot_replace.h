@@ -2,8 +2,9 @@
 // one snapshot is read (identity and bytes), the new file and a backup of
 // the snapshot are written beside it unnamed, and only once both are whole
 // and the file is checked to be the snapshot still does the backup get its
-// name and the new file take the old one's place by a rename. A failure at
-// any step before that leaves the file and its folder as they were.
+// name and the new file take the old one's place, by a swap whose outgoing
+// file is checked once more and swapped back where it is not the snapshot.
+// A failure at any step leaves the file and its folder as they were.
 #pragma once
 
 #include <sys/stat.h>

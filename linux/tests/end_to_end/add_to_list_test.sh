@@ -203,28 +203,65 @@ done
 echo "signals: $stopped of 20 rounds stopped before the change"
 
 # -- Another writer at the same moment (the settings program saving: a new
-# file, then a rename) with a consistent change: timeout 1 and maze switched
-# off. The result is one version whole, with Cascade or without, never the
-# two mixed; and once the rewrite is in, it stays.
-printf 'timeout: 0:00:00\nprograms: \\\n\tmaze --root \\n\n' >"$work/version-0"
-printf 'timeout: 0:01:00\nprograms: \\\n-\tmaze --root \\n\n' >"$work/version-1"
-lost=0
-for round in $(seq 40); do
-  home=$work/writer-$round && mkdir -p "$home" && cp "$work/version-0" "$home/.xscreensaver"
-  HOME=$home "$command" >"$home.out" 2>&1 &
-  sleep "0.0$((RANDOM % 40))"
-  cp "$work/version-1" "$home/.writer" && mv "$home/.writer" "$home/.xscreensaver"
-  wait $!
-  code=$?
-  grep -v cascade "$home/.xscreensaver" | sed 's/\\n\\$/\\n/' >"$home.rest"
-  if cmp -s "$home.rest" "$work/version-0"; then
-    lost=$((lost + 1))
-  else
-    cmp -s "$home.rest" "$work/version-1" || fail "writer $round: a mixed file (exit $code):"$'\n'"$(cat "$home/.xscreensaver")"
-  fi
-  [ $code -eq 0 ] || [ $code -eq 1 ] || fail "writer $round: exit $code"
+# file, then a rename), saving over and over, a few hundred microseconds
+# apart, for as long as the adder runs: each save a consistent change (save
+# number k, maze switched off). The file is always one version whole, with
+# Cascade or without, never the two mixed; and Cascade lands, if at all, on
+# the writer's latest save: on an older one, a save was lost. A file that
+# shows Cascade on an older save and still does a moment later counts as
+# lost (a swap that is undone at once may show it for that moment).
+# CASCADE_RACE_ROUNDS runs more rounds, for a stress run on a loaded machine.
+cat >"$work/writer.py" <<'PY'
+import os, random, subprocess, sys, time
+path = sys.argv[1] + "/.xscreensaver"
+def version(k, maze="-"): return "timeout: 0:00:00\n# save %d\nprograms: \\\n%s\tmaze --root \\n\n" % (k, maze)
+def saved():  # the save the file holds, whether Cascade is on it; None where mixed
+    text = open(path).read()
+    rest = "".join(l for l in text.splitlines(True) if "cascade" not in l).replace("\\n\\\n", "\\n\n")
+    k = int(rest.split("# save ")[1].split("\n")[0])
+    return (k, "cascade" in text) if rest == version(k, "-" if k else "") else (None, True)
+def lost(last):
+    k, cascade = saved()
+    if k is None: sys.exit("a mixed file: " + open(path).read())
+    return cascade and k != last
+last, losses = 0, 0
+adder = subprocess.Popen(sys.argv[2], env=dict(os.environ, HOME=sys.argv[1]), stdout=open(sys.argv[3], "w"),
+                         stderr=subprocess.STDOUT)
+while adder.poll() is None:
+    if lost(last):
+        time.sleep(0.002)
+        losses += lost(last)
+    last += 1
+    open(path + ".writer", "w").write(version(last))
+    os.rename(path + ".writer", path)
+    time.sleep(random.uniform(0, 0.0004))
+print(last, losses + lost(last), adder.returncode)
+PY
+version() { printf 'timeout: 0:00:00\n# save %d\nprograms: \\\n%s\tmaze --root \\n\n' "$1" "$2"; }
+rounds=${CASCADE_RACE_ROUNDS:-20}
+lost=0 saves=0
+for round in $(seq "$rounds"); do
+  home=$work/writer-$round && mkdir -p "$home" && version 0 "" >"$home/.xscreensaver"
+  read -r saved losses code < <(python3 "$work/writer.py" "$home" "$command" "$home.out" 2>"$home.err")
+  [ -n "$code" ] || fail "writer $round: $(cat "$home.err")"
+  saves=$((saves + saved)) lost=$((lost + losses))
+  [ "$code" = 0 ] || [ "$code" = 1 ] || fail "writer $round: exit $code"
+  rm -rf "$home" "$home.out" "$home.err"
 done
-echo "writer: the rewrite lost in $lost of 40 rounds"
+echo "writer: $saves saves during $rounds runs, $lost lost"
+[ "$lost" -eq 0 ] || fail "writer: $lost saves lost in $rounds rounds"
+# The same, the rival's save landing in the last moment there is: after the
+# last compare, just before the new file goes in place; then a second save
+# just before a swap is undone. Cascade goes onto the latest save.
+for saves in 1 2; do
+  fresh_home "rival-$saves" "$(version 0 "")"
+  version 1 - >"$home/.rival-1" && version 2 - >"$home/.rival-2"
+  rivals=$home/.rival-1 && [ $saves = 2 ] && rivals+=:$home/.rival-2
+  HOME=$home LD_PRELOAD=$stop_probe CASCADE_RIVAL_FILE=$rivals "$command" >"$home.out" 2>&1
+  code=$?
+  grep -q "^# save $saves\$" "$home/.xscreensaver" && grep -q cascade "$home/.xscreensaver" ||
+    fail "rival $saves: a save lost or Cascade not added (exit $code):"$'\n'"$(cat "$home/.xscreensaver")"
+done
 
 # -- Two adders at once, on a list that ends in a continued blank line: one
 # adds Cascade, the other finds it there; nothing is added twice.

@@ -9,17 +9,23 @@
 //   without unnamed files, so the render takes a named temporary file.
 // - CASCADE_FAIL_RENAME=1: every rename fails (EIO), as the last step of a
 //   replace may on a failing disk.
+// - CASCADE_RIVAL_FILE=FILE[:FILE2]: the first time a file is renamed or
+//   swapped into place, FILE is renamed there just before, as another
+//   writer's save landing after the last compare; FILE2 likewise the second
+//   time (a swap undone).
 // - CASCADE_COUNT_LINE_WIDTHS=FILE: counts the glLineWidth calls and writes
 //   the count into FILE at exit.
 #include <GL/gl.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <stdio.h>
 
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -73,13 +79,36 @@ extern "C" int open(const char* path, int flags, ...)
 
 extern "C" int mkstemp(char* pattern) { return stopOnce(nextDefinition<int (*)(char*)>("mkstemp")(pattern)); }
 
+// Whether the rename into to fails, after the rival's save landed there.
+bool renameRefused(const char* to)
+{
+    static int renames = 0;
+    const char* rivals = std::getenv("CASCADE_RIVAL_FILE");
+    if (rivals && renames < 2) {
+        const std::string list = rivals;
+        const std::size_t colon = list.find(':');
+        const std::string rival = renames++ == 0 ? list.substr(0, colon)
+                                  : colon == std::string::npos ? std::string()
+                                                               : list.substr(colon + 1);
+        if (!rival.empty())
+            nextDefinition<int (*)(const char*, const char*)>("rename")(rival.c_str(), to);
+    }
+    errno = EIO;
+    return std::getenv("CASCADE_FAIL_RENAME") != nullptr;
+}
+
 extern "C" int rename(const char* from, const char* to)
 {
-    if (std::getenv("CASCADE_FAIL_RENAME")) {
-        errno = EIO;
+    return renameRefused(to) ? -1 : nextDefinition<int (*)(const char*, const char*)>("rename")(from, to);
+}
+
+extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const char* to, unsigned flags)
+{
+    // Backups take their names by RENAME_NOREPLACE: not the step in question.
+    if ((flags & RENAME_EXCHANGE) && renameRefused(to))
         return -1;
-    }
-    return nextDefinition<int (*)(const char*, const char*)>("rename")(from, to);
+    return nextDefinition<int (*)(int, const char*, int, const char*, unsigned)>("renameat2")(fromFolder, from,
+                                                                                            toFolder, to, flags);
 }
 
 extern "C" void glLineWidth(GLfloat width)
