@@ -10,6 +10,7 @@
 #    typed in a terminal (cascade -autostart on) shows in the window;
 #  - Preview: the saver covers the screen and a key ends it;
 #  - off: the entry is gone, and so is the watcher;
+#  - a read-only configuration folder: the failure in words, no watcher;
 #  - an entry edited by hand is named as such and not replaced unasked;
 #  - Tab alone reaches every control, and every control has a name.
 # Usage: settings_sway_test.sh CASCADE CASCADE_SETTINGS WORK_DIR
@@ -114,6 +115,14 @@ still_runs "$saver" && fail "Preview: a key did not end the saver"
 driver toggle "Start when idle" || fail "the switch cannot be toggled back"
 eventually test ! -e "$entry" || fail "off: the entry is still there"
 eventually test -z "$(watchers)" || fail "off: a watcher still runs: $(watchers)"
+
+# -- A folder the entry cannot be written in: the window says so in words,
+# and no watcher starts.
+chmod 555 "$(dirname "$entry")"
+driver toggle "Start when idle" || fail "read-only: the switch cannot be toggled"
+eventually driver shows "Starting when idle failed" || fail "read-only: the window does not say that it failed"
+[ ! -e "$entry" ] && [ -z "$(watchers)" ] || fail "read-only: an entry or a watcher after all: $(watchers)"
+chmod 755 "$(dirname "$entry")"
 
 # -- An entry edited by hand into one the window cannot show: it says so,
 # and a change asks first; kept, the entry is as it was.
