@@ -58,7 +58,9 @@ eventually() {
   local end=$((SECONDS + wait_limit))
   until "$@"; do [ $SECONDS -lt $end ] || return 1; sleep 0.1; done
 }
-watchers() { for p in $(our_cascades); do tr '\0' ' ' 2>/dev/null <"/proc/$p/cmdline" | grep -q -- ' -idle ' && echo "$p"; done; }
+# Running Cascades whose command line holds $1.
+running_with() { for p in $(our_cascades); do tr '\0' ' ' 2>/dev/null <"/proc/$p/cmdline" | grep -q -- "$1" && echo "$p"; done; }
+watchers() { running_with ' -idle ' | grep -vx -e "$(running_with -autostart)"; }
 # The one running watcher waits for $1 seconds of idle.
 watcher_waits() {
   local found
@@ -99,16 +101,14 @@ driver set "Idle time" 7 || fail "the idle time cannot be set"
 eventually entry_says 420 || fail "idle time: the entry does not say -idle 420: $(cat "$entry" 2>&1)"
 eventually watcher_waits 420 || fail "idle time: no watcher with -idle 420 runs: $(watchers)"
 
-# -- A change typed in a terminal shows in the window.
-"${user[@]}" "$cascade" -autostart on -idle 540 >/dev/null || fail "cascade -autostart on -idle 540"
-eventually test "$(driver value "Idle time")" = 9 || fail "terminal: the window does not show the idle time of 9 min"
-
 # -- Preview: the saver covers the screen, a key ends it.
 output_shot "$work/window.ppm" HEADLESS-1
 covered "$work/window.ppm" && fail "the window alone passes for the scene: the Preview check could not fail"
 driver press "Preview" || fail "Preview cannot be pressed"
-eventually test -n "$(our_cascades | grep -vx -e "$(watchers)")"
-saver=$(our_cascades | grep -vx -e "$(watchers)")
+savers() { our_cascades | grep -vx -e "$(watchers)"; }
+saver_runs() { [ -n "$(savers)" ]; }
+eventually saver_runs
+saver=$(savers)
 [ "$(wc -w <<<"$saver")" -eq 1 ] || fail "Preview: not one saver runs: $saver"
 pid=$saver
 wait_covered fullscreen
@@ -116,10 +116,18 @@ wait_covered fullscreen
 wait_ended "$saver"
 still_runs "$saver" && fail "Preview: a key did not end the saver"
 
+# -- A change typed in a terminal shows in the window, long after the
+# window's own last change (Preview took seconds).
+"${user[@]}" "$cascade" -autostart on -idle 540 >/dev/null || fail "cascade -autostart on -idle 540"
+window_idle_is() { [ "$(driver value "Idle time")" = "$1" ]; }
+eventually window_idle_is 9 ||
+  fail "terminal: the window shows $(driver value "Idle time") min, not 9, for $(grep '^Exec=' "$entry")"
+
 # -- Off: the entry and the watcher are gone.
 driver toggle "Start when idle" || fail "the switch cannot be toggled back"
 eventually test ! -e "$entry" || fail "off: the entry is still there"
-eventually test -z "$(watchers)" || fail "off: a watcher still runs: $(watchers)"
+no_watcher() { [ -z "$(watchers)" ]; }
+eventually no_watcher || fail "off: a watcher still runs: $(watchers)"
 
 # -- A folder the entry cannot be written in: the window says so in words,
 # and no watcher starts.
