@@ -16,7 +16,7 @@ install(TARGETS cascade-add-to-xscreensaver RUNTIME DESTINATION bin)
 # symbols: the compilers' .comment notes.
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
-    foreach(program libexec/xscreensaver/cascade bin/cascade-add-to-xscreensaver)
+    foreach(program libexec/xscreensaver/cascade bin/cascade-add-to-xscreensaver bin/cascade-settings)
       execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
                               \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${program}\"
                       COMMAND_ERROR_IS_FATAL ANY)

@@ -68,15 +68,7 @@ std::string programPath()
     return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : "cascade";
 }
 
-std::vector<std::string> watcherArguments(const Options& options)
-{
-    std::vector<std::string> arguments = {programPath(), "-idle", std::to_string(options.idleSeconds)};
-    if (options.lockAfterSeconds > 0)
-        arguments.insert(arguments.end(), {"-lock-after", std::to_string(options.lockAfterSeconds)});
-    if (!options.lockCommand.empty())
-        arguments.insert(arguments.end(), {"-lock-command", options.lockCommand});
-    return arguments;
-}
+std::vector<std::string> watcherArguments(const Options& options) { return watcherCommand(programPath(), options); }
 
 std::string entryText(const Options& options)
 {
@@ -107,17 +99,13 @@ bool makeFolders(const std::string& path, std::string& error)
 // removes; without one it can only describe it.
 void printCompositorLine(const std::vector<std::string>& arguments, bool on)
 {
-    for (const Compositor& compositor : compositors) {
-        if (!std::getenv(compositor.environment))
-            continue;
-        const std::string file = configHome() + "/" + compositor.configFile;
+    for (const CompositorLine& found : compositorLines(arguments)) {
         if (on || !arguments.empty())
-            std::printf("%s reads no autostart entries: %s this line %s %s:\n  %s\n", compositor.name,
-                        on ? "add" : "remove", on ? "to" : "from", file.c_str(),
-                        compositor.line(arguments).c_str());
+            std::printf("%s reads no autostart entries: %s this line %s %s:\n  %s\n", found.compositor.c_str(),
+                        on ? "add" : "remove", on ? "to" : "from", found.configPath.c_str(), found.line.c_str());
         else
             std::printf("%s reads no autostart entries: remove from %s the line that runs cascade -idle, if "
-                        "you added one\n", compositor.name, file.c_str());
+                        "you added one\n", found.compositor.c_str(), found.configPath.c_str());
     }
 }
 
@@ -236,6 +224,27 @@ int turnOff(const std::string& path)
 }
 
 } // namespace
+
+std::vector<std::string> watcherCommand(const std::string& program, const Options& options)
+{
+    std::vector<std::string> arguments = {program, "-idle", std::to_string(options.idleSeconds)};
+    if (options.lockAfterSeconds > 0)
+        arguments.insert(arguments.end(), {"-lock-after", std::to_string(options.lockAfterSeconds)});
+    if (!options.lockCommand.empty())
+        arguments.insert(arguments.end(), {"-lock-command", options.lockCommand});
+    return arguments;
+}
+
+std::vector<CompositorLine> compositorLines(const std::vector<std::string>& watcherCommand)
+{
+    std::vector<CompositorLine> found;
+    for (const Compositor& compositor : compositors) {
+        if (std::getenv(compositor.environment))
+            found.push_back({compositor.name, configHome() + "/" + compositor.configFile,
+                             compositor.line(watcherCommand)});
+    }
+    return found;
+}
 
 std::string desktopExecLine(const std::vector<std::string>& arguments)
 {

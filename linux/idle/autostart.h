@@ -33,6 +33,20 @@ std::string autostartEntryPath();
 // The pid of the session's idle watcher running now, 0 if none.
 pid_t runningWatcher();
 
+// The watcher's command line: program (cascade's path) with the watcher's
+// options from options.
+std::vector<std::string> watcherCommand(const std::string& program, const Options& options);
+
+// The line that starts the watcher from the configuration of the compositor
+// this session runs, where it is one that reads no autostart entries (none
+// elsewhere): what -autostart on prints, and the settings window shows.
+struct CompositorLine {
+    std::string compositor; // "sway"
+    std::string configPath; // the file the line goes in
+    std::string line;
+};
+std::vector<CompositorLine> compositorLines(const std::vector<std::string>& watcherCommand);
+
 // The watcher's command line as a desktop entry's Exec value: quoted where
 // the entry format asks, % doubled, backslashes escaped for the value.
 std::string desktopExecLine(const std::vector<std::string>& arguments);

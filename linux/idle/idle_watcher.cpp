@@ -1,6 +1,7 @@
 #include "linux/idle/idle_watcher.h"
 
 #include "linux/common/messages.h"
+#include "linux/idle/blank_lead.h"
 #include "linux/idle/desktop_lock.h"
 #include "linux/idle/gnome_idle.h"
 #include "linux/idle/gnome_overview.h"
@@ -20,19 +21,14 @@
 namespace {
 
 constexpr unsigned millisecondsPerSecond = 1000;
-// GNOME blanks the screen at its own idle delay: the saver comes at the
-// latest this long before it, or half-way to it where the delay is shorter
-// than twice that, so that it is seen at all.
-constexpr unsigned gnomeBlankLeadSeconds = 60;
 
 // The seconds of idle after which the saver comes: as asked, but before the
 // desktop's own blanking where the source knows when that comes.
 unsigned effectiveIdleSeconds(unsigned asked, unsigned gnomeBlank)
 {
-    if (gnomeBlank == 0 || asked < gnomeBlank)
+    const unsigned before = idleSecondsBeforeBlank(asked, gnomeBlank);
+    if (before == asked)
         return asked;
-    const unsigned before = gnomeBlank > 2 * gnomeBlankLeadSeconds ? gnomeBlank - gnomeBlankLeadSeconds
-                                                                    : std::max(1u, gnomeBlank / 2);
     note("the desktop blanks the screen after " + std::to_string(gnomeBlank) + " s idle: the saver comes at " +
          std::to_string(before) + " s, before it, not at " + std::to_string(asked) + " s");
     return before;

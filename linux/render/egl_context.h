@@ -23,11 +23,13 @@ public:
     // The pbuffer is single-buffered and read back, never shown: nothing to do.
     void swapBuffers() override {}
     void destroy() override;
+    // Makes the context current again, for a caller whose thread also draws
+    // with other contexts (the settings window's toolkit).
+    bool makeCurrent();
 
 private:
     bool openSurfacelessDisplay(std::string& error);
     bool chooseConfig(int width, int height, const FramebufferFormat& format, void*& config, std::string& error);
-    bool makeCurrent();
     bool makeContextAndSurface(void* config, int width, int height, std::string& error);
 
     void* display_ = nullptr;

@@ -1,0 +1,106 @@
+// The session as the settings window describes it: environment, GNOME's
+// settings, the system bus and the programs on PATH, each asked once.
+#include "linux/settings/session_facts.h"
+
+#include "linux/idle/blank_lead.h"
+#include "linux/settings/cascade_program.h"
+
+#include <gio/gio.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The system bus answers at once where it is there; this only bounds a
+// hung one, so that the window still opens promptly.
+constexpr int busAnswerMs = 300;
+constexpr unsigned secondsPerMinute = 60;
+
+bool gnomeDesktop()
+{
+    const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
+    return desktops && std::strstr(desktops, "GNOME");
+}
+
+unsigned gnomeBlankSeconds()
+{
+    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
+    GSettingsSchema* schema =
+        source ? g_settings_schema_source_lookup(source, "org.gnome.desktop.session", TRUE) : nullptr;
+    if (!schema)
+        return 0;
+    const bool hasKey = g_settings_schema_has_key(schema, "idle-delay");
+    g_settings_schema_unref(schema);
+    if (!hasKey)
+        return 0;
+    GSettings* settings = g_settings_new("org.gnome.desktop.session");
+    const unsigned seconds = g_settings_get_uint(settings, "idle-delay");
+    g_object_unref(settings);
+    return seconds;
+}
+
+bool logindAnswers()
+{
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SYSTEM, nullptr, nullptr);
+    if (!bus)
+        return false;
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+        g_variant_new("(s)", "org.freedesktop.login1"), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE,
+        busAnswerMs, nullptr, nullptr);
+    g_object_unref(bus);
+    gboolean owned = FALSE;
+    if (reply) {
+        g_variant_get(reply, "(b)", &owned);
+        g_variant_unref(reply);
+    }
+    return owned;
+}
+
+std::string onPath(const char* name)
+{
+    gchar* found = g_find_program_in_path(name);
+    const std::string path = found ? found : "";
+    g_free(found);
+    return path;
+}
+
+} // namespace
+
+SessionFacts readSessionFacts()
+{
+    SessionFacts facts;
+    facts.wayland = std::getenv("WAYLAND_DISPLAY") != nullptr;
+    facts.gnome = gnomeDesktop();
+    if (facts.gnome)
+        facts.gnomeBlankSeconds = gnomeBlankSeconds();
+    facts.logindAnswers = logindAnswers();
+    facts.xscreensaver = onPath("xscreensaver");
+    facts.xscreensaverSettings = onPath("xscreensaver-settings");
+    if (facts.xscreensaverSettings.empty())
+        facts.xscreensaverSettings = onPath("xscreensaver-demo");
+    facts.addToXscreensaver = findCompanion("cascade-add-to-xscreensaver");
+    return facts;
+}
+
+std::string spanText(unsigned seconds)
+{
+    if (seconds % secondsPerMinute == 0)
+        return std::to_string(seconds / secondsPerMinute) + " min";
+    return std::to_string(seconds) + " s";
+}
+
+std::string idleSignalText(const SessionFacts& facts, long idleSeconds)
+{
+    if (!facts.wayland)
+        return "On X11 XScreenSaver is the host: it starts screen savers itself.";
+    if (!facts.gnome)
+        return "The compositor tells the watcher when you are idle (its idle protocol).";
+    std::string text = "GNOME's idle monitor tells the watcher when you are idle.";
+    if (facts.gnomeBlankSeconds == 0)
+        return text + " GNOME does not blank the screen.";
+    const unsigned comes = idleSecondsBeforeBlank(static_cast<unsigned>(idleSeconds), facts.gnomeBlankSeconds);
+    return text + " GNOME blanks the screen after " + spanText(facts.gnomeBlankSeconds) +
+           ", so the saver comes after " + spanText(comes) + ".";
+}

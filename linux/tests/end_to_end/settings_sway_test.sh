@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# cascade-settings in a real session, driven as a user would through its
+# accessibility tree (support/settings_driver.py, AT-SPI) and the keyboard
+# (wtype): headless sway as a throwaway user, as in wayland_test.sh, with a
+# session bus of its own; the window started as its desktop entry starts it.
+#  - one window: a second start raises the first;
+#  - the preview moves: two pictures of it differ and both show the scene;
+#  - "Start when idle" on: the login entry is written and a watcher runs now,
+#    and the window says so;
+#  - the idle time changed: the entry and the running watcher carry it; one
+#    typed in a terminal (cascade -autostart on) shows in the window;
+#  - Preview: the saver covers the screen and a key ends it;
+#  - off: the entry is gone, and so is the watcher;
+#  - a read-only configuration folder: the failure in words, no watcher;
+#  - an entry edited by hand is named as such and not replaced unasked;
+#  - Tab alone reaches every control, and every control has a name.
+# Usage: settings_sway_test.sh CASCADE CASCADE_SETTINGS WORK_DIR
+set -uo pipefail
+# shellcheck source=../support/check_support.sh
+. "$(dirname "$0")/../support/check_support.sh"
+# shellcheck source=../support/wayland_support.sh
+. "$(dirname "$0")/../support/wayland_support.sh" "$1" "$3"
+for program in wtype grim dbus-daemon; do
+  command -v "$program" >/dev/null || { echo "SKIP: $program is not installed"; exit 77; }
+done
+/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "SKIP: python3-pyatspi is not installed"; exit 77; }
+install -m 755 "$2" "$scratch/cascade-settings"
+install -m 644 "$(dirname "$0")/../support/settings_driver.py" "$scratch/driver.py"
+outputs=(HEADLESS-1)
+readonly shot_type=ppm
+entry=$scratch/home/.config/autostart/cascade-idle.desktop
+
+# The window floats in the top left corner at its own size, so that the
+# full-screen saver is seen to cover what it leaves free; its own coordinates
+# are the screen's.
+printf '%s\n' "xwayland disable" "swaybg_command -" "default_border none" \
+  'for_window [app_id="org.cascade.Settings"] floating enable, move position 0 0' >"$scratch/config"
+untraced=1 start_compositor env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+  sway -c "$scratch/config"
+ipc=$(compgen -G "$runtime/sway-ipc.*.sock") || { echo "FAIL: no sway IPC socket" >&2; exit 1; }
+user+=(SWAYSOCK="$ipc")
+"${user[@]}" swaymsg output HEADLESS-1 mode 1024x768 >/dev/null || fail "swaymsg output"
+output_shot() { "${user[@]}" grim -t ppm -o "$2" - >"$1"; } # FILE OUTPUT
+output_shot "$work/empty.ppm" HEADLESS-1 || fail "grim"
+background=$(convert "$work/empty.ppm" -format '%[fx:int(255*p{0,0}.r)] %[fx:int(255*p{0,0}.g)] %[fx:int(255*p{0,0}.b)]' info:)
+"${user[@]}" dbus-daemon --session --address="unix:path=$runtime/bus" --nofork --nopidfile >"$work/bus.log" 2>&1 &
+helper_pids+=("$!")
+wait_for_socket "$runtime/bus"
+user+=(DBUS_SESSION_BUS_ADDRESS="unix:path=$runtime/bus")
+
+# As the desktop entry's Exec line starts it.
+"${user[@]}" "$scratch/cascade-settings" >"$work/settings.out" 2>"$work/settings.err" &
+settings=$!
+helper_pids+=("$settings")
+driver() { "${user[@]}" /usr/bin/python3 "$scratch/driver.py" "$@" 2>>"$work/driver.err"; }
+# Polls a check for up to the limit: the program acts a little after it is asked.
+eventually() {
+  local end=$((SECONDS + wait_limit))
+  until "$@"; do [ $SECONDS -lt $end ] || return 1; sleep 0.1; done
+}
+# Running Cascades whose command line holds $1.
+running_with() { for p in $(our_cascades); do tr '\0' ' ' 2>/dev/null <"/proc/$p/cmdline" | grep -q -- "$1" && echo "$p"; done; }
+watchers() { running_with ' -idle ' | grep -vx -e "$(running_with -autostart)"; }
+# The one running watcher waits for $1 seconds of idle.
+watcher_waits() {
+  local found
+  found=$(watchers)
+  [ "$(wc -w <<<"$found")" -eq 1 ] && tr '\0' ' ' 2>/dev/null <"/proc/$found/cmdline" | grep -q -- "-idle $1 "
+}
+entry_says() { grep -q "^Exec=.*-idle $1\$" "$entry" 2>/dev/null; }
+eventually driver shows "No watcher runs now" ||
+  fail "the window does not show, or not its status: $(cat "$work/settings.err" "$work/driver.err")"
+
+# -- One window per user: a second start raises the first and ends.
+"${user[@]}" timeout "$wait_limit" "$scratch/cascade-settings" 2>>"$work/settings.err" ||
+  fail "a second start did not end with 0: a second window, or a failure"
+
+# -- The preview moves, and shows the scene: neither black nor the window's
+# own background, which an empty picture shows.
+read -r x y width height < <(driver extents "Live preview of the Cascade screen saver")
+for i in 1 2; do
+  output_shot "$work/window-$i.ppm" HEADLESS-1
+  window_background=$(convert "$work/window-$i.ppm" -format \
+    "%[fx:int(255*p{$((x + 8)),$((y + height + 8))}.r)] %[fx:int(255*p{$((x + 8)),$((y + height + 8))}.g)] %[fx:int(255*p{$((x + 8)),$((y + height + 8))}.b)]" info:)
+  convert "$work/window-$i.ppm" -crop "${width}x${height}+$x+$y" +repage "$work/preview-$i.ppm"
+  background=$window_background covered "$work/preview-$i.ppm" ||
+    fail "preview $i: the preview does not show the scene (see $work/preview-$i.ppm)"
+  sleep 0.3
+done
+[ "$(compare -metric AE "$work/preview-1.ppm" "$work/preview-2.ppm" null: 2>&1)" != 0 ] ||
+  fail "the preview does not move"
+
+# -- On: the entry, and a watcher now, which the status line names.
+driver toggle "Start when idle" || fail "the switch cannot be toggled"
+eventually entry_says 300 || fail "on: no entry with -idle 300: $(cat "$entry" 2>&1)"
+eventually watcher_waits 300 || fail "on: no watcher with -idle 300 runs: $(watchers)"
+eventually driver shows "The watcher runs now" || fail "on: the window does not say that the watcher runs"
+
+# -- The idle time changed: the entry and the running watcher follow.
+driver set "Idle time" 7 || fail "the idle time cannot be set"
+eventually entry_says 420 || fail "idle time: the entry does not say -idle 420: $(cat "$entry" 2>&1)"
+eventually watcher_waits 420 || fail "idle time: no watcher with -idle 420 runs: $(watchers)"
+
+# -- Preview: the saver covers the screen, a key ends it.
+output_shot "$work/window.ppm" HEADLESS-1
+covered "$work/window.ppm" && fail "the window alone passes for the scene: the Preview check could not fail"
+driver press "Preview" || fail "Preview cannot be pressed"
+savers() { our_cascades | grep -vx -e "$(watchers)"; }
+saver_runs() { [ -n "$(savers)" ]; }
+eventually saver_runs
+saver=$(savers)
+[ "$(wc -w <<<"$saver")" -eq 1 ] || fail "Preview: not one saver runs: $saver"
+pid=$saver
+wait_covered fullscreen
+"${user[@]}" wtype -s 300 x
+wait_ended "$saver"
+still_runs "$saver" && fail "Preview: a key did not end the saver"
+
+# -- A change typed in a terminal shows in the window, long after the
+# window's own last change (Preview took seconds).
+"${user[@]}" "$cascade" -autostart on -idle 540 >/dev/null || fail "cascade -autostart on -idle 540"
+window_idle_is() { [ "$(driver value "Idle time")" = "$1" ]; }
+eventually window_idle_is 9 ||
+  fail "terminal: the window shows $(driver value "Idle time") min, not 9, for $(grep '^Exec=' "$entry")"
+
+# -- Off: the entry and the watcher are gone.
+driver toggle "Start when idle" || fail "the switch cannot be toggled back"
+eventually test ! -e "$entry" || fail "off: the entry is still there"
+no_watcher() { [ -z "$(watchers)" ]; }
+eventually no_watcher || fail "off: a watcher still runs: $(watchers)"
+
+# -- A folder the entry cannot be written in: the window says so in words,
+# and no watcher starts.
+chmod 555 "$(dirname "$entry")"
+driver toggle "Start when idle" || fail "read-only: the switch cannot be toggled"
+eventually driver shows "Starting when idle failed" || fail "read-only: the window does not say that it failed"
+[ ! -e "$entry" ] && [ -z "$(watchers)" ] || fail "read-only: an entry or a watcher after all: $(watchers)"
+chmod 755 "$(dirname "$entry")"
+
+# -- An entry edited by hand into one the window cannot show: it says so,
+# and a change asks first; kept, the entry is as it was.
+printf '%s\n' "[Desktop Entry]" "Type=Application" "Name=Mine" "Exec=$cascade -idle 300 -delay 50000" >"$entry"
+chown "$user_id:$user_id" "$entry"
+cp "$entry" "$work/hand-made.desktop"
+eventually driver shows "The login entry" || fail "hand-made: the window does not say that it cannot show the entry"
+driver toggle "Start when idle" || fail "hand-made: the switch cannot be toggled"
+eventually driver press "Keep It" || fail "hand-made: no question before the entry is replaced"
+sleep 1
+cmp -s "$entry" "$work/hand-made.desktop" || fail "hand-made: the entry was changed: $(cat "$entry" 2>&1)"
+rm "$entry"
+
+# -- The keyboard alone reaches every control.
+driver tab-walk >"$work/tab-walk.log" || fail "keyboard: $(cat "$work/tab-walk.log")"
+
+kill "$settings"
+wait "$settings"
+nothing_left
+exit "$status"
