@@ -6,7 +6,7 @@ or a test robot would: one command per run, its answer on stdout.
   press NAME           the click action of the button whose name starts with NAME
   set NAME VALUE       the value of the spin button named NAME
   value NAME           the value of the spin button named NAME
-  shows TEXT           succeeds where a label starting with TEXT is shown
+  shows TEXT           succeeds where a label holding TEXT is shown
   extents NAME         x y width height of the picture NAME in window coordinates
   tab-walk             presses Tab until the focus comes round again; fails
                        naming each control it never reached, and each
@@ -158,7 +158,7 @@ def main(command, *args):
     elif command == "value":
         print(int(named(app, "spin button", args[0]).queryValue().currentValue))
     elif command == "shows":
-        sys.exit(not any(n.getRoleName() == "label" and n.name.startswith(args[0]) for n in nodes(app)))
+        sys.exit(not any(n.getRoleName() == "label" and args[0] in n.name for n in nodes(app)))
     elif command == "tab-walk":
         sys.exit(not tab_walk(app))
     elif command == "extents":
