@@ -46,8 +46,9 @@ packages=(
   # The trixie stage's tree, built from Debian's archive in one apt pass.
   mmdebstrap
   # The settings window (GTK 4 and libadwaita), and its test, which drives
-  # it through the accessibility bus with the system Python's pyatspi.
-  libgtk-4-dev libadwaita-1-dev python3-pyatspi
+  # it through the accessibility bus (which GTK starts itself over D-Bus)
+  # with the system Python's pyatspi.
+  libgtk-4-dev libadwaita-1-dev python3-pyatspi at-spi2-core
 )
 
 # KWin for its smoke test, only when asked: its 146 packages (176 MB) take

@@ -1,3 +1,5 @@
+// Finding the package's programs and running them without a shell, their
+// stderr kept in a temporary file for the window's problem line.
 #include "linux/settings/cascade_program.h"
 
 #include <gio/gio.h>

@@ -83,8 +83,10 @@ void SettingsWindow::addX11Rows(GtkWidget* group)
         adw_preferences_group_add(ADW_PREFERENCES_GROUP(group), row);
         return;
     }
-    GtkWidget* add = buttonRow(group, "Put Cascade in XScreenSaver's list", "~/.xscreensaver", "Add");
-    gtk_widget_set_sensitive(add, !facts_.addToXscreensaver.empty());
+    const bool adder = !facts_.addToXscreensaver.empty();
+    GtkWidget* add = buttonRow(group, "Put Cascade in XScreenSaver's list",
+                               adder ? "~/.xscreensaver" : "cascade-add-to-xscreensaver is not installed", "Add");
+    gtk_widget_set_sensitive(add, adder);
     g_signal_connect_swapped(add, "clicked", G_CALLBACK(+[](SettingsWindow* self) {
         std::weak_ptr<bool> alive = self->alive_;
         runProgram({self->facts_.addToXscreensaver}, [self, alive](bool ok, const std::string& problem) {

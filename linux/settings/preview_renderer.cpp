@@ -1,3 +1,5 @@
+// The scene drawn on a pbuffer that grows with the preview, read back flipped
+// to the top-down rows a memory texture takes.
 #include "linux/settings/preview_renderer.h"
 
 #include "components/gl_api.h"

@@ -1,3 +1,5 @@
+// The preview's picture and its tick: paced as the saver, skipped while the
+// window is minimised, the hidden time left out of the scene's clock.
 #include "linux/settings/preview_widget.h"
 
 #include "linux/common/options.h"

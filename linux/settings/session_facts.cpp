@@ -1,3 +1,5 @@
+// The session as the settings window describes it: environment, GNOME's
+// settings, the system bus and the programs on PATH, each asked once.
 #include "linux/settings/session_facts.h"
 
 #include "linux/idle/blank_lead.h"

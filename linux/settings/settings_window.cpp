@@ -1,3 +1,5 @@
+// SettingsWindow's layout: the preview above the rows, the status line and
+// the problem line, and the full-screen preview's button.
 #include "linux/settings/settings_window.h"
 
 #include "linux/settings/cascade_program.h"

@@ -3,6 +3,7 @@
 # accessibility tree (support/settings_driver.py, AT-SPI) and the keyboard
 # (wtype): headless sway as a throwaway user, as in wayland_test.sh, with a
 # session bus of its own; the window started as its desktop entry starts it.
+#  - one window: a second start raises the first;
 #  - the preview moves: two pictures of it differ and both show the scene;
 #  - "Start when idle" on: the login entry is written and a watcher runs now,
 #    and the window says so;
@@ -42,6 +43,10 @@ start_session_bus
 start_settings
 eventually driver shows "No watcher runs now" ||
   fail "the window does not show, or not its status: $(cat "$work/settings.err" "$work/driver.err")"
+
+# -- One window per user: a second start raises the first and ends.
+"${user[@]}" timeout "$wait_limit" "$scratch/cascade-settings" 2>>"$work/settings.err" ||
+  fail "a second start did not end with 0: a second window, or a failure"
 
 # -- The preview moves, and shows the scene: neither black nor the window's
 # own background, which an empty picture shows.
