@@ -52,6 +52,7 @@ output_shot "$work/placed.png" Meta-0
 window_x=$(first_light "$work/placed.png" 1024x1+0+700)
 right=$((1023 - $(first_light "$work/placed.png" 1024x1+0+700 -flop)))
 window_y=$(first_light "$work/placed.png" "1x768+$((right - 4))+0")
+[ -n "$window_y" ] || fail "the window is not to be found on the screen (see $work/placed.png)"
 preview_moves Meta-0
 
 # -- On: the entry, and a watcher now; GNOME's blanking named.
