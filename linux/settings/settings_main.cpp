@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* applicationId = "org.cascade.Settings";
+constexpr const char* applicationId = "invalid.cascade.screensaver";
 
 void activate(GtkApplication* application, gpointer)
 {

@@ -20,21 +20,17 @@ set -uo pipefail
 . "$(dirname "$0")/../support/check_support.sh"
 # shellcheck source=../support/wayland_support.sh
 . "$(dirname "$0")/../support/wayland_support.sh" "$1" "$3"
-for program in wtype grim dbus-daemon; do
-  command -v "$program" >/dev/null || { echo "SKIP: $program is not installed"; exit 77; }
-done
-/usr/bin/python3 -c "import pyatspi" 2>/dev/null || { echo "SKIP: python3-pyatspi is not installed"; exit 77; }
-install -m 755 "$2" "$scratch/cascade-settings"
-install -m 644 "$(dirname "$0")/../support/settings_driver.py" "$scratch/driver.py"
+# shellcheck source=../support/settings_support.sh
+. "$(dirname "$0")/../support/settings_support.sh" "$2"
+need_programs sway wtype grim dbus-daemon
 outputs=(HEADLESS-1)
 readonly shot_type=ppm
-entry=$scratch/home/.config/autostart/cascade-idle.desktop
 
 # The window floats in the top left corner at its own size, so that the
 # full-screen saver is seen to cover what it leaves free; its own coordinates
 # are the screen's.
 printf '%s\n' "xwayland disable" "swaybg_command -" "default_border none" \
-  'for_window [app_id="org.cascade.Settings"] floating enable, move position 0 0' >"$scratch/config"
+  'for_window [app_id="invalid.cascade.screensaver"] floating enable, move position 0 0' >"$scratch/config"
 untraced=1 start_compositor env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
   sway -c "$scratch/config"
 ipc=$(compgen -G "$runtime/sway-ipc.*.sock") || { echo "FAIL: no sway IPC socket" >&2; exit 1; }
@@ -42,32 +38,9 @@ user+=(SWAYSOCK="$ipc")
 "${user[@]}" swaymsg output HEADLESS-1 mode 1024x768 >/dev/null || fail "swaymsg output"
 output_shot() { "${user[@]}" grim -t ppm -o "$2" - >"$1"; } # FILE OUTPUT
 output_shot "$work/empty.ppm" HEADLESS-1 || fail "grim"
-background=$(convert "$work/empty.ppm" -format '%[fx:int(255*p{0,0}.r)] %[fx:int(255*p{0,0}.g)] %[fx:int(255*p{0,0}.b)]' info:)
-"${user[@]}" dbus-daemon --session --address="unix:path=$runtime/bus" --nofork --nopidfile >"$work/bus.log" 2>&1 &
-helper_pids+=("$!")
-wait_for_socket "$runtime/bus"
-user+=(DBUS_SESSION_BUS_ADDRESS="unix:path=$runtime/bus")
-
-# As the desktop entry's Exec line starts it.
-"${user[@]}" "$scratch/cascade-settings" >"$work/settings.out" 2>"$work/settings.err" &
-settings=$!
-helper_pids+=("$settings")
-driver() { "${user[@]}" /usr/bin/python3 "$scratch/driver.py" "$@" 2>>"$work/driver.err"; }
-# Polls a check for up to the limit: the program acts a little after it is asked.
-eventually() {
-  local end=$((SECONDS + wait_limit))
-  until "$@"; do [ $SECONDS -lt $end ] || return 1; sleep 0.1; done
-}
-# Running Cascades whose command line holds $1.
-running_with() { for p in $(our_cascades); do tr '\0' ' ' 2>/dev/null <"/proc/$p/cmdline" | grep -q -- "$1" && echo "$p"; done; }
-watchers() { running_with ' -idle ' | grep -vx -e "$(running_with -autostart)"; }
-# The one running watcher waits for $1 seconds of idle.
-watcher_waits() {
-  local found
-  found=$(watchers)
-  [ "$(wc -w <<<"$found")" -eq 1 ] && tr '\0' ' ' 2>/dev/null <"/proc/$found/cmdline" | grep -q -- "-idle $1 "
-}
-entry_says() { grep -q "^Exec=.*-idle $1\$" "$entry" 2>/dev/null; }
+background=$(pixel "$work/empty.ppm" 0 0)
+start_session_bus
+start_settings
 eventually driver shows "No watcher runs now" ||
   fail "the window does not show, or not its status: $(cat "$work/settings.err" "$work/driver.err")"
 
@@ -77,18 +50,7 @@ eventually driver shows "No watcher runs now" ||
 
 # -- The preview moves, and shows the scene: neither black nor the window's
 # own background, which an empty picture shows.
-read -r x y width height < <(driver extents "Live preview of the Cascade screen saver")
-for i in 1 2; do
-  output_shot "$work/window-$i.ppm" HEADLESS-1
-  window_background=$(convert "$work/window-$i.ppm" -format \
-    "%[fx:int(255*p{$((x + 8)),$((y + height + 8))}.r)] %[fx:int(255*p{$((x + 8)),$((y + height + 8))}.g)] %[fx:int(255*p{$((x + 8)),$((y + height + 8))}.b)]" info:)
-  convert "$work/window-$i.ppm" -crop "${width}x${height}+$x+$y" +repage "$work/preview-$i.ppm"
-  background=$window_background covered "$work/preview-$i.ppm" ||
-    fail "preview $i: the preview does not show the scene (see $work/preview-$i.ppm)"
-  sleep 0.3
-done
-[ "$(compare -metric AE "$work/preview-1.ppm" "$work/preview-2.ppm" null: 2>&1)" != 0 ] ||
-  fail "the preview does not move"
+preview_moves HEADLESS-1
 
 # -- On: the entry, and a watcher now, which the status line names.
 driver toggle "Start when idle" || fail "the switch cannot be toggled"

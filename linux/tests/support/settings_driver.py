@@ -6,12 +6,15 @@ or a test robot would: one command per run, its answer on stdout.
   press NAME           the click action of the button whose name starts with NAME
   set NAME VALUE       the value of the spin button named NAME
   value NAME           the value of the spin button named NAME
-  shows TEXT           succeeds where a label starting with TEXT is shown
+  shows TEXT           succeeds where a label holding TEXT is shown
   extents NAME         x y width height of the picture NAME in window coordinates
-  tab-walk             presses Tab (wtype) until the focus comes round again;
-                       fails naming each control it never reached, and each
+  tab-walk             presses Tab until the focus comes round again; fails
+                       naming each control it never reached, and each
                        control without a name
+
+Keys go through the program KEY_SENDER names: wtype (Wayland) or xdotool (X11).
 """
+import os
 import subprocess
 import sys
 import time
@@ -64,11 +67,13 @@ def actions(node):
     return [action.getName(i) for i in range(action.nActions)]
 
 
-# The title bar's Close is GTK's, out of its Tab order; the compositor's key
-# closes the window.
+# The title bar's buttons are GTK's, out of its Tab order; the window
+# manager's keys do what they do.
+TITLE_BUTTONS = {"Close", "Minimize", "Maximize"}
+
 def visible_controls(app):
     return [n for n in nodes(app) if n.getRoleName() in CONTROL_ROLES and "visible" in states(n)
-            and n.name != "Close"]
+            and n.name not in TITLE_BUTTONS]
 
 
 def named(app, role, name, prefix=False):
@@ -84,9 +89,13 @@ def focused(app):
 
 
 # Each wtype is a keyboard of its own, whose keymap the program must take
-# before its keys.
+# before its keys; xdotool types on the X server's one keyboard.
+KEY_COMMANDS = {"wtype": ["wtype", "-s", KEYMAP_MS, "-k"], "xdotool": ["xdotool", "key"]}
+SENDER = os.environ.get("KEY_SENDER", "wtype")
+
+
 def key(name):
-    subprocess.run(["wtype", "-s", KEYMAP_MS, "-k", name], check=True)
+    subprocess.run(KEY_COMMANDS[SENDER] + [name], check=True)
 
 
 def next_focus(app, before):
@@ -100,6 +109,8 @@ def next_focus(app, before):
 
 
 def tab_walk(app):
+    if SENDER != "wtype":
+        return walk_round(app)
     held = subprocess.Popen(["wtype", "-s", KEYBOARD_HELD_MS, "-k", "Shift_L"])
     try:
         time.sleep(KEYBOARD_BOUND_SECONDS)
@@ -147,7 +158,7 @@ def main(command, *args):
     elif command == "value":
         print(int(named(app, "spin button", args[0]).queryValue().currentValue))
     elif command == "shows":
-        sys.exit(not any(n.getRoleName() == "label" and n.name.startswith(args[0]) for n in nodes(app)))
+        sys.exit(not any(n.getRoleName() == "label" and args[0] in n.name for n in nodes(app)))
     elif command == "tab-walk":
         sys.exit(not tab_walk(app))
     elif command == "extents":
