@@ -11,7 +11,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 cmake --preset release >/dev/null
-cmake --build --preset release -j "$(nproc)" --target cascade cascade-add-to-xscreensaver cascade_manpage cascade_changelog
+cmake --build --preset release -j "$(nproc)" --target cascade cascade-add-to-xscreensaver cascade-settings cascade_manpage cascade_changelog
 
 # CPack works in a folder of its own; only the .deb goes to the output folder.
 work=build/release/cpack

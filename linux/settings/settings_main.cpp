@@ -11,6 +11,8 @@
 
 namespace {
 
+// The desktop entry's name (linux/package/), so that docks and the overview
+// match the window to the entry and its icon.
 constexpr const char* applicationId = "invalid.cascade.screensaver";
 
 void activate(GtkApplication* application, gpointer)

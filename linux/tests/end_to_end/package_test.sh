@@ -48,7 +48,14 @@ sort >"$work/expected" <<'EOF'
 -rw-r--r-- root/root ./usr/share/doc/cascade/changelog.gz
 -rwxr-xr-x root/root ./usr/bin/cascade-add-to-xscreensaver
 -rw-r--r-- root/root ./usr/share/man/man1/cascade-add-to-xscreensaver.1.gz
+-rwxr-xr-x root/root ./usr/bin/cascade-settings
+-rw-r--r-- root/root ./usr/share/man/man1/cascade-settings.1.gz
+-rw-r--r-- root/root ./usr/share/applications/invalid.cascade.screensaver.desktop
+-rw-r--r-- root/root ./usr/share/metainfo/invalid.cascade.screensaver.metainfo.xml
 EOF
+for size in 16 24 32 48 64 128 256; do
+  echo "-rw-r--r-- root/root ./usr/share/icons/hicolor/${size}x$size/apps/invalid.cascade.screensaver.png"
+done | sort - "$work/expected" -o "$work/expected"
 diff -u "$work/expected" "$work/files" >&2 || fail "file list differs (- expected, + packaged)"
 
 root="$work/root"
@@ -77,7 +84,7 @@ while read -r soname; do
   owner=$(dpkg -S "*/$multiarch/$soname" 2>/dev/null | head -n 1 | cut -d: -f1)
   [ -n "$owner" ] || { fail "no installed package owns $soname"; continue; }
   grep -Fqx "$owner" "$work/depends" || fail "Depends lacks $owner (for $soname): $(field Depends)"
-done < <(objdump -p "$program" | awk '$1 == "NEEDED" {print $2}')
+done < <(objdump -p "$program" "$root/usr/bin/cascade-settings" | awk '$1 == "NEEDED" {print $2}' | sort -u)
 [ -s "$work/depends" ] || fail "no Depends"
 
 # -- The installed program: version, help, and a picture without a display.
@@ -93,8 +100,28 @@ fi
 # -- The desktop entry runs the installed program.
 exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/screensavers/cascade.desktop")
 [ "$exec_line" = "/usr/libexec/xscreensaver/cascade -root" ] || fail "desktop Exec=$exec_line"
-desktop-file-validate "$root/usr/share/applications/screensavers/cascade.desktop" >"$work/desktop.log" 2>&1 &&
-  ! grep -Eq 'error|warning' "$work/desktop.log" || fail "desktop-file-validate: $(cat "$work/desktop.log")"
+# The settings window's entry runs the program the package puts on PATH,
+# with an icon at every size it names.
+app=invalid.cascade.screensaver
+settings_entry="$root/usr/share/applications/$app.desktop"
+[ "$(sed -n 's/^Exec=//p' "$settings_entry")" = cascade-settings ] && [ -x "$root/usr/bin/cascade-settings" ] ||
+  fail "the settings entry does not run the packaged cascade-settings: $(grep ^Exec= "$settings_entry")"
+grep -qx "Icon=$app" "$settings_entry" || fail "the settings entry names another icon: $(grep ^Icon= "$settings_entry")"
+for icon in "$root"/usr/share/icons/hicolor/*/apps/$app.png; do
+  size=$(basename "$(dirname "$(dirname "$icon")")")
+  [ "$(identify -format '%wx%h' "$icon")" = "$size" ] || fail "$icon is not $size"
+done
+for entry in "$root/usr/share/applications/screensavers/cascade.desktop" "$settings_entry"; do
+  desktop-file-validate "$entry" >"$work/desktop.log" 2>&1 && ! grep -Eq 'error|warning|hint' "$work/desktop.log" ||
+    fail "desktop-file-validate $(basename "$entry"): $(cat "$work/desktop.log")"
+done
+# One info stays: the project has no domain of its own yet, and its id, like
+# its address, is under .invalid.
+appstreamcli validate --no-net --pedantic "$root/usr/share/metainfo/$app.metainfo.xml" >"$work/appstream.log" 2>&1 &&
+  [ "$(grep -c '^[EWIP]:' "$work/appstream.log")" = "$(grep -c "^I: $app:[0-9]*: cid-maybe-not-rdns" "$work/appstream.log")" ] ||
+  fail "appstreamcli validate: $(cat "$work/appstream.log")"
+grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$app.metainfo.xml" ||
+  fail "the metainfo's newest release is not $version"
 
 # -- The manual page: gzip'd without a name or time stamp, renders without a
 # warning, is indexed by lexgrog, and documents every option that -help and
