@@ -111,8 +111,13 @@ for icon in "$root"/usr/share/icons/hicolor/*/apps/$app.png; do
   size=$(basename "$(dirname "$(dirname "$icon")")")
   [ "$(identify -format '%wx%h' "$icon")" = "$size" ] || fail "$icon is not $size"
 done
+# The saver's own entry keeps its one hint: its category is the reserved one
+# that only the savers that read its folder look for.
 for entry in "$root/usr/share/applications/screensavers/cascade.desktop" "$settings_entry"; do
-  desktop-file-validate "$entry" >"$work/desktop.log" 2>&1 && ! grep -Eq 'error|warning|hint' "$work/desktop.log" ||
+  allowed='does not contain a registered main category'
+  [ "$entry" = "$settings_entry" ] && allowed='^$'
+  desktop-file-validate "$entry" >"$work/desktop.log" 2>&1 &&
+    ! grep -E 'error|warning|hint' "$work/desktop.log" | grep -vq "$allowed" ||
     fail "desktop-file-validate $(basename "$entry"): $(cat "$work/desktop.log")"
 done
 # One info stays: the project has no domain of its own yet, and its id, like
