@@ -120,10 +120,11 @@ for entry in "$root/usr/share/applications/screensavers/cascade.desktop" "$setti
     ! grep -E 'error|warning|hint' "$work/desktop.log" | grep -vq "$allowed" ||
     fail "desktop-file-validate $(basename "$entry"): $(cat "$work/desktop.log")"
 done
-# One info stays: the project has no domain of its own yet, and its id, like
-# its address, is under .invalid.
+# Two infos stay: the project has no domain of its own yet, and its id, like
+# its address, is under .invalid; Debian 12's AppStream does not know the
+# developer tag that newer ones read (trixie's lintian validates it there).
 appstreamcli validate --no-net --pedantic "$root/usr/share/metainfo/$app.metainfo.xml" >"$work/appstream.log" 2>&1 &&
-  [ "$(grep -c '^[EWIP]:' "$work/appstream.log")" = "$(grep -c "^I: $app:[0-9]*: cid-maybe-not-rdns" "$work/appstream.log")" ] ||
+  ! grep '^[EWIP]:' "$work/appstream.log" | grep -Evq "^I: $app:[0-9]*: (cid-maybe-not-rdns|unknown-tag developer)" ||
   fail "appstreamcli validate: $(cat "$work/appstream.log")"
 grep -q "<release version=\"$version\"" "$root/usr/share/metainfo/$app.metainfo.xml" ||
   fail "the metainfo's newest release is not $version"

@@ -12,6 +12,8 @@ trixie_packages=(
   libpng16-16t64 libegl1 libglu1-mesa libglx0 libopengl0 libx11-6 libwayland-egl1 libwayland-client0
   libxkbcommon0 libglib2.0-0t64 libegl-mesa0 libgl1-mesa-dri libglx-mesa0
   labwc wlr-randr
+  # The settings window's, which the package Depends on too.
+  libgtk-4-1 libadwaita-1-0
 )
 # KWin 6 only where asked, as Debian 12's KWin is (CASCADE_KWIN=1): its tree
 # is a second one (CASCADE_TRIXIE_TREE=kwin, set by the KWin tests), so that
