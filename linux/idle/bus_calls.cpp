@@ -24,21 +24,22 @@ std::string takeMessage(GError* error)
 }
 
 GVariant* callMethod(GDBusConnection* bus, const char* name, const char* path, const char* interface,
-                     const char* method, GVariant* parameters, const GVariantType* replyType, std::string& error)
+                     const char* method, GVariant* parameters, const GVariantType* replyType, std::string& error,
+                     int timeoutMs)
 {
     GError* fault = nullptr;
     GVariant* reply = g_dbus_connection_call_sync(bus, name, path, interface, method, parameters, replyType,
-                                                  G_DBUS_CALL_FLAGS_NONE, busCallTimeoutMs, nullptr, &fault);
+                                                  G_DBUS_CALL_FLAGS_NONE, timeoutMs, nullptr, &fault);
     if (!reply)
         error = takeMessage(fault);
     return reply;
 }
 
-bool nameOwned(GDBusConnection* bus, const char* name)
+bool nameOwned(GDBusConnection* bus, const char* name, int timeoutMs)
 {
     std::string error;
     GVariant* reply = callMethod(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                                 "NameHasOwner", g_variant_new("(s)", name), G_VARIANT_TYPE("(b)"), error);
+                                 "NameHasOwner", g_variant_new("(s)", name), G_VARIANT_TYPE("(b)"), error, timeoutMs);
     if (!reply)
         return false;
     gboolean owned = FALSE;

@@ -21,13 +21,15 @@ GDBusConnection* openBus(bool session, std::string& why);
 // The error's message, freeing it.
 std::string takeMessage(GError* error);
 
-// A method call that waits for its reply: the reply, or null with error set
-// to the bus's message.
+// A method call that waits for its reply, up to timeoutMs: the reply, or
+// null with error set to the bus's message.
 GVariant* callMethod(GDBusConnection* bus, const char* name, const char* path, const char* interface,
-                     const char* method, GVariant* parameters, const GVariantType* replyType, std::string& error);
+                     const char* method, GVariant* parameters, const GVariantType* replyType, std::string& error,
+                     int timeoutMs = busCallTimeoutMs);
 
-// Whether a name has an owner on the bus now.
-bool nameOwned(GDBusConnection* bus, const char* name);
+// Whether a name has an owner on the bus now; no, where the bus does not
+// answer within timeoutMs.
+bool nameOwned(GDBusConnection* bus, const char* name, int timeoutMs = busCallTimeoutMs);
 
 // From a PropertiesChanged signal's parameters: true with value set where the
 // signal carries property's new value, a boolean.

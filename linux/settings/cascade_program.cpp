@@ -76,8 +76,11 @@ std::string findCascade()
 std::string findCompanion(const char* name)
 {
     const std::string beside = ownFolder() + "/" + name;
-    if (runnable(beside))
-        return beside;
+    return runnable(beside) ? beside : onPath(name);
+}
+
+std::string onPath(const char* name)
+{
     gchar* found = g_find_program_in_path(name);
     const std::string path = found ? found : "";
     g_free(found);

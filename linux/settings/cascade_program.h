@@ -13,6 +13,8 @@ std::string findCascade();
 
 // A program of the package's, beside this one or on PATH; "" where neither.
 std::string findCompanion(const char* name);
+// A program on PATH; "" where it is not there.
+std::string onPath(const char* name);
 
 // Runs arguments (arguments[0] the program; never through a shell) in the
 // background. done(ok, problem) follows on the main loop once it ends: ok

@@ -3,6 +3,7 @@
 #include "linux/settings/session_facts.h"
 
 #include "linux/idle/blank_lead.h"
+#include "linux/idle/bus_calls.h"
 #include "linux/settings/cascade_program.h"
 
 #include <gio/gio.h>
@@ -42,28 +43,13 @@ unsigned gnomeBlankSeconds()
 
 bool logindAnswers()
 {
-    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SYSTEM, nullptr, nullptr);
+    std::string why;
+    GDBusConnection* bus = openBus(false, why);
     if (!bus)
         return false;
-    GVariant* reply = g_dbus_connection_call_sync(
-        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-        g_variant_new("(s)", "org.freedesktop.login1"), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE,
-        busAnswerMs, nullptr, nullptr);
+    const bool owned = nameOwned(bus, "org.freedesktop.login1", busAnswerMs);
     g_object_unref(bus);
-    gboolean owned = FALSE;
-    if (reply) {
-        g_variant_get(reply, "(b)", &owned);
-        g_variant_unref(reply);
-    }
     return owned;
-}
-
-std::string onPath(const char* name)
-{
-    gchar* found = g_find_program_in_path(name);
-    const std::string path = found ? found : "";
-    g_free(found);
-    return path;
 }
 
 } // namespace
