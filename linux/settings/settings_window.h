@@ -52,6 +52,7 @@ private:
     void runApply();
     Options chosenOptions() const;
     void updateCompositorLine();
+    void showIdleSeconds(long seconds);
     void showLockAfter(long seconds);
 
     GtkWidget* window_ = nullptr;

@@ -49,8 +49,6 @@ GtkWidget* lockRow(GtkWidget* group)
     return row;
 }
 
-double minutes(long seconds) { return std::round(seconds / secondsPerMinute); }
-
 } // namespace
 
 GtkWidget* SettingsWindow::buildWatcherGroup()
@@ -69,7 +67,7 @@ GtkWidget* SettingsWindow::buildWatcherGroup()
                              G_CALLBACK(+[](SettingsWindow* self) { self->switchToggled(); }), this);
 
     spinRow(group, "Idle time", "Minutes without input before the saver comes", idleSpin_);
-    gtk_spin_button_set_value(GTK_SPIN_BUTTON(idleSpin_), minutes(defaultIdleSeconds));
+    showIdleSeconds(defaultIdleSeconds);
     return buildLockRows(group);
 }
 
@@ -166,6 +164,13 @@ void SettingsWindow::confirmReplace(bool replace)
         runApply();
     else
         showEntry();
+}
+
+// The whole minutes nearest an idle time (an entry written at a terminal may
+// say any number of seconds).
+void SettingsWindow::showIdleSeconds(long seconds)
+{
+    gtk_spin_button_set_value(GTK_SPIN_BUTTON(idleSpin_), std::round(seconds / secondsPerMinute));
 }
 
 // The choice nearest the entry's lock delay (an entry written at a terminal

@@ -7,16 +7,8 @@
 
 #include <adwaita.h>
 
-#include <cmath>
 
 namespace {
-
-constexpr double secondsPerMinute = 60;
-
-void setMinutes(GtkWidget* spin, long seconds)
-{
-    gtk_spin_button_set_value(GTK_SPIN_BUTTON(spin), std::round(seconds / secondsPerMinute));
-}
 
 // The command a user would type: the watcher's own options beside
 // -autostart on, in the order -autostart on prints them.
@@ -54,7 +46,7 @@ void SettingsWindow::showEntry()
     showing_ = true;
     gtk_switch_set_active(GTK_SWITCH(startSwitch_), entry_.state != AutostartEntry::State::Absent);
     if (entry_.state == AutostartEntry::State::Readable) {
-        setMinutes(idleSpin_, entry_.options.idleSeconds);
+        showIdleSeconds(entry_.options.idleSeconds);
         showLockAfter(entry_.options.lockAfterSeconds);
         gtk_editable_set_text(GTK_EDITABLE(lockCommand_), entry_.options.lockCommand.c_str());
         if (!entry_.options.lockCommand.empty())
