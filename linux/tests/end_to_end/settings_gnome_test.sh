@@ -68,20 +68,15 @@ eventually watcher_waits 720 || fail "idle time: no watcher with -idle 720 runs:
 eventually gnome_says "9 min" || fail "idle time: the status line does not say the saver comes after 9 min"
 
 # -- Preview: the saver covers the screen, a key ends it.
-watcher=$(watchers)
-driver press "Preview" || fail "Preview cannot be pressed"
-eventually test -n "$(saver_children)"
-pid=$(saver_children)
-[ "$(wc -w <<<"$pid")" -eq 1 ] || fail "Preview: not one saver runs: $pid"
-wait_covered fullscreen
+preview_saver
 ask key 0x78
-wait_ended "$pid"
-still_runs "$pid" && fail "Preview: a key did not end the saver"
+wait_ended "$saver"
+still_runs "$saver" && fail "Preview: a key did not end the saver"
 
 # -- Off: the entry and the watcher are gone.
 driver toggle "Start when idle" || fail "the switch cannot be toggled back"
 eventually test ! -e "$entry" || fail "off: the entry is still there"
-eventually test -z "$(watchers)" || fail "off: a watcher still runs: $(watchers)"
+eventually no_watcher || fail "off: a watcher still runs: $(watchers)"
 
 kill "$settings"
 wait "$settings"

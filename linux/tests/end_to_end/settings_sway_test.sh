@@ -66,14 +66,7 @@ eventually watcher_waits 420 || fail "idle time: no watcher with -idle 420 runs:
 # -- Preview: the saver covers the screen, a key ends it.
 output_shot "$work/window.ppm" HEADLESS-1
 covered "$work/window.ppm" && fail "the window alone passes for the scene: the Preview check could not fail"
-driver press "Preview" || fail "Preview cannot be pressed"
-savers() { our_cascades | grep -vx -e "$(watchers)"; }
-saver_runs() { [ -n "$(savers)" ]; }
-eventually saver_runs
-saver=$(savers)
-[ "$(wc -w <<<"$saver")" -eq 1 ] || fail "Preview: not one saver runs: $saver"
-pid=$saver
-wait_covered fullscreen
+preview_saver
 "${user[@]}" wtype -s 300 x
 wait_ended "$saver"
 still_runs "$saver" && fail "Preview: a key did not end the saver"
@@ -88,7 +81,6 @@ eventually window_idle_is 9 ||
 # -- Off: the entry and the watcher are gone.
 driver toggle "Start when idle" || fail "the switch cannot be toggled back"
 eventually test ! -e "$entry" || fail "off: the entry is still there"
-no_watcher() { [ -z "$(watchers)" ]; }
 eventually no_watcher || fail "off: a watcher still runs: $(watchers)"
 
 # -- A folder the entry cannot be written in: the window says so in words,

@@ -39,6 +39,19 @@ eventually() {
 running_with() { for p in $(our_cascades); do tr '\0' ' ' 2>/dev/null <"/proc/$p/cmdline" | grep -q -- "$1" && echo "$p"; done; }
 # Not a cascade -autostart between its fork and its exec of the watcher.
 watchers() { running_with ' -idle ' | grep -vx -e "$(running_with -autostart)"; }
+no_watcher() { [ -z "$(watchers)" ]; }
+# Preview pressed: one saver beside the watcher, its pid in $saver and $pid,
+# covering the screen.
+preview_saver() {
+  watcher=$(watchers)
+  driver press "Preview" || fail "Preview cannot be pressed"
+  eventually saver_runs
+  saver=$(saver_children)
+  [ "$(wc -w <<<"$saver")" -eq 1 ] || fail "Preview: not one saver runs: $saver"
+  pid=$saver
+  wait_covered fullscreen
+}
+saver_runs() { [ -n "$(saver_children)" ]; }
 # The one running watcher waits for $1 seconds of idle.
 watcher_waits() {
   local found
