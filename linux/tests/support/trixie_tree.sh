@@ -14,6 +14,10 @@ trixie_packages=(
   labwc wlr-randr
   # The settings window's, which the package Depends on too.
   libgtk-4-1 libadwaita-1-0
+  # The lock's password check (pam_unix and its unix_chkpwd), and chpasswd
+  # for the test user's password; the PAM modules come with the base too,
+  # chpasswd does not.
+  passwd libpam-modules libpam-runtime
 )
 # KWin 6 only where asked, as Debian 12's KWin is (CASCADE_KWIN=1): its tree
 # is a second one (CASCADE_TRIXIE_TREE=kwin, set by the KWin tests), so that
@@ -100,18 +104,20 @@ trixie_mount() { # WHERE MOUNT_ARGUMENTS...
 }
 
 # Runs the end-to-end script SCRIPT, beside the support scripts, in a chroot
-# into the tree, with PROGRAMS copied to /cascade-test/bin and OUT's
+# into the tree, with PROGRAMS (and files) copied under /cascade-test/bin and OUT's
 # subfolder NAME as its work folder; returns the script's status.
 trixie_run() { # OUT NAME SCRIPT PROGRAM...
-  local out=$1 name=$2 script=$3 program programs=()
+  local out=$1 name=$2 script=$3 program programs=() place
   shift 3
   trixie_root_up "$out"
-  mkdir -p "$root/cascade-test/end_to_end" "$root/cascade-test/support" "$root/cascade-test/bin"
+  mkdir -p "$root/cascade-test/end_to_end" "$root/cascade-test/support"
   install -m 755 "$script" "$root/cascade-test/end_to_end/"
   install -m 644 "$(dirname "${BASH_SOURCE[0]}")"/*.{sh,py} "$root/cascade-test/support/"
+  # A folder each: cascade and its PAM service file share a name.
   for program; do
-    install -m 755 "$program" "$root/cascade-test/bin/"
-    programs+=("/cascade-test/bin/$(basename "$program")")
+    place=/cascade-test/bin/${#programs[@]}/$(basename "$program")
+    install -D -m 755 "$program" "$root$place"
+    programs+=("$place")
   done
   chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin CI="${CI:-}" bash "/cascade-test/end_to_end/$(basename "$script")" \
     "${programs[@]}" "/cascade-test/out/$name"
