@@ -3,7 +3,7 @@
 # Debian 13's compositor, in a chroot into the trixie tree that
 # trixie_tree_setup.sh keeps. The Debian-12-built programs run there on
 # trixie's libraries. There the idle watcher must take ext-idle-notify-v1,
-# which Debian 12's sway does not offer.
+# which Debian 12's sway does not offer, where the stage runs one.
 # Usage: wayland_trixie_test.sh SCRIPT CACHE_DIR WORK_DIR PROGRAM...
 set -uo pipefail
 here=$(dirname "$0")
@@ -19,7 +19,9 @@ fresh_work_folder "$out"
 trixie_run "$out" stage "$script" "$@"
 status=$?
 [ $status -eq 77 ] && exit 77
-# The watcher names its source when it starts.
+# The watcher names its source when it starts; a stage that ran no watcher
+# (the lock's) left no log of one.
+[ -e "$out/stage/idle.err" ] || exit $status
 source_line=$(grep -m 1 'watching' "$out/stage/idle.err")
 echo "trixie's watcher: $source_line"
 [[ $source_line == *ext-idle-notify-v1* ]] || {

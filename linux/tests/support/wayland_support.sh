@@ -9,7 +9,9 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "SKIP: needs root, to run the compositor as a throwaway user"
   exit 77
 fi
-readonly user_id=65534 # nobody: owns no files, runs nothing else of ours
+# nobody: owns no files, runs nothing else of ours. A stage that needs a user
+# with a password (the lock's) names its own in $wayland_user_id.
+readonly user_id=${wayland_user_id:-65534}
 readonly wait_limit=20 # seconds for a picture or an exit
 work=$2
 fresh_work_folder "$work"
