@@ -334,7 +334,10 @@ const OptionEntry optionTable[] = {
      "stay running and show the full-screen saver on every output whenever the Wayland session has been "
      "idle that long, by the desktop's own idle signal",
      nullptr},
-    {"-lock-after", nullptr, applyLockAfter, "SECONDS", "with -idle: lock the session once the saver has been up that long",
+    {"-lock-after", nullptr, applyLockAfter, "SECONDS",
+     "with -idle: lock the session once the saver has been up that long (where the compositor offers "
+     "ext-session-lock-v1 and no -lock-command is given, the saver becomes the lock); with -fullscreen on "
+     "Wayland: the saver locks the session itself then",
      nullptr},
     {"-lock-command", nullptr, applyLockCommand, "CMD", "with -lock-after: lock by this shell command",
      [] { return std::string("loginctl lock-session"); }},
@@ -424,12 +427,15 @@ bool checkIdleOptions(ParseState& state, std::string& error)
         error = "-autostart off takes no -idle or lock option";
         return false;
     }
-    if (!watcher && parsed.lockAfterSeconds > 0) {
+    // The watcher hands -lock-after to its full-screen saver, which then
+    // becomes the session's lock itself.
+    const bool lockingSaver = !watcher && parsed.target == Target::Fullscreen;
+    if (!watcher && !lockingSaver && parsed.lockAfterSeconds > 0) {
         error = "-lock-after locks after the saver the idle watcher shows: it needs -idle";
         return false;
     }
-    if (state.lockCommandGiven && parsed.lockAfterSeconds == 0) {
-        error = "-lock-command needs -lock-after";
+    if (state.lockCommandGiven && (parsed.lockAfterSeconds == 0 || lockingSaver)) {
+        error = "-lock-command needs -idle and -lock-after";
         return false;
     }
     const bool otherTarget = parsed.target == Target::Render || parsed.target == Target::Lock ||

@@ -15,8 +15,10 @@
 
 #include "front/pixel_format.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -53,6 +55,8 @@ struct WaylandSaver {
     WaylandEglContext context;
     // Once the session's lock is asked for.
     std::unique_ptr<ScreenLock> lock;
+    // -fullscreen -lock-after: when the saver becomes the lock.
+    std::optional<Clock::time_point> lockDue;
 };
 
 // A dead compositor leaves nothing to tear down politely: say so and go, as
@@ -87,6 +91,8 @@ bool open(WaylandSaver& saver, std::string& error)
     saver.surfaces.start(saver.options.width, saver.options.height);
     if (saver.options.target == Target::Lock)
         return lockSession(saver, error);
+    if (saver.options.lockAfterSeconds > 0)
+        saver.lockDue = Clock::now() + std::chrono::seconds(saver.options.lockAfterSeconds);
     return true;
 }
 
@@ -173,6 +179,33 @@ Pass drawFrame(WaylandSaver& saver, const std::vector<ShownSurface*>& due, Frame
     return frames > 0 && drawing.run.framesDrawn() >= frames ? Pass::Ended : Pass::Again;
 }
 
+// The saver becomes the lock once it is due. Where it cannot, it says so
+// and stays the saver, which input ends as before.
+void lockWhenDue(WaylandSaver& saver)
+{
+    if (!saver.lockDue || Clock::now() < *saver.lockDue)
+        return;
+    saver.lockDue.reset();
+    std::string error;
+    if (!lockSession(saver, error)) {
+        saver.lock.reset();
+        note(error);
+    }
+}
+
+// How long the next wait may last: a frame's, and no later than the lock
+// or, once there is one, what it must follow.
+int waitLimitMs(const WaylandSaver& saver, const FramePacing& pacing)
+{
+    int limit = pacing.waitLimitMs();
+    if (saver.lockDue) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(*saver.lockDue - Clock::now()).count();
+        const int leftMs = static_cast<int>(std::max<decltype(left)>(left, 0));
+        limit = limit < 0 ? leftMs : std::min(limit, leftMs);
+    }
+    return saver.lock ? saver.lock->waitLimitMs(limit) : limit;
+}
+
 // The lock's answer: unlocked, the saver has done its work; refused, it
 // has failed.
 Pass followLock(WaylandSaver& saver, std::string& error)
@@ -197,13 +230,13 @@ Pass followLock(WaylandSaver& saver, std::string& error)
 Pass runPass(WaylandSaver& saver, FramePacing& pacing, Drawing& drawing, std::string& error)
 {
     const Clock::time_point waitStart = Clock::now();
-    const int waitLimitMs = saver.lock ? saver.lock->waitLimitMs(pacing.waitLimitMs()) : pacing.waitLimitMs();
-    if (!saver.display.waitForEvents(waitLimitMs))
+    if (!saver.display.waitForEvents(waitLimitMs(saver, pacing)))
         lostCompositor(saver.display);
     pacing.waited(Clock::now() - waitStart);
     saver.surfaces.update();
     if (saver.rules.endRequested() || saver.surfaces.endRequested())
         return Pass::Ended;
+    lockWhenDue(saver);
     if (saver.lock) {
         const Pass locked = followLock(saver, error);
         if (locked != Pass::Again)

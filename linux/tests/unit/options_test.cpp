@@ -206,7 +206,9 @@ TEST(Options, BadInputGivesOneClearLine)
     expectRefused({"-idle", "0"}, "-idle wants seconds from 1 to 86400");
     expectRefused({"-idle", "86401"}, "-idle");
     expectRefused({"-lock-after", "60"}, "needs -idle");
-    expectRefused({"-idle", "5", "-lock-command", "swaylock"}, "-lock-command needs -lock-after");
+    expectRefused({"-idle", "5", "-lock-command", "swaylock"}, "-lock-command needs");
+    expectRefused({"-fullscreen", "-lock-after", "9", "-lock-command", "swaylock"}, "-lock-command needs");
+    expectRefused({"-lock-after", "9", "-window"}, "needs -idle");
     expectRefused({"-idle", "5", "-lock-after", "9", "-lock-command", "a\nb"}, "one line");
     expectRefused({"-autostart", "yes"}, "on or off");
     expectRefused({"-autostart", "off", "-idle", "5"}, "-autostart off takes no");
