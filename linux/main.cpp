@@ -46,5 +46,8 @@ int main(int argc, char** argv)
         return runHeadlessRender(options);
     if (runsOnWayland(options, std::getenv("WAYLAND_DISPLAY")))
         return runWaylandSaver(options);
+    // An X11 saver cannot lock: it must not look as if it would.
+    if (options.lockAfterSeconds > 0)
+        return fail("-fullscreen -lock-after locks a Wayland session; there is none here");
     return runX11Saver(options);
 }

@@ -35,6 +35,8 @@ packages=(
   libwayland-dev wayland-protocols libxkbcommon-dev
   # The idle watcher's build: GIO for GNOME's idle monitor, KDE's idle protocol.
   libglib2.0-dev plasma-wayland-protocols
+  # The lock's password check.
+  libpam0g-dev
   # The GNOME stage: GNOME's compositor, headless, on a session bus of its own,
   # with PipeWire and GStreamer for its screenshots and PyGObject for its
   # ScreenCast and RemoteDesktop APIs (about 90 packages, 47 MB).

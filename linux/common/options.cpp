@@ -105,6 +105,7 @@ struct ParseState {
     Options parsed;
     bool root = false;
     bool fullscreen = false;
+    bool lock = false;
     bool windowIdGiven = false;
     bool render = false;
     bool framesGiven = false;
@@ -307,6 +308,10 @@ const OptionEntry optionTable[] = {
      "draw in a window of its own, as without options; Escape or q ends it", nullptr},
     {"-fullscreen", [](ParseState& state) { state.fullscreen = true; }, nullptr, nullptr,
      "cover the screen (on Wayland, every output); any key, click or mouse move ends it", nullptr},
+    {"-lock", [](ParseState& state) { state.lock = true; }, nullptr, nullptr,
+     "lock the Wayland session (ext-session-lock-v1) with the scene on every output; any key brings the "
+     "password prompt, and the user's password (PAM service \"cascade\") unlocks",
+     nullptr},
     {"-wayland", [](ParseState& state) { state.wayland = true; }, nullptr, nullptr,
      "run on Wayland even where WAYLAND_DISPLAY is unset; the default where it is set, except with -root, "
      "-window-id or XSCREENSAVER_WINDOW, which only X11 has",
@@ -329,7 +334,10 @@ const OptionEntry optionTable[] = {
      "stay running and show the full-screen saver on every output whenever the Wayland session has been "
      "idle that long, by the desktop's own idle signal",
      nullptr},
-    {"-lock-after", nullptr, applyLockAfter, "SECONDS", "with -idle: lock the session once the saver has been up that long",
+    {"-lock-after", nullptr, applyLockAfter, "SECONDS",
+     "with -idle: lock the session once the saver has been up that long (where the compositor offers "
+     "ext-session-lock-v1 and no -lock-command is given, the saver becomes the lock); with -fullscreen on "
+     "Wayland: the saver locks the session itself then",
      nullptr},
     {"-lock-command", nullptr, applyLockCommand, "CMD", "with -lock-after: lock by this shell command",
      [] { return std::string("loginctl lock-session"); }},
@@ -419,19 +427,23 @@ bool checkIdleOptions(ParseState& state, std::string& error)
         error = "-autostart off takes no -idle or lock option";
         return false;
     }
-    if (!watcher && parsed.lockAfterSeconds > 0) {
+    // The watcher hands -lock-after to its full-screen saver, which then
+    // becomes the session's lock itself.
+    const bool lockingSaver = !watcher && parsed.target == Target::Fullscreen;
+    if (!watcher && !lockingSaver && parsed.lockAfterSeconds > 0) {
         error = "-lock-after locks after the saver the idle watcher shows: it needs -idle";
         return false;
     }
-    if (state.lockCommandGiven && parsed.lockAfterSeconds == 0) {
-        error = "-lock-command needs -lock-after";
+    if (state.lockCommandGiven && (parsed.lockAfterSeconds == 0 || lockingSaver)) {
+        error = "-lock-command needs -idle and -lock-after";
         return false;
     }
-    const bool otherTarget = parsed.target == Target::Render || parsed.target == Target::Root ||
+    const bool otherTarget = parsed.target == Target::Render || parsed.target == Target::Lock ||
+                             parsed.target == Target::Root ||
                              parsed.target == Target::ForeignWindow || parsed.sizeGiven;
     if ((watcher || parsed.autostart == Autostart::Off) && (otherTarget || state.framesGiven || state.x11)) {
-        error = "-idle and -autostart show the full-screen Wayland saver: not with -root, -window-id, -render, "
-                "-size, -frames or -x11";
+        error = "-idle and -autostart show the full-screen Wayland saver: not with -lock, -root, -window-id, "
+                "-render, -size, -frames or -x11";
         return false;
     }
     if (parsed.autostart == Autostart::On && parsed.idleSeconds == 0)
@@ -457,6 +469,17 @@ bool chooseRender(ParseState& state, std::string& error)
     return true;
 }
 
+// The lock runs until the password unlocks it, on Wayland only.
+bool chooseLock(ParseState& state, std::string& error)
+{
+    state.parsed.target = Target::Lock;
+    if (state.framesGiven || state.x11) {
+        error = "-lock holds the Wayland session until its password: not with -frames or -x11";
+        return false;
+    }
+    return true;
+}
+
 // Settles the one target the options name, with a render's defaults, and
 // rejects combinations that make no sense.
 bool chooseTarget(ParseState& state, const char* xscreensaverWindow, std::string& error)
@@ -464,9 +487,10 @@ bool chooseTarget(ParseState& state, const char* xscreensaverWindow, std::string
     Options& parsed = state.parsed;
     // -root and a window id name one target: XScreenSaver's settings run
     // the .xml's "--root" with "--window-id" added for the preview pane.
-    const int targets = int(state.root || state.windowIdGiven) + int(state.fullscreen) + int(state.render);
+    const int targets =
+        int(state.root || state.windowIdGiven) + int(state.fullscreen) + int(state.render) + int(state.lock);
     if (targets > 1) {
-        error = "-fullscreen, -render and -root or -window-id exclude each other";
+        error = "-fullscreen, -lock, -render and -root or -window-id exclude each other";
         return false;
     }
 
@@ -477,6 +501,9 @@ bool chooseTarget(ParseState& state, const char* xscreensaverWindow, std::string
         parsed.target = Target::ForeignWindow;
     } else if (state.fullscreen) {
         parsed.target = Target::Fullscreen;
+    } else if (state.lock) {
+        if (!chooseLock(state, error))
+            return false;
     } else if (xscreensaverWindow && *xscreensaverWindow) {
         // XScreenSaver sets this for its own window and passes -root too.
         if (!parseWindowId(xscreensaverWindow, parsed.windowId)) {
@@ -519,6 +546,8 @@ bool runsOnWayland(const Options& options, const char* waylandDisplay)
     case Target::Root:
     case Target::ForeignWindow:
         return false;
+    case Target::Lock:
+        return true;
     case Target::OwnWindow:
     case Target::Fullscreen:
         break;

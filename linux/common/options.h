@@ -12,6 +12,7 @@ enum class Target {
     Root,          // the root window (XScreenSaver's -root)
     ForeignWindow, // a window made by someone else (-window-id or XSCREENSAVER_WINDOW)
     Render,        // no display: frames rendered off-screen and saved as a PNG
+    Lock,          // the Wayland session's lock: the scene on every output until the password unlocks
 };
 
 // The window system the saver runs on. Automatic: Wayland where

@@ -36,8 +36,8 @@ unsigned effectiveIdleSeconds(unsigned asked, unsigned gnomeBlank)
 
 class Watcher : public IdleEvents {
 public:
-    Watcher(const Options& options, IdleSource& source)
-        : options_(options), source_(source),
+    Watcher(const Options& options, IdleSource& source, bool ownLock)
+        : options_(options), source_(source), ownLock_(ownLock),
           desktopLock_([](void* data, bool locked) { static_cast<Watcher*>(data)->desktopLockChanged(locked); },
                        this),
           overview_([](void* data) { static_cast<Watcher*>(data)->overviewOpened(); }, this)
@@ -72,6 +72,10 @@ public:
 private:
     const Options& options_;
     IdleSource& source_;
+    // The saver locks the session itself (-lock-after, where the compositor
+    // offers ext-session-lock-v1 and no -lock-command was given): one scene
+    // from saver to lock, and no lock command.
+    bool ownLock_;
     DesktopLock desktopLock_;
     GnomeOverview overview_;
     unsigned intervalSeconds_ = 0;
@@ -95,14 +99,14 @@ void Watcher::userIdle()
         return;
     overview_.close();
     std::string error;
-    if (!saver_.start("/proc/self/exe", saverArguments(options_), false,
+    if (!saver_.start("/proc/self/exe", saverArguments(options_, ownLock_), false,
                       [](void* data, int waitStatus) { static_cast<Watcher*>(data)->saverEnded(waitStatus); },
                       this, error)) {
         note(error);
         return;
     }
     lockAsked_ = false;
-    if (options_.lockAfterSeconds > 0)
+    if (options_.lockAfterSeconds > 0 && !ownLock_)
         // Not g_timeout_add_seconds, which may round to the next whole second.
         lockTimer_ = g_timeout_add(
             static_cast<unsigned>(options_.lockAfterSeconds) * millisecondsPerSecond,
@@ -235,10 +239,13 @@ int Watcher::run(WaylandDisplay& display)
     } else {
         const std::string lock = desktopLock_.followed();
         note("watching " + source_.name() + ": the saver comes after " + std::to_string(intervalSeconds_) +
-             " s idle" + (lock.empty() ? "" : ", never under " + lock));
+             " s idle" + (lock.empty() ? "" : ", never under " + lock) +
+             (ownLock_ ? "; after " + std::to_string(options_.lockAfterSeconds) +
+                             " s of saver it locks the session itself (ext-session-lock-v1)"
+                       : ""));
         g_main_loop_run(loop_);
     }
-    saver_.stop();
+    saver_.stop(ownLock_);
     lock_.stop();
     if (lockTimer_)
         g_source_remove(lockTimer_);
@@ -284,8 +291,11 @@ int runIdleWatcher(const Options& options)
     WaylandIdleSource wayland(display);
     if (!display.connect({&wayland}, error))
         return fail(error);
+    // Cascade's own lock where the compositor has one for clients; a lock
+    // command the user named wins.
+    const bool ownLock = options.lockAfterSeconds > 0 && options.lockCommand.empty() && display.sessionLocks();
     if (wayland.offered()) {
-        Watcher watcher(options, wayland);
+        Watcher watcher(options, wayland, ownLock);
         return watcher.run(display);
     }
     GnomeIdleSource gnome;
@@ -293,6 +303,6 @@ int runIdleWatcher(const Options& options)
     if (!gnome.offered(why))
         return fail("-idle needs the desktop's idle signal: the Wayland compositor offers neither "
                     "ext-idle-notify-v1 nor KDE's idle protocol, and " + why);
-    Watcher watcher(options, gnome);
+    Watcher watcher(options, gnome, ownLock);
     return watcher.run(display);
 }

@@ -32,9 +32,11 @@ void childEnded(GPid, gint waitStatus, gpointer data)
 
 } // namespace
 
-std::vector<std::string> saverArguments(const Options& options)
+std::vector<std::string> saverArguments(const Options& options, bool ownLock)
 {
     std::vector<std::string> arguments = {"cascade", "-fullscreen", "-wayland"};
+    if (ownLock)
+        arguments.insert(arguments.end(), {"-lock-after", std::to_string(options.lockAfterSeconds)});
     if (options.delayMicroseconds != defaultDelayMicroseconds)
         arguments.insert(arguments.end(), {"-delay", std::to_string(options.delayMicroseconds)});
     if (options.draw != Options{}.draw)
@@ -91,7 +93,7 @@ void ChildProcess::childHandleEnd(int waitStatus)
         onEnd_(data_, waitStatus);
 }
 
-void ChildProcess::stop()
+void ChildProcess::stop(bool mayHoldLock)
 {
     if (pid_ <= 0)
         return;
@@ -108,8 +110,10 @@ void ChildProcess::stop()
         }
         ::nanosleep(&pause, nullptr);
     }
-    ::kill(pid_, SIGKILL);
-    ::waitpid(pid_, nullptr, 0);
+    if (!mayHoldLock) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
     pid_ = 0;
 }
 

@@ -11,8 +11,9 @@
 #include <vector>
 
 // The saver's command line: the full-screen Wayland saver with the look
-// options the watcher was given.
-std::vector<std::string> saverArguments(const Options& options);
+// options the watcher was given; with ownLock, the saver becomes the
+// session's lock itself once it has been up -lock-after seconds.
+std::vector<std::string> saverArguments(const Options& options, bool ownLock);
 
 // The lock's command line: the user's command through the shell, else
 // logind's lock of this session.
@@ -36,8 +37,10 @@ public:
     // Asks the child to end (SIGTERM) and, from the main loop, hears it end.
     void requestEnd();
     // Ends the child now, waiting for it: a child that does not end on
-    // SIGTERM within endGrace is killed. onEnd is not called.
-    void stop();
+    // SIGTERM within endGrace is killed, or with mayHoldLock left running,
+    // since a child that holds the session's lock ignores SIGTERM and its
+    // death would leave the session locked for good. onEnd is not called.
+    void stop(bool mayHoldLock = false);
 
     // For the main loop's child watch.
     void childHandleEnd(int waitStatus);

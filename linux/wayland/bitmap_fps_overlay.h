@@ -1,5 +1,5 @@
 // -fps where there are no X fonts: the frame rate drawn in the lower-left
-// corner in a small built-in bitmap font (digits, '.', "fps"), white on a
+// corner in the small built-in bitmap font (bitmap_font.h), white on a
 // black box, as GlxFpsOverlay draws it on X11. The Wayland front draws it on
 // each output over the copy of the picture, not into the picture: an output
 // that shows only the middle of the picture would lose the corner.
@@ -15,7 +15,5 @@ public:
     void draw(int width, int height) const;
 
 private:
-    void drawText(const char* text, int x, int y, int dot) const;
-
     double rate_ = -1.0;
 };

@@ -2,7 +2,18 @@
 
 void InputRules::keyPressed(bool quitsWindow) { endIf(takesPointer() || quitsWindow); }
 
-void InputRules::buttonPressed() { endIf(takesPointer()); }
+void InputRules::keyTyped(std::uint32_t symbol, const char* text)
+{
+    if (locked_)
+        locked_->keyTyped(symbol, text);
+}
+
+void InputRules::buttonPressed()
+{
+    if (locked_)
+        locked_->pressed();
+    endIf(takesPointer());
+}
 
 void InputRules::pointerEntered(const void* surface, double x, double y)
 {
@@ -20,6 +31,6 @@ void InputRules::surfaceGone(const void* surface) { travel_.surfaceGone(surface)
 
 void InputRules::endIf(bool ends)
 {
-    if (ends)
+    if (ends && !locked_)
         endRequested_ = true;
 }

@@ -7,6 +7,19 @@
 
 #include "linux/wayland/pointer_travel.h"
 
+#include <cstdint>
+
+// What takes the input while the session is locked.
+class LockedInput {
+public:
+    virtual ~LockedInput() = default;
+    // A key's symbol as XKB names it, and the text it types (UTF-8, empty
+    // for keys that type none).
+    virtual void keyTyped(std::uint32_t symbol, const char* text) = 0;
+    // A button, a turn of the wheel or a touch.
+    virtual void pressed() = 0;
+};
+
 class InputRules {
 public:
     enum class Mode { Fullscreen, Window };
@@ -17,6 +30,12 @@ public:
     bool takesPointer() const { return mode_ == Mode::Fullscreen; }
     // True once input asked the saver to end.
     bool endRequested() const { return endRequested_; }
+    // From now on input goes to locked, and ends nothing; null gives it
+    // back to the saver's rules.
+    void lockTo(LockedInput* locked) { locked_ = locked; }
+    // Whether keys go to the lock's prompt, which wants their text.
+    bool locked() const { return locked_ != nullptr; }
+    void keyTyped(std::uint32_t symbol, const char* text);
 
     // quitsWindow: the key is one that ends a window (Escape or q).
     void keyPressed(bool quitsWindow);
@@ -35,5 +54,6 @@ private:
 
     Mode mode_;
     bool endRequested_ = false;
+    LockedInput* locked_ = nullptr;
     PointerTravel travel_;
 };

@@ -41,6 +41,9 @@ if(NOT CASCADE_KDE_IDLE_XML)
   message(FATAL_ERROR "the idle watcher needs KDE's idle protocol (plasma-wayland-protocols)")
 endif()
 cascade_wayland_protocol(kde-idle ${CASCADE_KDE_IDLE_XML})
+# The lock: ext-session-lock from wayland-protocols' staging.
+cascade_wayland_protocol(ext-session-lock-v1
+  ${CASCADE_WAYLAND_PROTOCOLS_DIR}/staging/ext-session-lock/ext-session-lock-v1.xml)
 cascade_wayland_protocol(wlr-layer-shell-unstable-v1 ${CASCADE_WLR_PROTOCOLS_DIR}/wlr-layer-shell-unstable-v1.xml)
 
 add_library(cascade_wayland_protocols STATIC ${cascade_protocol_sources})

@@ -1,5 +1,5 @@
 // One surface the saver shows its picture on, as the compositor sees it: its
-// role (a layer-shell overlay or an xdg_toplevel), the frame callback it
+// role (a layer-shell overlay, an xdg_toplevel or a lock surface), the frame callback it
 // waits for, and its size and scale. It is the data of its own listeners;
 // WaylandSurfaces (wayland_window.h) makes and destroys it.
 #pragma once
@@ -9,6 +9,7 @@
 struct wl_surface;
 struct wl_callback;
 struct zwlr_layer_surface_v1;
+struct ext_session_lock_surface_v1;
 struct xdg_surface;
 struct xdg_toplevel;
 struct zxdg_toplevel_decoration_v1;
@@ -20,6 +21,7 @@ struct ShownSurface {
     wl_surface* surface = nullptr;
     const WaylandOutput* output = nullptr; // full screen: the output it covers, which owns it
     zwlr_layer_surface_v1* layer = nullptr;
+    ext_session_lock_surface_v1* lockSurface = nullptr;
     xdg_surface* xdgSurface = nullptr;
     xdg_toplevel* toplevel = nullptr;
     zxdg_toplevel_decoration_v1* decoration = nullptr;

@@ -3,6 +3,7 @@
 #include "linux/common/quoted_text.h"
 
 #include "linux/wayland/layer_shell_protocol.h"
+#include "ext-session-lock-v1-client-protocol.h"
 #include "xdg-decoration-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
@@ -24,6 +25,7 @@ constexpr std::uint32_t shmVersion = 1;
 constexpr std::uint32_t wmBaseVersion = 2;
 constexpr std::uint32_t layerShellVersion = 4;
 constexpr std::uint32_t decorationVersion = 1;
+constexpr std::uint32_t sessionLockVersion = 1;
 // Layer shell v1 lacks nothing the saver asks for but the exclusive keyboard
 // (v2 keeps it, v4 names it): below that the keyboard would not be ours.
 constexpr std::uint32_t leastLayerShellVersion = 2;
@@ -148,6 +150,9 @@ bool WaylandDisplay::bindSingleton(std::uint32_t name, const char* interface, st
     } else if (which == zxdg_decoration_manager_v1_interface.name && !decorations_) {
         decorations_ = bindAt<zxdg_decoration_manager_v1>(registry_, name, zxdg_decoration_manager_v1_interface,
                                                           version, decorationVersion);
+    } else if (which == ext_session_lock_manager_v1_interface.name && !sessionLocks_) {
+        sessionLocks_ = bindAt<ext_session_lock_manager_v1>(registry_, name, ext_session_lock_manager_v1_interface,
+                                                            version, sessionLockVersion);
     } else {
         return false;
     }
@@ -160,6 +165,8 @@ void WaylandDisplay::disconnect()
         return;
     if (decorations_)
         zxdg_decoration_manager_v1_destroy(decorations_);
+    if (sessionLocks_)
+        ext_session_lock_manager_v1_destroy(sessionLocks_);
     if (layerShell_ && zwlr_layer_shell_v1_get_version(layerShell_) >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION)
         zwlr_layer_shell_v1_destroy(layerShell_);
     else if (layerShell_)
@@ -180,4 +187,5 @@ void WaylandDisplay::disconnect()
     wmBase_ = nullptr;
     layerShell_ = nullptr;
     decorations_ = nullptr;
+    sessionLocks_ = nullptr;
 }

@@ -16,6 +16,7 @@ struct wl_shm;
 struct xdg_wm_base;
 struct zwlr_layer_shell_v1;
 struct zxdg_decoration_manager_v1;
+struct ext_session_lock_manager_v1;
 
 // Told of every global of an interface it follows, as it appears and goes.
 class WaylandGlobalFollower {
@@ -55,6 +56,8 @@ public:
     xdg_wm_base* wmBase() const { return wmBase_; }
     zwlr_layer_shell_v1* layerShell() const { return layerShell_; }
     zxdg_decoration_manager_v1* decorations() const { return decorations_; }
+    // Null where the compositor cannot be locked by a client.
+    ext_session_lock_manager_v1* sessionLocks() const { return sessionLocks_; }
 
     // For the registry's listener.
     void globalAdded(std::uint32_t name, const char* interface, std::uint32_t version);
@@ -70,5 +73,6 @@ private:
     xdg_wm_base* wmBase_ = nullptr;
     zwlr_layer_shell_v1* layerShell_ = nullptr;
     zxdg_decoration_manager_v1* decorations_ = nullptr;
+    ext_session_lock_manager_v1* sessionLocks_ = nullptr;
     std::vector<WaylandGlobalFollower*> followers_;
 };

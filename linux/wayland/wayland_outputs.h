@@ -1,6 +1,6 @@
 // One of the compositor's outputs (monitors): its name, size in pixels and
 // integer scale as it reports them and, full screen, the surface that covers
-// it, which the record owns. The record is its wl_output's listener data.
+// it and, once the session is locked, its lock surface, which the record owns. The record is its wl_output's listener data.
 // WaylandSurfaces follows the outputs as they come and go: it binds and
 // drops the records, and makes and destroys their surfaces.
 #pragma once
@@ -30,6 +30,8 @@ struct WaylandOutput {
     bool stateSent = false; // all its state has come at least once
     bool covered = false;   // full screen: its surface was made (one the compositor closed is not made again)
     std::unique_ptr<ShownSurface> shown;
+    bool lockCovered = false; // its lock surface was made
+    std::unique_ptr<ShownSurface> lockShown;
 };
 
 // Whether a wl_output offered at version can be followed: older ones send

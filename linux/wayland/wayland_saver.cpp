@@ -11,10 +11,14 @@
 #include "linux/common/fps_meter.h"
 #include "linux/common/messages.h"
 #include "linux/common/scene_run.h"
+#include "linux/lock/screen_lock.h"
 
 #include "front/pixel_format.h"
 
+#include <algorithm>
 #include <chrono>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -29,9 +33,9 @@ constexpr int refreshesPerSwap = 0;
 struct WaylandSaver {
     explicit WaylandSaver(const Options& options)
         : options(options),
-          rules(options.target == Target::Fullscreen ? InputRules::Mode::Fullscreen : InputRules::Mode::Window),
+          rules(options.target == Target::OwnWindow ? InputRules::Mode::Window : InputRules::Mode::Fullscreen),
           input(rules),
-          surfaces(display, options.target == Target::Fullscreen ? SurfaceMode::Fullscreen : SurfaceMode::Window)
+          surfaces(display, options.target == Target::OwnWindow ? SurfaceMode::Window : SurfaceMode::Fullscreen)
     {
     }
     ~WaylandSaver()
@@ -49,6 +53,10 @@ struct WaylandSaver {
     WaylandInput input;
     WaylandSurfaces surfaces;
     WaylandEglContext context;
+    // Once the session's lock is asked for.
+    std::unique_ptr<ScreenLock> lock;
+    // -fullscreen -lock-after: when the saver becomes the lock.
+    std::optional<Clock::time_point> lockDue;
 };
 
 // A dead compositor leaves nothing to tear down politely: say so and go, as
@@ -58,9 +66,15 @@ struct WaylandSaver {
     endAtOnce(display.lostText(), exitFault);
 }
 
+bool lockSession(WaylandSaver& saver, std::string& error)
+{
+    saver.lock = ScreenLock::make(saver.rules, saver.surfaces, error);
+    return saver.lock && saver.lock->ask(saver.display, error);
+}
+
 bool open(WaylandSaver& saver, std::string& error)
 {
-    const bool fullscreen = saver.options.target == Target::Fullscreen;
+    const bool fullscreen = saver.options.target != Target::OwnWindow;
     if (!saver.display.connect({&saver.surfaces, &saver.input}, error))
         return false;
     if (!fullscreen && !saver.display.wmBase()) {
@@ -75,6 +89,10 @@ bool open(WaylandSaver& saver, std::string& error)
         saver.context.forget(shown.surface);
     });
     saver.surfaces.start(saver.options.width, saver.options.height);
+    if (saver.options.target == Target::Lock)
+        return lockSession(saver, error);
+    if (saver.options.lockAfterSeconds > 0)
+        saver.lockDue = Clock::now() + std::chrono::seconds(saver.options.lockAfterSeconds);
     return true;
 }
 
@@ -161,18 +179,69 @@ Pass drawFrame(WaylandSaver& saver, const std::vector<ShownSurface*>& due, Frame
     return frames > 0 && drawing.run.framesDrawn() >= frames ? Pass::Ended : Pass::Again;
 }
 
+// The saver becomes the lock once it is due. Where it cannot, it says so
+// and stays the saver, which input ends as before.
+void lockWhenDue(WaylandSaver& saver)
+{
+    if (!saver.lockDue || Clock::now() < *saver.lockDue)
+        return;
+    saver.lockDue.reset();
+    std::string error;
+    if (!lockSession(saver, error)) {
+        saver.lock.reset();
+        note(error);
+    }
+}
+
+// How long the next wait may last: a frame's, and no later than the lock
+// or, once there is one, what it must follow.
+int waitLimitMs(const WaylandSaver& saver, const FramePacing& pacing)
+{
+    int limit = pacing.waitLimitMs();
+    if (saver.lockDue) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(*saver.lockDue - Clock::now()).count();
+        const int leftMs = static_cast<int>(std::max<decltype(left)>(left, 0));
+        limit = limit < 0 ? leftMs : std::min(limit, leftMs);
+    }
+    return saver.lock ? saver.lock->waitLimitMs(limit) : limit;
+}
+
+// The lock's answer: unlocked, the saver has done its work; refused, it
+// has failed.
+Pass followLock(WaylandSaver& saver, std::string& error)
+{
+    switch (saver.lock->follow(saver.display, Clock::now())) {
+    case ScreenLock::State::Unlocked:
+        return Pass::Ended;
+    case ScreenLock::State::Refused:
+        error = "cannot lock: the compositor refused the lock (another locker may hold it)";
+        return Pass::Failed;
+    case ScreenLock::State::Idle:
+    case ScreenLock::State::Asked:
+    case ScreenLock::State::Held:
+        break;
+    }
+    return Pass::Again;
+}
+
 // Waits for events, then follows what they changed and draws a frame where
 // one is due. Failed, with error set, where a surface or the picture cannot
 // be given its size.
 Pass runPass(WaylandSaver& saver, FramePacing& pacing, Drawing& drawing, std::string& error)
 {
     const Clock::time_point waitStart = Clock::now();
-    if (!saver.display.waitForEvents(pacing.waitLimitMs()))
+    if (!saver.display.waitForEvents(waitLimitMs(saver, pacing)))
         lostCompositor(saver.display);
     pacing.waited(Clock::now() - waitStart);
     saver.surfaces.update();
     if (saver.rules.endRequested() || saver.surfaces.endRequested())
         return Pass::Ended;
+    lockWhenDue(saver);
+    if (saver.lock) {
+        const Pass locked = followLock(saver, error);
+        if (locked != Pass::Again)
+            return locked;
+    }
     if (!followSurfaces(saver, error))
         return Pass::Failed;
     const std::vector<ShownSurface*> due = surfacesDue(saver);
@@ -188,8 +257,14 @@ bool runLoop(WaylandSaver& saver, std::string& error)
     Drawing drawing;
     drawing.run.useSkippableClock();
     drawing.run.start(saver.options, 1, 1);
-    if (saver.options.showFps)
-        saver.context.drawOverEachSurface([&drawing](int width, int height) { drawing.overlay.draw(width, height); });
+    const bool showFps = saver.options.showFps;
+    if (showFps || saver.lock)
+        saver.context.drawOverEachSurface([&drawing, &saver, showFps](int width, int height) {
+            if (showFps)
+                drawing.overlay.draw(width, height);
+            if (saver.lock)
+                saver.lock->drawPrompt(width, height);
+        });
     if (saver.options.fpsOnStderr)
         note("frames are paced by the compositor's frame callbacks and -delay, and shown through " +
              std::string(presentPathName(saver.context.presentPath())));

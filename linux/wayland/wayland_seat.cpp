@@ -5,6 +5,8 @@
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 
+#include <cstring>
+
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -12,6 +14,8 @@ namespace {
 
 // Wayland key codes are evdev codes; XKB's are 8 higher, as in X11.
 constexpr std::uint32_t evdevToXkb = 8;
+// Room for the text one key types: XKB's own bound for a keysym's UTF-8.
+constexpr std::size_t keyTextSize = 8;
 
 WaylandSeat& seatOf(void* data) { return *static_cast<WaylandSeat*>(data); }
 InputRules& rulesOf(void* data) { return seatOf(data).rules(); }
@@ -193,6 +197,15 @@ void WaylandSeat::keyPressed(std::uint32_t key)
 {
     // Without a keymap there is no telling which key it was.
     const xkb_keysym_t symbol = keyState_ ? xkb_state_key_get_one_sym(keyState_, key + evdevToXkb) : XKB_KEY_NoSymbol;
+    if (rules_.locked()) {
+        // A character of a password: gone from the stack once handed on.
+        char text[keyTextSize] = {};
+        if (keyState_)
+            xkb_state_key_get_utf8(keyState_, key + evdevToXkb, text, sizeof text);
+        rules_.keyTyped(symbol, text);
+        explicit_bzero(text, sizeof text);
+        return;
+    }
     rules_.keyPressed(symbol == XKB_KEY_Escape || symbol == XKB_KEY_q || symbol == XKB_KEY_Q);
 }
 

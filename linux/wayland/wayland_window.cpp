@@ -1,6 +1,7 @@
 #include "linux/wayland/wayland_window.h"
 
 #include "linux/wayland/layer_shell_protocol.h"
+#include "ext-session-lock-v1-client-protocol.h"
 #include "xdg-decoration-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
@@ -57,6 +58,20 @@ void layerSurfaceHandleClosed(void* data, zwlr_layer_surface_v1*) { shownOf(data
 
 const zwlr_layer_surface_v1_listener layerListener = {layerSurfaceHandleConfigure, layerSurfaceHandleClosed};
 
+// Its size is the output's, and must be met exactly by the next commit: the
+// frame drawn next is made at it.
+void lockSurfaceHandleConfigure(void* data, ext_session_lock_surface_v1* lock, std::uint32_t serial,
+                                std::uint32_t width, std::uint32_t height)
+{
+    ShownSurface& shown = shownOf(data);
+    ext_session_lock_surface_v1_ack_configure(lock, serial);
+    shown.width = static_cast<int>(width);
+    shown.height = static_cast<int>(height);
+    shown.configured = shown.width > 0 && shown.height > 0;
+}
+
+const ext_session_lock_surface_v1_listener lockSurfaceListener = {lockSurfaceHandleConfigure};
+
 void xdgSurfaceHandleConfigure(void* data, xdg_surface* surface, std::uint32_t serial)
 {
     ShownSurface& shown = shownOf(data);
@@ -110,8 +125,10 @@ WaylandSurfaces::WaylandSurfaces(WaylandDisplay& display, SurfaceMode mode) : di
 WaylandSurfaces::~WaylandSurfaces()
 {
     destroy(window_);
-    for (std::size_t i = outputs_.size(); i-- > 0;)
+    for (std::size_t i = outputs_.size(); i-- > 0;) {
         destroy(outputs_[i]->shown);
+        destroy(outputs_[i]->lockShown);
+    }
     while (!outputs_.empty())
         outputs_.pop_back();
 }
@@ -140,6 +157,9 @@ void WaylandSurfaces::globalRemoved(std::uint32_t name)
     }
     if ((*gone)->shown)
         (*gone)->shown->closed = true;
+    // A lock surface must go with its output, or the compositor would keep
+    // it for an output that is no more.
+    destroy((*gone)->lockShown);
     dropClosed();
     updateScales();
     outputs_.erase(gone);
@@ -158,9 +178,12 @@ std::vector<ShownSurface*> WaylandSurfaces::surfaces() const
     std::vector<ShownSurface*> all;
     if (window_)
         all.push_back(window_.get());
-    for (const auto& output : outputs_)
+    for (const auto& output : outputs_) {
         if (output->shown)
             all.push_back(output->shown.get());
+        if (output->lockShown)
+            all.push_back(output->lockShown.get());
+    }
     return all;
 }
 
@@ -191,13 +214,18 @@ void WaylandSurfaces::dropClosed()
             destroy(outputs_[i]->shown);
 }
 
-// Full screen, each output gets its surface once it has sent its state.
+// Full screen, each output gets its surface once it has sent its state; an
+// output that comes while locking, only its lock surface.
 void WaylandSurfaces::coverOutputs()
 {
     if (mode_ != SurfaceMode::Fullscreen || !started_)
         return;
     for (auto& output : outputs_) {
-        if (!output->stateSent || output->covered)
+        if (!output->stateSent)
+            continue;
+        if (lock_ && !output->lockCovered)
+            makeLockSurface(*output);
+        if (lock_ || output->covered)
             continue;
         output->covered = true;
         output->shown = newSurface();
@@ -261,6 +289,35 @@ void WaylandSurfaces::makeLayerSurface(ShownSurface& shown, const WaylandOutput&
     wl_surface_commit(shown.surface);
 }
 
+void WaylandSurfaces::lockWith(ext_session_lock_v1* lock)
+{
+    lock_ = lock;
+    coverOutputs();
+}
+
+void WaylandSurfaces::lockHeld()
+{
+    for (auto& output : outputs_)
+        destroy(output->shown);
+}
+
+void WaylandSurfaces::dropLockSurfaces()
+{
+    for (auto& output : outputs_)
+        destroy(output->lockShown);
+    lock_ = nullptr;
+}
+
+void WaylandSurfaces::makeLockSurface(WaylandOutput& output)
+{
+    output.lockCovered = true;
+    output.lockShown = newSurface();
+    ShownSurface& shown = *output.lockShown;
+    shown.output = &output;
+    shown.lockSurface = ext_session_lock_v1_get_lock_surface(lock_, shown.surface, output.output);
+    ext_session_lock_surface_v1_add_listener(shown.lockSurface, &lockSurfaceListener, &shown);
+}
+
 void WaylandSurfaces::makeToplevel(ShownSurface& shown, const WaylandOutput* fullscreenOn)
 {
     shown.xdgSurface = xdg_wm_base_get_xdg_surface(display_.wmBase(), shown.surface);
@@ -295,6 +352,8 @@ void WaylandSurfaces::destroy(std::unique_ptr<ShownSurface>& owned)
         xdg_surface_destroy(shown.xdgSurface);
     if (shown.layer)
         zwlr_layer_surface_v1_destroy(shown.layer);
+    if (shown.lockSurface)
+        ext_session_lock_surface_v1_destroy(shown.lockSurface);
     wl_surface_destroy(shown.surface);
     owned.reset();
 }

@@ -6,8 +6,10 @@
 // goes. In a window: one xdg_toplevel, "Cascade", resizable, decorated by
 // the compositor where it offers xdg-decoration, its scale the largest of the
 // outputs it is on. Each surface knows its size in buffer pixels and whether
-// the compositor wants a new frame (its last frame callback came). GL lives
-// elsewhere (wayland_egl_context.*).
+// the compositor wants a new frame (its last frame callback came). Locking,
+// each output gets a lock surface as well; the others go once the lock holds
+// (lockHeld), so that the desktop never shows between saver and lock. GL
+// lives elsewhere (wayland_egl_context.*).
 #pragma once
 
 #include "linux/wayland/shown_surface.h"
@@ -17,6 +19,8 @@
 #include <functional>
 #include <memory>
 #include <vector>
+
+struct ext_session_lock_v1;
 
 enum class SurfaceMode { Fullscreen, Window };
 
@@ -44,6 +48,12 @@ public:
     // have sent their state and brings every scale up to date. A window
     // closed by the compositor asks the saver to end.
     void update();
+    // From now on every output gets a lock surface of lock, as it comes.
+    void lockWith(ext_session_lock_v1* lock);
+    // The lock holds: the surfaces that are not lock surfaces go.
+    void lockHeld();
+    // The lock went (unlocked or refused): its surfaces go with it.
+    void dropLockSurfaces();
     // Asks to be told when the compositor wants the surface's next frame;
     // call before the frame is committed.
     void requestFrame(ShownSurface& surface);
@@ -64,6 +74,7 @@ private:
     void updateScale(ShownSurface& shown);
     std::unique_ptr<ShownSurface> newSurface();
     void makeLayerSurface(ShownSurface& shown, const WaylandOutput& output);
+    void makeLockSurface(WaylandOutput& output);
     void makeToplevel(ShownSurface& shown, const WaylandOutput* fullscreenOn);
     void destroy(std::unique_ptr<ShownSurface>& shown);
 
@@ -72,6 +83,7 @@ private:
     bool started_ = false;
     std::vector<std::unique_ptr<WaylandOutput>> outputs_;
     std::unique_ptr<ShownSurface> window_;
+    ext_session_lock_v1* lock_ = nullptr;
     Gone gone_;
     bool endRequested_ = false;
 };

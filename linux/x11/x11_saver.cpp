@@ -100,6 +100,7 @@ bool openWindow(const Options& options, X11Saver& saver, XVisualInfo*& ownVisual
     case Target::ForeignWindow:
         return saver.window.adopt(saver.display, static_cast<Window>(options.windowId), error);
     case Target::Render:
+    case Target::Lock:
         break;
     }
     return false;

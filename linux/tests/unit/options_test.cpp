@@ -206,12 +206,19 @@ TEST(Options, BadInputGivesOneClearLine)
     expectRefused({"-idle", "0"}, "-idle wants seconds from 1 to 86400");
     expectRefused({"-idle", "86401"}, "-idle");
     expectRefused({"-lock-after", "60"}, "needs -idle");
-    expectRefused({"-idle", "5", "-lock-command", "swaylock"}, "-lock-command needs -lock-after");
+    expectRefused({"-idle", "5", "-lock-command", "swaylock"}, "-lock-command needs");
+    expectRefused({"-fullscreen", "-lock-after", "9", "-lock-command", "swaylock"}, "-lock-command needs");
+    expectRefused({"-lock-after", "9", "-window"}, "needs -idle");
     expectRefused({"-idle", "5", "-lock-after", "9", "-lock-command", "a\nb"}, "one line");
     expectRefused({"-autostart", "yes"}, "on or off");
     expectRefused({"-autostart", "off", "-idle", "5"}, "-autostart off takes no");
-    expectRefused({"-idle", "5", "-root"}, "not with -root");
+    expectRefused({"-idle", "5", "-root"}, "-root");
     expectRefused({"-idle", "5", "-x11"}, "-x11");
+    // The lock holds a Wayland session until its password, and only that.
+    expectRefused({"-idle", "5", "-lock"}, "-lock");
+    expectRefused({"-lock", "-fullscreen"}, "exclude");
+    expectRefused({"-lock", "-frames", "5"}, "-frames");
+    expectRefused({"-lock", "-x11"}, "-x11");
     // Control characters in an argument cannot break the line.
     expectRefused({"-size", "1\n2"}, "'1?2'");
     expectRefused({std::string("-\x1b[2Jx")}, "(try -help)");
@@ -501,6 +508,8 @@ TEST(Options, WaylandWhereItIsSetExceptForWhatOnlyX11Has)
     EXPECT_TRUE(onWayland({"--wayland"}, nullptr));
     EXPECT_TRUE(onWayland({"-wayland", "-fullscreen"}, nullptr, "0x2a00007"));
     EXPECT_FALSE(onWayland({"-render", "x.png"}, "wayland-0"));
+    // The lock never falls back to an X11 saver, which would only look locked.
+    EXPECT_TRUE(onWayland({"-lock"}, nullptr, "0x2a00007"));
 
     expectRefused({"-wayland", "-x11"}, "exclude");
     expectRefused({"-wayland", "-root"}, "-wayland");

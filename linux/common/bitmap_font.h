@@ -1,0 +1,18 @@
+// A small built-in bitmap font, for text drawn where there are no X fonts
+// (the Wayland front's frame rate, the lock's prompt): glyphs of 5 x 7 dots
+// for digits, lower-case letters and a little punctuation, drawn as one GL
+// rectangle per lit dot, a dot being as many pixels as the caller asks.
+// Upper case is drawn in lower case; a character the font lacks, as '?'.
+#pragma once
+
+constexpr int bitmapGlyphWidth = 5;
+constexpr int bitmapGlyphHeight = 7;
+// Dots between two characters.
+constexpr int bitmapCharGap = 1;
+
+// The width in dots of text of length characters.
+int bitmapTextDots(int length);
+
+// Draws text in the current colour, its lowest row of dots at y (GL's
+// lower-left origin), its first column at x, in pixels.
+void drawBitmapText(const char* text, int x, int y, int dot);

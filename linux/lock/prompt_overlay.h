@@ -1,0 +1,25 @@
+// The password prompt drawn over the scene on each lock surface: a box in
+// the middle with the user's name, one dot per typed character and what the
+// prompt has to say ("checking", "wrong password"), in the built-in bitmap
+// font. A handful of rectangles, as the frame-rate box is, so that a frame
+// with the prompt costs what one with -fps does.
+#pragma once
+
+#include "linux/lock/password_prompt.h"
+
+#include <string>
+
+class PromptOverlay {
+public:
+    PromptOverlay(const PasswordPrompt& prompt, std::string user) : prompt_(prompt), user_(std::move(user)) {}
+
+    // Draws the prompt, where it is shown, into the current draw
+    // framebuffer of width x height pixels, leaving the GL state as it was.
+    void draw(int width, int height) const;
+
+private:
+    void drawDots(int left, int bottom, int dot) const;
+
+    const PasswordPrompt& prompt_;
+    std::string user_;
+};

@@ -1,0 +1,110 @@
+#include "linux/lock/password_prompt.h"
+
+#include <gtest/gtest.h>
+#include <xkbcommon/xkbcommon-keysyms.h>
+
+#include <string>
+
+namespace {
+
+using Clock = PasswordPrompt::Clock;
+
+// Types text a character (or UTF-8 sequence) per key, as the seat hands
+// them on: the keysym matters only for the keys the prompt acts on.
+void type(PasswordPrompt& prompt, const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t length = 1;
+        while (i + length < text.size() && (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80)
+            ++length;
+        prompt.keyTyped(static_cast<unsigned char>(text[i]), text.substr(i, length).c_str());
+        i += length;
+    }
+}
+
+void press(PasswordPrompt& prompt, std::uint32_t symbol, const char* text = "") { prompt.keyTyped(symbol, text); }
+
+} // namespace
+
+TEST(PasswordPrompt, TypingEditingAndEnter)
+{
+    PasswordBuffer password;
+    ASSERT_TRUE(password.usable());
+    PasswordPrompt prompt(password);
+    EXPECT_FALSE(prompt.shown());
+    // Enter with nothing typed asks for no check, but shows the prompt.
+    press(prompt, XKB_KEY_Return, "\r");
+    EXPECT_TRUE(prompt.shown());
+    EXPECT_FALSE(prompt.takeCheckRequest());
+
+    type(prompt, "pä\xE2\x82\xAC"); // p, a-umlaut, euro sign: 1, 2 and 3 bytes
+    press(prompt, XKB_KEY_Tab, "\t");
+    press(prompt, XKB_KEY_Delete, "\x7F");
+    EXPECT_EQ(prompt.characters(), 3u);
+    press(prompt, XKB_KEY_BackSpace, "\b");
+    EXPECT_STREQ(password.text(), "pä");
+    EXPECT_EQ(prompt.characters(), 2u);
+    press(prompt, XKB_KEY_Return, "\r");
+    EXPECT_TRUE(prompt.takeCheckRequest());
+    EXPECT_FALSE(prompt.takeCheckRequest());
+
+    // Keys during a check go nowhere; the answer wipes what was typed.
+    prompt.checkStarted();
+    EXPECT_EQ(prompt.message(), PasswordPrompt::Message::Checking);
+    type(prompt, "xy");
+    press(prompt, XKB_KEY_Escape);
+    press(prompt, XKB_KEY_Return, "\r");
+    EXPECT_STREQ(password.text(), "pä");
+    EXPECT_FALSE(prompt.takeCheckRequest());
+    prompt.checkEnded(false);
+    EXPECT_EQ(prompt.message(), PasswordPrompt::Message::Wrong);
+    EXPECT_TRUE(password.empty());
+    EXPECT_TRUE(prompt.shown());
+    // Typing again takes the message away; Escape clears and hides.
+    type(prompt, "ab");
+    EXPECT_EQ(prompt.message(), PasswordPrompt::Message::None);
+    press(prompt, XKB_KEY_Escape);
+    EXPECT_FALSE(prompt.shown());
+    EXPECT_TRUE(password.empty());
+    EXPECT_EQ(password.text()[0], '\0');
+}
+
+TEST(PasswordPrompt, HidesAndForgetsAfterASpellWithoutInput)
+{
+    PasswordBuffer password;
+    PasswordPrompt prompt(password);
+    const Clock::time_point start{};
+    prompt.pressed();
+    prompt.follow(start);
+    type(prompt, "abc");
+    prompt.follow(start + promptShownFor / 2);
+    prompt.follow(start + promptShownFor);
+    EXPECT_TRUE(prompt.shown()) << "input half-way restarts the spell";
+    prompt.follow(start + promptShownFor / 2 + promptShownFor);
+    EXPECT_FALSE(prompt.shown());
+    EXPECT_TRUE(password.empty());
+    // A running check is never cut short by the spell.
+    type(prompt, "abc");
+    prompt.follow(start);
+    prompt.checkStarted();
+    prompt.follow(start + 10 * promptShownFor);
+    EXPECT_TRUE(prompt.shown());
+}
+
+TEST(PasswordPrompt, TheBufferKeepsToItsPage)
+{
+    PasswordBuffer password;
+    // What does not fit whole is refused whole, and counts nothing.
+    EXPECT_TRUE(password.append(std::string(4000, 'x').c_str()));
+    EXPECT_FALSE(password.append(std::string(200, 'y').c_str()));
+    EXPECT_EQ(password.characters(), 4000u);
+    while (password.append("z")) {
+    }
+    // Full: one byte short of its page, for the NUL.
+    EXPECT_EQ(std::string(password.text()).size(), password.characters());
+    EXPECT_EQ((password.characters() + 1) % 4096, 0u);
+    password.removeLast();
+    password.clear();
+    password.removeLast();
+    EXPECT_EQ(password.characters(), 0u);
+}
