@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# cascade -lock in Debian 13's sway (ext-session-lock-v1), headless with two
+# outputs, as a test user whose password pam_unix checks through the PAM
+# service file of the source tree. The desktop is a window of Cascade's own
+# whose title bar and borders sway draws in $desktop_colour, seen in grim's
+# pictures or not:
+#  - locked, the scene covers both outputs and the desktop is hidden;
+#  - a second locker is refused (exit 1) and the first keeps the lock;
+#  - SIGTERM, SIGINT and SIGHUP change nothing;
+#  - a wrong password is not accepted and keeps the lock;
+#  - the right one unlocks: exit 0, the desktop shows again;
+#  - SIGKILL leaves the session locked in the compositor's own colour; a new
+#    locker takes the lock over, covers an output plugged in meanwhile, and
+#    the right password unlocks;
+#  - nothing left running, and sway started no program (strace).
+# It changes the system's users and PAM services, so it runs only in the
+# trixie tree's chroot, whose changes go with it.
+# Usage: wayland_lock_test.sh CASCADE PAM_SERVICE WORK_DIR
+set -uo pipefail
+# shellcheck source=../support/check_support.sh
+. "$(dirname "$0")/../support/check_support.sh"
+[ -d /cascade-test ] || { echo "SKIP: runs only in the trixie tree's chroot (wayland_trixie_test.sh)"; exit 77; }
+# shellcheck source=../support/wayland_support.sh
+wayland_user_id=4242 . "$(dirname "$0")/../support/wayland_support.sh" "$1" "$3"
+readonly lock_user=cascade-lock password='correct-Horse 9'
+/usr/sbin/groupadd -g "$user_id" "$lock_user" && /usr/sbin/useradd -u "$user_id" -g "$user_id" -d "$scratch/home" "$lock_user" &&
+  /usr/sbin/chpasswd <<<"$lock_user:$password" && install -m 644 "$2" /etc/pam.d/cascade || {
+  echo "FAIL: the test user or the PAM service could not be set up" >&2
+  exit 1
+}
+# A locker that outlived its checks takes no SIGTERM from stop_all.
+stop_lockers() {
+  local left
+  for left in $(our_cascades); do kill -KILL "$left"; done
+  stop_all
+}
+trap stop_lockers EXIT
+outputs=(HEADLESS-1 HEADLESS-2)
+readonly shot_type=ppm
+# Found nowhere in the scene; a share of the first output's pixels above
+# $desktop_shown is the window's frame, one below $desktop_hidden a stray.
+readonly desktop_colour='#e01a6e' desktop_shown=0.01 desktop_hidden=0.001
+
+frame=$(printf '%s ' "$desktop_colour" "$desktop_colour" "$desktop_colour" "$desktop_colour" "$desktop_colour")
+printf '%s\n' "xwayland disable" "swaybg_command -" "default_border normal 8" \
+  "client.focused $frame" "client.focused_inactive $frame" "client.unfocused $frame" >"$scratch/config"
+start_compositor env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$scratch/config"
+ipc=$(compgen -G "$runtime/sway-ipc.*.sock") || { echo "FAIL: no sway IPC socket" >&2; exit 1; }
+user+=(SWAYSOCK="$ipc")
+swaymsg() { "${user[@]}" swaymsg "$@" >>"$work/swaymsg.log" || fail "swaymsg $*"; }
+swaymsg create_output
+swaymsg output HEADLESS-1 mode 800x600 position 0 0
+swaymsg output HEADLESS-2 mode 640x480 position 800 0
+output_shot() { "${user[@]}" grim -t ppm -o "$2" - >"$1"; } # FILE OUTPUT
+output_shot "$work/empty.ppm" HEADLESS-2 || fail "grim"
+background=$(convert "$work/empty.ppm" -format '%[fx:int(255*p{0,0}.r)] %[fx:int(255*p{0,0}.g)] %[fx:int(255*p{0,0}.b)]' info:)
+
+desktop_share() { convert "$1" +transparent "$desktop_colour" -alpha extract -format '%[fx:mean]' info:; } # FILE
+# Waits until the first output's picture shows the desktop.
+wait_desktop() { # NAME
+  local end=$((SECONDS + wait_limit)) file=$work/$1.HEADLESS-1.ppm
+  until output_shot "$file" HEADLESS-1 && at_least "$(desktop_share "$file")" $desktop_shown || [ $SECONDS -ge $end ]; do
+    sleep 0.3
+  done
+  at_least "$(desktop_share "$file")" $desktop_shown || fail "$1: the desktop does not show (see $file)"
+}
+# After wait_covered NAME: nothing of the desktop in its picture.
+desktop_hidden() { # NAME
+  at_least "$(desktop_share "$work/$1.HEADLESS-1.ppm")" $desktop_hidden &&
+    fail "$1: the desktop shows through the lock (see $work/$1.HEADLESS-1.ppm)"
+}
+# A locker in the background, its pid in $pid. Bash starts a background job
+# with SIGINT ignored; the locker gets it at its default, as from a terminal.
+start_lock() { # NAME
+  "${user[@]}" DISPLAY=:none env --default-signal=INT "$cascade" -lock >/dev/null 2>"$work/$1.err" &
+  pid=$!
+}
+# Waits, up to the limit, for a line of the locker's; fails without it.
+wait_line() { # NAME TEXT
+  local end=$((SECONDS + wait_limit))
+  until grep -qF "$2" "$work/$1.err" || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do sleep 0.1; done
+  grep -qF "$2" "$work/$1.err" || fail "$1: no line '$2': $(tail -n 3 "$work/$1.err")"
+}
+# Shows the prompt with a key (Escape, which also clears what the key that
+# showed it may have typed), then types TEXT and Enter.
+type_password() { "${user[@]}" wtype -s 300 -k Escape -s 200 "$1" -k Return || fail "wtype"; } # TEXT
+unlock() { # NAME
+  type_password "$password"
+  wait_line "$1" "cascade: the session is unlocked"
+  expect_exit "$1" 0
+  wait_desktop "$1-unlocked"
+}
+
+# -- The desktop: a window of Cascade's, 5 frames a second.
+start desktop -delay 200000
+desktop=$pid
+wait_desktop desktop
+
+# -- Locked: the scene on both outputs, the desktop hidden.
+start_lock lock
+locker=$pid
+wait_line lock "cascade: the session is locked"
+wait_covered lock
+desktop_hidden lock
+
+# -- A second locker is refused; the first keeps the lock.
+start_lock second
+expect_exit second 1
+grep -q refused "$work/second.err" || fail "second: no line saying it was refused: $(cat "$work/second.err")"
+pid=$locker
+still_runs "$locker" || fail "second: the first locker ended"
+wait_covered second-refused
+desktop_hidden second-refused
+
+# -- The stop signals change nothing.
+for signal in TERM INT HUP; do
+  kill -$signal "$locker"
+  sleep 0.5
+  still_runs "$locker" || fail "SIG$signal ended the locker"
+done
+wait_covered signals
+desktop_hidden signals
+
+# -- A wrong password keeps the lock; the right one ends it.
+type_password wrong-horse
+wait_line lock "cascade: the password was not accepted"
+still_runs "$locker" || fail "wrong password: the locker ended"
+# The prompt, which says so, now hides the middle of the scene.
+output_shot "$work/wrong.HEADLESS-1.ppm" HEADLESS-1 || fail "grim"
+desktop_hidden wrong
+unlock lock
+
+# -- A locker killed outright leaves the session locked, in the compositor's
+# own colour: one colour over each output, the desktop's no more than the
+# scene's. A new locker takes the lock over, covers an output plugged in
+# while it holds it, and unlocks.
+start_lock killed
+wait_line killed "cascade: the session is locked"
+wait_covered killed
+disown "$pid" # no "Killed" from bash
+kill -KILL "$pid"
+wait_ended "$pid"
+end=$((SECONDS + wait_limit))
+for output in "${outputs[@]}"; do
+  file=$work/killed-after.$output.ppm
+  until output_shot "$file" "$output" && [ "$(convert "$file" -format '%k' info:)" = 1 ] || [ $SECONDS -ge $end ]; do
+    sleep 0.3
+  done
+  [ "$(convert "$file" -format '%k' info:)" = 1 ] || fail "killed: $output shows more than the compositor's lock (see $file)"
+done
+desktop_hidden killed-after
+start_lock takeover
+wait_line takeover "cascade: the session is locked"
+wait_covered takeover
+swaymsg create_output
+outputs+=(HEADLESS-3)
+wait_covered plugged
+desktop_hidden plugged
+unlock takeover
+
+# -- Nothing left but the desktop's window, and sway started no program.
+pid=$desktop
+swaymsg '[app_id="cascade"]' kill
+expect_exit desktop 0
+stop_compositor
+nothing_left
+# sway logs the kernel's name through `sh -c "uname -a"`.
+compositor_started_only '/usr/bin/sway|/bin/sh|/usr/bin/uname'
+
+[ $status -eq 0 ] && echo "Lock OK: the scene on every output, a second locker refused, stop signals ignored, wrong and right passwords, SIGKILL left locked and taken over"
+exit $status
