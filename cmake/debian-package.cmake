@@ -33,6 +33,10 @@ foreach(size 16 24 32 48 64 128 256)
   install(FILES ${cascade_package_files}/icons/${size}.png DESTINATION share/icons/hicolor/${size}x${size}/apps
           RENAME ${cascade_app_id}.png)
 endforeach()
+# The PAM service the lock checks passwords under; a conffile, so that an
+# administrator's changes survive upgrades.
+install(FILES ${cascade_package_files}/pam/cascade DESTINATION /etc/pam.d)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${cascade_package_files}/pam/conffiles)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${cascade_package_files}/copyright
         DESTINATION share/doc/cascade)
 

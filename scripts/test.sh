@@ -50,6 +50,15 @@ await_background() {
   [ "$status" -eq 0 ]
 }
 
+# The trixie stages' tree (Debian 13 from the archive: minutes of download
+# and unpacking, little CPU) is built beside the Windows stages rather than
+# inside the ci stage, whose fixture then finds it, or waits on its lock.
+# Its own failure or skip is the fixture's to report: here it only starts
+# early.
+trixie_log=build/trixie-tree.log
+mkdir -p build
+start_background "$trixie_log" bash -c "linux/tests/end_to_end/trixie_tree_setup.sh build/ci/trixie || true"
+
 # cascade.scr (32-bit) with its import and x87 checks, and its whole Wine
 # suite: natively where the machine runs 32-bit code, else (or everywhere,
 # with CASCADE_EMULATE_I386=1) under a 32-bit Wine emulated by qemu-i386.
@@ -83,6 +92,8 @@ for preset in ci ci-asan; do
   [ "$preset" = ci-asan ] && exclude=(-LE 'longrun|package|xscreensaver|wayland')
   ctest --preset "$preset" -j "$jobs" "${exclude[@]}" --output-junit "$junit/$preset.xml"
 done
+
+await_background "$trixie_log"
 
 # The million-frame soak needs an optimised build. It is built now and run
 # beside 64-bit Wine's tests below, whose longest runs mostly wait on the

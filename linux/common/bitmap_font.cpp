@@ -73,7 +73,16 @@ const Glyph* glyphFor(char character)
 
 int bitmapTextDots(int length) { return length > 0 ? length * (bitmapGlyphWidth + bitmapCharGap) - bitmapCharGap : 0; }
 
-void drawBitmapText(const char* text, int x, int y, int dot)
+void drawBitmapQuad(int left, int bottom, int right, int top)
+{
+    glVertex2i(left, bottom);
+    glVertex2i(right, bottom);
+    glVertex2i(right, top);
+    glVertex2i(left, top);
+}
+
+// One quad per run of lit dots in a row.
+void emitBitmapText(const char* text, int x, int y, int dot)
 {
     const int advance = (bitmapGlyphWidth + bitmapCharGap) * dot;
     for (int i = 0; text[i] != '\0'; ++i, x += advance) {
@@ -81,10 +90,25 @@ void drawBitmapText(const char* text, int x, int y, int dot)
         if (!glyph)
             continue;
         for (int row = 0; row < bitmapGlyphHeight; ++row) {
-            const int top = y + (bitmapGlyphHeight - 1 - row) * dot;
-            for (int column = 0; column < bitmapGlyphWidth; ++column)
-                if (glyph->rows[row][column] == '#')
-                    glRecti(x + column * dot, top, x + (column + 1) * dot, top + dot);
+            const int bottom = y + (bitmapGlyphHeight - 1 - row) * dot;
+            for (int column = 0; column < bitmapGlyphWidth;) {
+                if (glyph->rows[row][column] != '#') {
+                    ++column;
+                    continue;
+                }
+                int end = column;
+                while (end < bitmapGlyphWidth && glyph->rows[row][end] == '#')
+                    ++end;
+                drawBitmapQuad(x + column * dot, bottom, x + end * dot, bottom + dot);
+                column = end;
+            }
         }
     }
+}
+
+void drawBitmapText(const char* text, int x, int y, int dot)
+{
+    glBegin(GL_QUADS);
+    emitBitmapText(text, x, y, dot);
+    glEnd();
 }

@@ -14,5 +14,11 @@ constexpr int bitmapCharGap = 1;
 int bitmapTextDots(int length);
 
 // Draws text in the current colour, its lowest row of dots at y (GL's
-// lower-left origin), its first column at x, in pixels.
+// lower-left origin), its first column at x, in pixels: one draw, since on
+// software GL a draw costs far more than its few pixels.
 void drawBitmapText(const char* text, int x, int y, int dot);
+
+// The same and a rectangle's four corners, counter-clockwise, as quads
+// between the caller's glBegin(GL_QUADS) and glEnd, for more in one draw.
+void emitBitmapText(const char* text, int x, int y, int dot);
+void drawBitmapQuad(int left, int bottom, int right, int top);

@@ -41,35 +41,43 @@ const char* messageText(PasswordPrompt::Message message)
 
 } // namespace
 
+// All of it in one draw, the colours changed between the quads, and the box
+// drawn once with its border round it rather than under it.
 void PromptOverlay::draw(int width, int height) const
 {
     if (!prompt_.shown() || width <= 0 || height <= 0)
         return;
     const int dot = std::max(1, height / rowsPerDot);
-    const int innerWidth = bitmapTextDots(boxChars);
     const int innerHeight = boxRows * bitmapGlyphHeight + (boxRows - 1) * rowGap;
-    const int boxWidth = (innerWidth + 2 * boxPadding) * dot;
+    const int boxWidth = (bitmapTextDots(boxChars) + 2 * boxPadding) * dot;
     const int boxHeight = (innerHeight + 2 * boxPadding) * dot;
     const int left = (width - boxWidth) / 2;
     const int bottom = (height - boxHeight) / 2;
+    const int right = left + boxWidth;
+    const int top = bottom + boxHeight;
     const int border = borderDots * dot;
 
     const CornerDrawing pixels(width, height);
+    glBegin(GL_QUADS);
     glColor3f(0.6f, 0.7f, 0.9f);
-    glRecti(left - border, bottom - border, left + boxWidth + border, bottom + boxHeight + border);
+    drawBitmapQuad(left - border, bottom - border, right + border, bottom);
+    drawBitmapQuad(left - border, top, right + border, top + border);
+    drawBitmapQuad(left - border, bottom, left, top);
+    drawBitmapQuad(right, bottom, right + border, top);
     glColor3f(0.0f, 0.0f, 0.0f);
-    glRecti(left, bottom, left + boxWidth, bottom + boxHeight);
+    drawBitmapQuad(left, bottom, right, top);
     const int textLeft = left + boxPadding * dot;
     const int rowStep = (bitmapGlyphHeight + rowGap) * dot;
     const int messageRow = bottom + boxPadding * dot;
     glColor3f(1.0f, 1.0f, 1.0f);
-    drawBitmapText(user_.substr(0, nameChars).c_str(), textLeft, messageRow + 2 * rowStep, dot);
-    drawDots(textLeft, messageRow + rowStep, dot);
+    emitBitmapText(user_.substr(0, nameChars).c_str(), textLeft, messageRow + 2 * rowStep, dot);
+    emitDots(textLeft, messageRow + rowStep, dot);
     glColor3f(1.0f, 0.8f, 0.4f);
-    drawBitmapText(messageText(prompt_.message()), textLeft, messageRow, dot);
+    emitBitmapText(messageText(prompt_.message()), textLeft, messageRow, dot);
+    glEnd();
 }
 
-void PromptOverlay::drawDots(int left, int bottom, int dot) const
+void PromptOverlay::emitDots(int left, int bottom, int dot) const
 {
     const int fitting = (bitmapTextDots(boxChars) - passwordDot) / passwordDotPitch + 1;
     const int count = static_cast<int>(std::min<std::size_t>(prompt_.characters(), static_cast<std::size_t>(fitting)));
@@ -77,6 +85,6 @@ void PromptOverlay::drawDots(int left, int bottom, int dot) const
     const int lift = (bitmapGlyphHeight - passwordDot) / 2 * dot;
     for (int i = 0; i < count; ++i) {
         const int x = left + i * passwordDotPitch * dot;
-        glRecti(x, bottom + lift, x + size, bottom + lift + size);
+        drawBitmapQuad(x, bottom + lift, x + size, bottom + lift + size);
     }
 }

@@ -1,8 +1,8 @@
 // The password prompt drawn over the scene on each lock surface: a box in
 // the middle with the user's name, one dot per typed character and what the
 // prompt has to say ("checking", "wrong password"), in the built-in bitmap
-// font. A handful of rectangles, as the frame-rate box is, so that a frame
-// with the prompt costs what one with -fps does.
+// font. One draw of a few hundred small quads, so that a frame with the
+// prompt costs about what one with -fps does (bench/lock_prompt_bench).
 #pragma once
 
 #include "linux/lock/password_prompt.h"
@@ -18,7 +18,7 @@ public:
     void draw(int width, int height) const;
 
 private:
-    void drawDots(int left, int bottom, int dot) const;
+    void emitDots(int left, int bottom, int dot) const;
 
     const PasswordPrompt& prompt_;
     std::string user_;

@@ -72,6 +72,11 @@ bool ScreenLock::ask(WaylandDisplay& display, std::string& error)
         error = "cannot lock: the Wayland compositor does not offer ext-session-lock-v1";
         return false;
     }
+    // A lock no password could be typed into would hold the session for good.
+    if (!password_.usable()) {
+        error = "cannot lock: no memory for the password";
+        return false;
+    }
     guardProcess();
     if (!password_.lockedInMemory())
         note("the password's memory could not be locked against swapping (RLIMIT_MEMLOCK)");

@@ -52,15 +52,21 @@ sort >"$work/expected" <<'EOF'
 -rw-r--r-- root/root ./usr/share/man/man1/cascade-settings.1.gz
 -rw-r--r-- root/root ./usr/share/applications/invalid.cascade.screensaver.desktop
 -rw-r--r-- root/root ./usr/share/metainfo/invalid.cascade.screensaver.metainfo.xml
+-rw-r--r-- root/root ./etc/pam.d/cascade
 EOF
 for size in 16 24 32 48 64 128 256; do
   echo "-rw-r--r-- root/root ./usr/share/icons/hicolor/${size}x$size/apps/invalid.cascade.screensaver.png"
 done | sort - "$work/expected" -o "$work/expected"
 diff -u "$work/expected" "$work/files" >&2 || fail "file list differs (- expected, + packaged)"
 
+# The lock's PAM service takes the system's stack, and stays an
+# administrator's to change.
+dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles 2>/dev/null | grep -qx /etc/pam.d/cascade ||
+  fail "/etc/pam.d/cascade is not a conffile"
 root="$work/root"
 dpkg -x "$deb" "$root" || { echo "FAIL: dpkg -x" >&2; exit 1; }
 program="$root/usr/libexec/xscreensaver/cascade"
+grep -qx '@include common-auth' "$root/etc/pam.d/cascade" || fail "the PAM service does not take common-auth"
 
 # -- Lintian (lintian.sh says how it is asked).
 (cd "$work" && lintian "${lintian_options[@]}" "$deb") \
