@@ -29,12 +29,8 @@ readonly shot_type=ppm
 # The window floats in the top left corner at its own size, so that the
 # full-screen saver is seen to cover what it leaves free; its own coordinates
 # are the screen's.
-printf '%s\n' "xwayland disable" "swaybg_command -" "default_border none" \
-  'for_window [app_id="invalid.cascade.screensaver"] floating enable, move position 0 0' >"$scratch/config"
-untraced=1 start_compositor env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-  sway -c "$scratch/config"
-ipc=$(compgen -G "$runtime/sway-ipc.*.sock") || { echo "FAIL: no sway IPC socket" >&2; exit 1; }
-user+=(SWAYSOCK="$ipc")
+untraced=1 start_sway "default_border none" \
+  'for_window [app_id="invalid.cascade.screensaver"] floating enable, move position 0 0'
 "${user[@]}" swaymsg output HEADLESS-1 mode 1024x768 >/dev/null || fail "swaymsg output"
 output_shot() { "${user[@]}" grim -t ppm -o "$2" - >"$1"; } # FILE OUTPUT
 output_shot "$work/empty.ppm" HEADLESS-1 || fail "grim"

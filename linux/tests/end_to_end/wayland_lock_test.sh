@@ -42,11 +42,7 @@ readonly shot_type=ppm
 readonly desktop_colour='#e01a6e' desktop_shown=0.01 desktop_hidden=0.001
 
 frame=$(printf '%s ' "$desktop_colour" "$desktop_colour" "$desktop_colour" "$desktop_colour" "$desktop_colour")
-printf '%s\n' "xwayland disable" "swaybg_command -" "default_border normal 8" \
-  "client.focused $frame" "client.focused_inactive $frame" "client.unfocused $frame" >"$scratch/config"
-start_compositor env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$scratch/config"
-ipc=$(compgen -G "$runtime/sway-ipc.*.sock") || { echo "FAIL: no sway IPC socket" >&2; exit 1; }
-user+=(SWAYSOCK="$ipc")
+start_sway "default_border normal 8" "client.focused $frame" "client.focused_inactive $frame" "client.unfocused $frame"
 swaymsg() { "${user[@]}" swaymsg "$@" >>"$work/swaymsg.log" || fail "swaymsg $*"; }
 swaymsg create_output
 swaymsg output HEADLESS-1 mode 800x600 position 0 0

@@ -59,14 +59,8 @@ rc=$?
 rc=$?
 [ $rc -eq 1 ] && grep -q "XScreenSaver" "$work/idle-x11.err" || fail "-idle on X11 ended with $rc: $(cat "$work/idle-x11.err")"
 
-# -- The compositor: no bar, no background program, no Xwayland. sway 1.10
-# starts swaybg even where the configuration names no background, unless
-# told "-".
-printf '%s\n' "xwayland disable" "swaybg_command -" >"$scratch/config"
-start_compositor env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-  sway -c "$scratch/config"
-ipc=$(compgen -G "$runtime/sway-ipc.*.sock") || { echo "FAIL: no sway IPC socket" >&2; exit 1; }
-user+=(SWAYSOCK="$ipc")
+# -- The compositor: no bar, no background program, no Xwayland.
+start_sway
 swaymsg() { "${user[@]}" swaymsg "$@" >>"$work/swaymsg.log"; }
 swaymsg create_output || fail "swaymsg create_output"
 for i in "${!outputs[@]}"; do

@@ -72,6 +72,16 @@ start_compositor() { # COMMAND...
   [ -n "${untraced:-}" ] || compositor_pid=$(pgrep -P "$tracer_pid")
   user+=(WAYLAND_DISPLAY="$socket")
 }
+# Debian's sway, headless (pixman), with no bar, no background program and no
+# Xwayland, and CONFIG_LINES besides; $user gets its IPC socket. sway 1.10
+# starts swaybg even where the configuration names no background, unless
+# told "-".
+start_sway() { # CONFIG_LINE...
+  printf '%s\n' "xwayland disable" "swaybg_command -" "$@" >"$scratch/config"
+  start_compositor env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$scratch/config"
+  ipc=$(compgen -G "$runtime/sway-ipc.*.sock") || { echo "FAIL: no sway IPC socket" >&2; exit 1; }
+  user+=(SWAYSOCK="$ipc")
+}
 stop_compositor() {
   kill "$compositor_pid"
   wait "$tracer_pid"
