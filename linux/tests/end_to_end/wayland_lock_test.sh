@@ -9,9 +9,9 @@
 #  - SIGTERM, SIGINT and SIGHUP change nothing;
 #  - a wrong password is not accepted and keeps the lock;
 #  - the right one unlocks: exit 0, the desktop shows again;
-#  - SIGKILL leaves the session locked in the compositor's own colour; a new
-#    locker takes the lock over, covers an output plugged in meanwhile, and
-#    the right password unlocks;
+#  - SIGKILL leaves the session locked, in sway's red alone; a new locker
+#    takes the lock over, covers an output plugged in meanwhile, and the
+#    right password unlocks;
 #  - nothing left running, and sway started no program (strace).
 # It changes the system's users and PAM services, so it runs only in the
 # trixie tree's chroot, whose changes go with it.
