@@ -12,6 +12,9 @@
 #  - SIGKILL leaves the session locked, in sway's red alone; a new locker
 #    takes the lock over, covers an output plugged in meanwhile, and the
 #    right password unlocks;
+#  - the idle watcher's -lock-after turns its saver into the lock: a key
+#    brings the prompt, the password ends the saver, the watcher stays; a
+#    watcher ended meanwhile leaves the locked saver to be unlocked;
 #  - nothing left running, and sway started no program (strace).
 # It changes the system's users and PAM services, so it runs only in the
 # trixie tree's chroot, whose changes go with it.
@@ -158,6 +161,46 @@ wait_covered plugged
 desktop_hidden plugged
 unlock takeover
 
+# -- The idle watcher's -lock-after, where the compositor offers the lock:
+# its saver becomes the lock itself, so a key brings the prompt rather than
+# ending it, the password ends it, and the watcher stays.
+start watcher -idle 2 -lock-after 1
+watcher=$pid window=$desktop
+wait_saver own-lock
+saver=$(saver_children)
+[ "$(wc -w <<<"$saver")" -eq 1 ] || fail "own-lock: the watcher did not bring up one saver"
+pid=$saver
+wait_line watcher "cascade: the session is locked"
+"${user[@]}" wtype -k BackSpace || fail "wtype"
+sleep 1
+still_runs "$saver" || fail "own-lock: a key ended the saver that holds the lock"
+wait_covered own-lock-key
+desktop_hidden own-lock-key
+type_password "$password"
+wait_line watcher "cascade: the session is unlocked"
+wait_ended "$saver"
+still_runs "$saver" && fail "own-lock: the saver still runs after the unlock"
+wait_desktop own-lock-unlocked
+pid=$watcher
+still_runs "$watcher" || fail "own-lock: the watcher ended with its saver"
+# Ended while its saver holds the lock, the watcher leaves it running:
+# killed, it would leave the session locked with nobody to unlock it.
+wait_saver own-lock-again
+saver=$(saver_children)
+pid=$saver
+end=$((SECONDS + wait_limit))
+until [ "$(grep -c 'session is locked' "$work/watcher.err")" -ge 2 ] || [ $SECONDS -ge $end ]; do sleep 0.1; done
+pid=$watcher
+kill -TERM "$watcher"
+expect_exit watcher 0
+sleep 1
+still_runs "$saver" || fail "own-lock: the watcher's end took the saver that held the lock"
+pid=$saver
+type_password "$password"
+wait_ended "$saver"
+still_runs "$saver" && fail "own-lock: the saver left behind did not unlock"
+wait_desktop own-lock-left-unlocked
+
 # -- Nothing left but the desktop's window, and sway started no program.
 pid=$desktop
 swaymsg '[app_id="cascade"]' kill
@@ -167,5 +210,5 @@ nothing_left
 # sway logs the kernel's name through `sh -c "uname -a"`.
 compositor_started_only '/usr/bin/sway|/bin/sh|/usr/bin/uname'
 
-[ $status -eq 0 ] && echo "Lock OK: the scene on every output, a second locker refused, stop signals ignored, wrong and right passwords, SIGKILL left locked and taken over"
+[ $status -eq 0 ] && echo "Lock OK: the scene on every output, a second locker refused, stop signals ignored, wrong and right passwords, SIGKILL left locked and taken over, the watcher's saver as the lock"
 exit $status
