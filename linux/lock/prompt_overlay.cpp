@@ -10,8 +10,9 @@
 namespace {
 
 // A dot of the font per this many rows of the picture, as the frame rate's:
-// the prompt keeps its size on the screen.
-constexpr int rowsPerDot = 240;
+// the prompt keeps its size on the screen, and its pixels, most of its cost
+// on software GL, stay few.
+constexpr int rowsPerDot = 360;
 // The box's inner width in characters of the font; the rows in it are the
 // name, the dots and the message, with a blank font row between.
 constexpr int boxChars = 24;
