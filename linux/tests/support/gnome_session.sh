@@ -91,10 +91,13 @@ wait_for_shell() {
   done
 }
 wait_for_shell
-for server in pipewire wireplumber; do
-  "${user[@]}" "$server" >"$work/$server.log" 2>&1 &
-  helper_pids+=("$!")
-done
+# WirePlumber once PipeWire's socket is there: 0.5 (trixie's) gives up at
+# once where it finds none, and no stream, no picture, comes without it.
+"${user[@]}" pipewire >"$work/pipewire.log" 2>&1 &
+helper_pids+=("$!")
+wait_for_socket "$runtime/pipewire-0"
+"${user[@]}" wireplumber >"$work/wireplumber.log" 2>&1 &
+helper_pids+=("$!")
 coproc remote { exec "${user[@]}" python3 "$scratch/gnome_remote.py" 2>"$work/remote.err"; }
 helper_pids+=("$remote_PID")
 ask() {
