@@ -3,7 +3,7 @@
 # asks before it offers a lock screen: GDM's display manager (its version)
 # and logind: the user's session, which GNOME Shell marks locked, and which
 # logind's callers lock and unlock (loginctl lock-session). Only what
-# GNOME Shell 43 and KWin's lock screen read and call is here. Prints
+# GNOME Shell 43 and 48 and KWin's lock screen read and call is here. Prints
 # "ready" once both names are held.
 import sys
 import gi
@@ -20,6 +20,7 @@ INTERFACES = Gio.DBusNodeInfo.new_for_xml("""<node>
   <interface name="org.freedesktop.login1.Manager">
     <method name="GetSession"><arg type="s" direction="in"/><arg type="o" direction="out"/></method>
     <method name="GetSessionByPID"><arg type="u" direction="in"/><arg type="o" direction="out"/></method>
+    <method name="GetUser"><arg type="u" direction="in"/><arg type="o" direction="out"/></method>
     <method name="LockSession"><arg type="s" direction="in"/></method>
     <method name="UnlockSession"><arg type="s" direction="in"/></method>
   </interface>
@@ -37,6 +38,7 @@ INTERFACES = Gio.DBusNodeInfo.new_for_xml("""<node>
   </interface>
 </node>""")
 SESSION = "org.freedesktop.login1.Session"
+USER_PATH = "/org/freedesktop/login1/user/self"
 properties = {
     "org.freedesktop.login1.User": {"Display": GLib.Variant("(so)", (SESSION_ID, SESSION_PATH))},
     "org.gnome.DisplayManager.Manager": {"Version": GLib.Variant("s", "43.0")},
@@ -60,6 +62,8 @@ def method_call(bus, _sender, _path, interface, method, args, invocation):
     reply = None
     if method in ("GetSession", "GetSessionByPID"):
         reply = GLib.Variant("(o)", (SESSION_PATH,))
+    elif method == "GetUser": # GNOME Shell 48's way to the user; 43 takes user/self
+        reply = GLib.Variant("(o)", (USER_PATH,))
     elif method in ("LockSession", "Lock"):
         emit_session(bus, "Lock")
     elif method == "UnlockSession":
@@ -74,8 +78,10 @@ def get_property(_bus, _sender, _path, interface, name):
 bus = Gio.bus_get_sync(Gio.BusType.SYSTEM, None)
 for path, interface in (("/org/gnome/DisplayManager/Manager", "org.gnome.DisplayManager.Manager"),
                         ("/org/freedesktop/login1", "org.freedesktop.login1.Manager"),
-                        ("/org/freedesktop/login1/user/self", "org.freedesktop.login1.User"),
-                        (SESSION_PATH, SESSION)):
+                        (USER_PATH, "org.freedesktop.login1.User"),
+                        (SESSION_PATH, SESSION),
+                        # where GNOME Shell 48 reads the caller's session Id
+                        ("/org/freedesktop/login1/session/auto", SESSION)):
     bus.register_object(path, INTERFACES.lookup_interface(interface), method_call, get_property, None)
 
 owned = []

@@ -27,6 +27,14 @@ if [ "${CASCADE_TRIXIE_TREE:-}" = kwin ]; then
   [ "${CASCADE_KWIN:-0}" = 1 ] || { echo "SKIP: KWin 6's trixie tree is built only where asked (CASCADE_KWIN=1)"; exit 77; }
   trixie_packages+=(kwin-wayland dbus-daemon python3-gi gir1.2-glib-2.0 libglib2.0-bin)
 fi
+# GNOME Shell 48 likewise (CASCADE_GNOME48=1, CASCADE_TRIXIE_TREE=gnome):
+# the GNOME stage's desktop, as scripts/install-deps.sh lists it for Debian
+# 12, and the gdbus and gsettings it calls.
+if [ "${CASCADE_TRIXIE_TREE:-}" = gnome ]; then
+  [ "${CASCADE_GNOME48:-0}" = 1 ] || { echo "SKIP: GNOME Shell 48's trixie tree is built only where asked (CASCADE_GNOME48=1)"; exit 77; }
+  trixie_packages+=(gnome-shell gnome-session-bin gnome-settings-daemon gjs mutter dbus-daemon pipewire wireplumber
+    gstreamer1.0-pipewire gstreamer1.0-plugins-good gstreamer1.0-tools python3-gi gir1.2-glib-2.0 libglib2.0-bin)
+fi
 trixie_key() {
   echo "$(date -u +%G-w%V)-$(echo "${trixie_packages[*]}" | sha256sum | cut -c1-8)"
 }
@@ -98,6 +106,9 @@ trixie_root_up() { # OUT
     echo "FAIL: the chroot's mounts could not be made"
     exit 1
   }
+  # GNOME Shell takes logind to be there, and offers its lock, only where
+  # systemd's seat folder is, as on the host.
+  mkdir -p "$root/run/systemd/seats"
 }
 trixie_mount() { # WHERE MOUNT_ARGUMENTS...
   mkdir -p "$root$1" && mount "${@:2}" "$root$1"
