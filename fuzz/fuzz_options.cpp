@@ -37,6 +37,12 @@ void checkAccepted(const Options& options)
         FUZZ_CHECK(options.frames >= 1);
         FUZZ_CHECK(options.frameMs >= 0);
         break;
+    case Target::Lock:
+        // Held until the password: no frame count, and never on X11.
+        FUZZ_CHECK(options.frames == 0);
+        FUZZ_CHECK(options.windowSystem != WindowSystem::X11);
+        FUZZ_CHECK(options.idleSeconds == 0);
+        break;
     case Target::OwnWindow:
     case Target::Fullscreen:
     case Target::Root: break;

@@ -145,6 +145,7 @@ OPTION_SEEDS = [
     "-frames\n0", "-frame-ms\n16\n-delay\n5000", "-delay\n-1", "-size\n99999x2", "-fps",
     "-window-id\n4294967296", "-bogus", "-frames", "-help", "-render\nout.png",
     "--root\n--fps\n--window-id\n0x400CB9", "-fps-stderr\n-draw\nexact",
+    "-lock\n-fps", "-fullscreen\n-lock-after\n5", "-idle\n60\n-lock-after\n9\n-lock-command\nswaylock",
 ]
 
 
