@@ -159,7 +159,7 @@ void reportRate(const Options& options, Drawing& drawing, Clock::time_point fram
 
 // One frame of the scene, shown on every surface due one; each of them asks
 // to be told when the compositor wants the next. Ended once -frames are
-// drawn.
+// drawn, unless the saver has become the lock.
 Pass drawFrame(WaylandSaver& saver, const std::vector<ShownSurface*>& due, FramePacing& pacing, Drawing& drawing,
                std::string& error)
 {
@@ -175,8 +175,10 @@ Pass drawFrame(WaylandSaver& saver, const std::vector<ShownSurface*>& due, Frame
     saver.context.showNextOn(onto);
     drawing.run.frame(saver.context);
     reportRate(saver.options, drawing, frameStart);
+    // No frame count ends a lock: only its password may.
     const long frames = saver.options.frames;
-    return frames > 0 && drawing.run.framesDrawn() >= frames ? Pass::Ended : Pass::Again;
+    const bool counted = frames > 0 && drawing.run.framesDrawn() >= frames;
+    return counted && !saver.lock ? Pass::Ended : Pass::Again;
 }
 
 // The saver becomes the lock once it is due. Where it cannot, it says so
@@ -257,8 +259,9 @@ bool runLoop(WaylandSaver& saver, std::string& error)
     Drawing drawing;
     drawing.run.useSkippableClock();
     drawing.run.start(saver.options, 1, 1);
+    // A saver that becomes the lock later needs the prompt's hook from now.
     const bool showFps = saver.options.showFps;
-    if (showFps || saver.lock)
+    if (showFps || saver.lock || saver.lockDue)
         saver.context.drawOverEachSurface([&drawing, &saver, showFps](int width, int height) {
             if (showFps)
                 drawing.overlay.draw(width, height);

@@ -66,6 +66,14 @@ wait_desktop() { # NAME
   done
   at_least "$(desktop_share "$file")" $desktop_shown || fail "$1: the desktop does not show (see $file)"
 }
+# The prompt's box, black within, over the middle of the first output, where
+# the scene has no black (covered() takes black for no scene at all).
+prompt_shown() { # NAME
+  local file=$work/$1.HEADLESS-1.ppm black
+  output_shot "$file" HEADLESS-1 || fail "grim"
+  black=$(convert "$file" -gravity center -crop 60x20+0+0 +repage -fill white +opaque black -format '%[fx:1-mean]' info:)
+  at_least "$black" 0.5 || fail "$1: no prompt over the scene (see $file)"
+}
 # After wait_covered NAME: nothing of the desktop in its picture.
 desktop_hidden() { # NAME
   at_least "$(desktop_share "$work/$1.HEADLESS-1.ppm")" $desktop_hidden &&
@@ -132,7 +140,7 @@ type_password wrong-horse
 wait_line lock "cascade: the password was not accepted"
 still_runs "$locker" || fail "wrong password: the locker ended"
 # The prompt, which says so, now hides the middle of the scene.
-output_shot "$work/wrong.HEADLESS-1.ppm" HEADLESS-1 || fail "grim"
+prompt_shown wrong
 desktop_hidden wrong
 unlock lock
 
@@ -171,11 +179,11 @@ saver=$(saver_children)
 [ "$(wc -w <<<"$saver")" -eq 1 ] || fail "own-lock: the watcher did not bring up one saver"
 pid=$saver
 wait_line watcher "cascade: the session is locked"
-"${user[@]}" wtype -k BackSpace || fail "wtype"
+"${user[@]}" wtype -s 300 -k BackSpace || fail "wtype"
 sleep 1
 still_runs "$saver" || fail "own-lock: a key ended the saver that holds the lock"
-wait_covered own-lock-key
-desktop_hidden own-lock-key
+prompt_shown own-lock-prompt
+desktop_hidden own-lock-prompt
 type_password "$password"
 wait_line watcher "cascade: the session is unlocked"
 wait_ended "$saver"
