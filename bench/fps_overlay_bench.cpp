@@ -8,6 +8,7 @@
 // only ones (llvmpipe's fixed cost of rasterizing a frame included).
 //
 //   fps_overlay_bench [ROUNDS]    (LP_NUM_THREADS=0 rasterizes on one thread)
+#include "bench/cpu_rounds.h"
 #include "linux/common/options.h"
 #include "linux/common/scene_run.h"
 #include "linux/x11/glx_context.h"
@@ -18,7 +19,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -27,38 +27,9 @@ namespace {
 
 constexpr int width = 1280;
 constexpr int height = 720;
-constexpr int framesPerRound = 60;
 constexpr int defaultRounds = 15;
 // Any rate: the overlay draws whatever it was last given.
 constexpr double shownRate = 29.9;
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-constexpr double millisecondsPerSecond = 1000.0;
-constexpr double millisecondsPerNanosecond = 1e-6;
-
-double processMilliseconds()
-{
-    timespec time{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
-    return static_cast<double>(time.tv_sec) * millisecondsPerSecond +
-           static_cast<double>(time.tv_nsec) * millisecondsPerNanosecond;
-}
-
-// CPU milliseconds per frame of one round, counted once GL has drawn it all.
-template <typename Frame> double timeRound(Frame frame)
-{
-    const double start = processMilliseconds();
-    for (int i = 0; i < framesPerRound; ++i)
-        frame();
-    glFinish();
-    return (processMilliseconds() - start) / framesPerRound;
-}
 
 } // namespace
 
@@ -66,7 +37,7 @@ int main(int argc, char** argv)
 {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : defaultRounds;
     std::string error;
-    Display* display = openDisplay(error);
+    Display* display = connectToXServer(error);
     XVisualInfo* visual = display ? chooseVisual(display, saverFramebuffer, error) : nullptr;
     X11Window window;
     GlxContext context;

@@ -8,6 +8,7 @@
 // frame.
 //
 //   lock_prompt_bench [ROUNDS]
+#include "bench/cpu_rounds.h"
 #include "linux/common/options.h"
 #include "linux/common/scene_run.h"
 #include "linux/lock/password_prompt.h"
@@ -20,7 +21,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -28,34 +28,10 @@ namespace {
 
 constexpr int width = 1280;
 constexpr int height = 720;
-constexpr int framesPerRound = 60;
 constexpr int defaultRounds = 15;
 constexpr double shownRate = 29.9;
 constexpr int typedCharacters = 30; // more than the box has room for
 constexpr const char* longName = "a-rather-long-user-name";
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-double processMilliseconds()
-{
-    timespec time{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
-    return static_cast<double>(time.tv_sec) * 1e3 + static_cast<double>(time.tv_nsec) * 1e-6;
-}
-
-template <typename Frame> double timeRound(Frame frame)
-{
-    const double start = processMilliseconds();
-    for (int i = 0; i < framesPerRound; ++i)
-        frame();
-    glFinish();
-    return (processMilliseconds() - start) / framesPerRound;
-}
 
 } // namespace
 
