@@ -44,14 +44,20 @@ void surfaceHandleLeave(void* data, wl_surface*, wl_output* output)
 
 const wl_surface_listener surfaceListener = {surfaceHandleEnter, surfaceHandleLeave};
 
-void layerSurfaceHandleConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial, std::uint32_t width,
-                                 std::uint32_t height)
+// A layer or lock surface's size, as its configure gives it: 0 x 0 leaves it
+// unconfigured.
+void takeConfiguredSize(ShownSurface& shown, std::uint32_t width, std::uint32_t height)
 {
-    ShownSurface& shown = shownOf(data);
-    zwlr_layer_surface_v1_ack_configure(layer, serial);
     shown.width = static_cast<int>(width);
     shown.height = static_cast<int>(height);
     shown.configured = shown.width > 0 && shown.height > 0;
+}
+
+void layerSurfaceHandleConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial, std::uint32_t width,
+                                 std::uint32_t height)
+{
+    zwlr_layer_surface_v1_ack_configure(layer, serial);
+    takeConfiguredSize(shownOf(data), width, height);
 }
 
 void layerSurfaceHandleClosed(void* data, zwlr_layer_surface_v1*) { shownOf(data).closed = true; }
@@ -63,11 +69,8 @@ const zwlr_layer_surface_v1_listener layerListener = {layerSurfaceHandleConfigur
 void lockSurfaceHandleConfigure(void* data, ext_session_lock_surface_v1* lock, std::uint32_t serial,
                                 std::uint32_t width, std::uint32_t height)
 {
-    ShownSurface& shown = shownOf(data);
     ext_session_lock_surface_v1_ack_configure(lock, serial);
-    shown.width = static_cast<int>(width);
-    shown.height = static_cast<int>(height);
-    shown.configured = shown.width > 0 && shown.height > 0;
+    takeConfiguredSize(shownOf(data), width, height);
 }
 
 const ext_session_lock_surface_v1_listener lockSurfaceListener = {lockSurfaceHandleConfigure};
