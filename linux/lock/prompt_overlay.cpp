@@ -24,7 +24,7 @@ constexpr int boxRows = 3;
 constexpr int passwordDot = 3;
 constexpr int passwordDotPitch = 5;
 constexpr int borderDots = 1;
-// A name longer than the box is cut.
+// The name's room in the box.
 constexpr std::size_t nameChars = boxChars;
 
 const char* messageText(PasswordPrompt::Message message)
@@ -41,6 +41,11 @@ const char* messageText(PasswordPrompt::Message message)
 }
 
 } // namespace
+
+PromptOverlay::PromptOverlay(const PasswordPrompt& prompt, const std::string& user)
+    : prompt_(prompt), user_(user.substr(0, nameChars))
+{
+}
 
 // All of it in one draw, the colours changed between the quads, and the box
 // drawn once with its border round it rather than under it.
@@ -71,7 +76,7 @@ void PromptOverlay::draw(int width, int height) const
     const int rowStep = (bitmapGlyphHeight + rowGap) * dot;
     const int messageRow = bottom + boxPadding * dot;
     glColor3f(1.0f, 1.0f, 1.0f);
-    emitBitmapText(user_.substr(0, nameChars).c_str(), textLeft, messageRow + 2 * rowStep, dot);
+    emitBitmapText(user_.c_str(), textLeft, messageRow + 2 * rowStep, dot);
     emitDots(textLeft, messageRow + rowStep, dot);
     glColor3f(1.0f, 0.8f, 0.4f);
     emitBitmapText(messageText(prompt_.message()), textLeft, messageRow, dot);

@@ -11,7 +11,8 @@
 
 class PromptOverlay {
 public:
-    PromptOverlay(const PasswordPrompt& prompt, std::string user) : prompt_(prompt), user_(std::move(user)) {}
+    // A name longer than the box is cut, once, here.
+    PromptOverlay(const PasswordPrompt& prompt, const std::string& user);
 
     // Draws the prompt, where it is shown, into the current draw
     // framebuffer of width x height pixels, leaving the GL state as it was.
