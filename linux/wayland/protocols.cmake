@@ -1,9 +1,10 @@
 # The Wayland protocols the Linux front speaks beyond the core one, turned
 # into C by wayland-scanner at build time: xdg-shell, xdg-decoration and the
 # relative pointer from the descriptions Debian's wayland-protocols installs,
-# the wlr ones from copies in protocols/ (no Debian 12 package installs them
-# at a lasting path). Defines cascade_wayland_protocols, whose include
-# directory holds the generated client headers, and CASCADE_WLR_PROTOCOLS_DIR.
+# the wlr ones and the virtual keyboard the tests type with from copies in
+# protocols/ (no Debian 12 package installs them at a lasting path). Defines
+# cascade_wayland_protocols, whose include directory holds the generated
+# client headers, and CASCADE_WLR_PROTOCOLS_DIR.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(CASCADE_WAYLAND REQUIRED IMPORTED_TARGET wayland-client wayland-egl xkbcommon)
 pkg_get_variable(CASCADE_WAYLAND_PROTOCOLS_DIR wayland-protocols pkgdatadir)
