@@ -12,9 +12,6 @@
 namespace {
 
 constexpr int bytesPerPixel = 4;
-// Two suffice where the compositor releases a buffer once the next one is
-// committed; a third covers one that holds on to it through a frame more.
-constexpr std::size_t mostBuffers = 3;
 
 void handleRelease(void* data, wl_buffer*) { static_cast<ShmBufferRing::Buffer*>(data)->busy = false; }
 const wl_buffer_listener releaseListener = {handleRelease};
@@ -45,6 +42,12 @@ ShmBufferRing::Buffer* ShmBufferRing::freeBuffer(int width, int height, std::str
     }
     buffers_.push_back(std::move(made));
     return buffers_.back().get();
+}
+
+void ShmBufferRing::attach(wl_surface* surface, Buffer& buffer)
+{
+    wl_surface_attach(surface, buffer.buffer, 0, 0);
+    buffer.busy = true;
 }
 
 void ShmBufferRing::dropOtherSizes(int width, int height)

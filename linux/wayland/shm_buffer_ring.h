@@ -14,6 +14,7 @@
 
 struct wl_shm;
 struct wl_buffer;
+struct wl_surface;
 
 class ShmBufferRing {
 public:
@@ -26,6 +27,10 @@ public:
         bool busy = false; // attached, and not yet released by the compositor
     };
 
+    // Two suffice where the compositor releases a buffer once the next one is
+    // committed; a third covers one that holds on to it through a frame more.
+    static constexpr std::size_t mostBuffers = 3;
+
     explicit ShmBufferRing(wl_shm* shm) : shm_(shm) {}
     ~ShmBufferRing() { clear(); }
     ShmBufferRing(const ShmBufferRing&) = delete;
@@ -35,6 +40,9 @@ public:
     // buffers of another size are dropped. Null where all are busy and no
     // more may be made, or (with error set) where none could be made.
     Buffer* freeBuffer(int width, int height, std::string& error);
+    // Attaches buffer (one of this ring's) to surface; from here the
+    // compositor reads it, so it is not handed out again until released.
+    void attach(wl_surface* surface, Buffer& buffer);
     // Drops every buffer; the compositor keeps its own mapping of any it
     // still shows.
     void clear();

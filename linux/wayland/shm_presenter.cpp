@@ -92,9 +92,8 @@ void ShmPresenter::present(wl_surface* surface, const PictureBuffer& picture,
     const GLuint frame = buffer ? frameFor(*shown, picture, over, error) : 0;
     if (frame) {
         readInto(frame, shown->width, shown->height, buffer->pixels);
-        wl_surface_attach(surface, buffer->buffer, 0, 0);
+        shown->buffers.attach(surface, *buffer);
         damageWhole(surface, shown->width, shown->height);
-        buffer->busy = true;
     } else if (!error.empty() && !failureSaid_) {
         note(error + "; the output keeps its last frame");
         failureSaid_ = true;
