@@ -64,13 +64,16 @@ void ShmBufferRing::dropOtherSizes(int width, int height)
 
 bool ShmBufferRing::make(Buffer& buffer, int width, int height, std::string& error)
 {
-    const int stride = width * bytesPerPixel;
-    buffer.bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(height);
-    // The protocol sizes a pool in 32 bits.
-    if (buffer.bytes > static_cast<std::size_t>(INT32_MAX)) {
-        error = "a " + std::to_string(width) + "x" + std::to_string(height) + " frame is too large for shared memory";
+    // The protocol sizes a pool and a stride in 32 bits; an int's stride
+    // wraps for a width past a quarter of that, so it is reckoned wider.
+    const std::uint64_t wideStride = static_cast<std::uint64_t>(width) * bytesPerPixel;
+    const std::uint64_t bytes = wideStride * static_cast<std::uint64_t>(height);
+    if (width <= 0 || height <= 0 || bytes > static_cast<std::uint64_t>(INT32_MAX)) {
+        error = "a " + std::to_string(width) + "x" + std::to_string(height) + " frame cannot be held in shared memory";
         return false;
     }
+    const int stride = static_cast<int>(wideStride);
+    buffer.bytes = static_cast<std::size_t>(bytes);
     const int file = memfd_create("cascade-frame", MFD_CLOEXEC);
     if (file < 0 || ftruncate(file, static_cast<off_t>(buffer.bytes)) != 0) {
         error = std::string("could not make shared memory for a frame (") + std::strerror(errno) + ")";

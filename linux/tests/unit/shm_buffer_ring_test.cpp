@@ -244,6 +244,12 @@ TEST_F(ShmBufferRingTest, BuffersOfTheOldSizeAreDroppedWhenWidthHeightOrBothChan
         EXPECT_EQ(buffersOnServer(), static_cast<int>(ShmBufferRing::mostBuffers))
             << "the server holds buffers of another size, or one buffer was attached twice";
     }
+    // A size whose bytes overflow an int's stride is refused, not made with a
+    // wrapped size the compositor would reject by ending the connection.
+    std::string error;
+    EXPECT_EQ(ring_->freeBuffer((1 << 30) + 1, 1, error), nullptr);
+    EXPECT_FALSE(error.empty());
+    roundtrip();
 }
 
 } // namespace
