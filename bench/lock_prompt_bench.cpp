@@ -48,8 +48,11 @@ int main(int argc, char** argv)
     fps.setRate(shownRate);
     PasswordBuffer password;
     PasswordPrompt prompt(password);
+    TypedKey x;
+    x.symbol = 'x';
+    x.text = "x";
     for (int i = 0; i < typedCharacters; ++i)
-        prompt.keyTyped('x', "x");
+        prompt.keyTyped(x);
     prompt.checkStarted(); // a full row of dots and a line under them
     const PromptOverlay overlay(prompt, longName);
 

@@ -1,5 +1,7 @@
 #include "linux/common/bitmap_font.h"
 
+#include "linux/common/utf8_text.h"
+
 #include "components/gl_api.h"
 
 namespace {
@@ -24,6 +26,16 @@ constexpr Glyph glyphs[] = {
     {'-', {"     ", "     ", "     ", "#####", "     ", "     ", "     "}},
     {'_', {"     ", "     ", "     ", "     ", "     ", "     ", "#####"}},
     {'?', {" ### ", "#   #", "    #", "   # ", "  #  ", "     ", "  #  "}},
+    {'!', {"  #  ", "  #  ", "  #  ", "  #  ", "  #  ", "     ", "  #  "}},
+    {',', {"     ", "     ", "     ", "     ", "  ## ", "   # ", "  #  "}},
+    {':', {"     ", " ##  ", " ##  ", "     ", " ##  ", " ##  ", "     "}},
+    {'\'', {"  #  ", "  #  ", " #   ", "     ", "     ", "     ", "     "}},
+    {'(', {"   # ", "  #  ", " #   ", " #   ", " #   ", "  #  ", "   # "}},
+    {')', {" #   ", "  #  ", "   # ", "   # ", "   # ", "  #  ", " #   "}},
+    {'/', {"     ", "    #", "   # ", "  #  ", " #   ", "#    ", "     "}},
+    {'@', {" ### ", "#   #", "# ###", "# # #", "# ###", "#    ", " ####"}},
+    // What the font lacks: a box, never a '?' that could be read as text.
+    {'\0', {"#####", "#   #", "#   #", "#   #", "#   #", "#   #", "#####"}},
     {'a', {"     ", "     ", " ### ", "    #", " ####", "#   #", " ####"}},
     {'b', {"#    ", "#    ", "#### ", "#   #", "#   #", "#   #", "#### "}},
     {'c', {"     ", "     ", " ### ", "#    ", "#    ", "#   #", " ### "}},
@@ -52,21 +64,41 @@ constexpr Glyph glyphs[] = {
     {'z', {"     ", "     ", "#####", "   # ", "  #  ", " #   ", "#####"}},
 };
 
-char lowerCase(char character) { return character >= 'A' && character <= 'Z' ? char(character - 'A' + 'a') : character; }
+// The letters of Latin-1's upper half and of Latin Extended-A without their
+// marks, for a name or a message the font has no accents for.
+constexpr char32_t latin1First = 0xC0;
+const char latin1Bases[] = "AAAAAAACEEEEIIIIDNOOOOOxOUUUUYTsaaaaaaaceeeeiiiidnooooo/ouuuuyty";
+constexpr char32_t extendedAFirst = 0x100;
+const char extendedABases[] = "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIiJjJjKkkLlLlLlLlLlNnNnNnnNnOoOoOoOoRr"
+                              "RrRrSsSsSsSsTtTtTtUuUuUuUuUuUuWwYyYZzZzZzs";
 
-const Glyph* glyphFor(char character)
+// The ASCII character whose glyph draws character; '\0' for the box.
+char glyphCharacter(char32_t character)
 {
-    character = lowerCase(character);
-    if (character == ' ')
+    if (character >= 'A' && character <= 'Z')
+        return static_cast<char>(character - 'A' + 'a');
+    if (character < 0x80)
+        return static_cast<char>(character);
+    if (character >= latin1First && character < latin1First + sizeof latin1Bases - 1)
+        return glyphCharacter(static_cast<unsigned char>(latin1Bases[character - latin1First]));
+    if (character >= extendedAFirst && character < extendedAFirst + sizeof extendedABases - 1)
+        return glyphCharacter(static_cast<unsigned char>(extendedABases[character - extendedAFirst]));
+    return '\0';
+}
+
+const Glyph* glyphFor(char32_t character)
+{
+    const char wanted = glyphCharacter(character);
+    if (wanted == ' ')
         return nullptr;
-    const Glyph* unknown = nullptr;
+    const Glyph* box = nullptr;
     for (const Glyph& glyph : glyphs) {
-        if (glyph.character == character)
+        if (glyph.character == wanted)
             return &glyph;
-        if (glyph.character == '?')
-            unknown = &glyph;
+        if (glyph.character == '\0')
+            box = &glyph;
     }
-    return unknown;
+    return box;
 }
 
 } // namespace
@@ -85,8 +117,8 @@ void drawBitmapQuad(int left, int bottom, int right, int top)
 void emitBitmapText(const char* text, int x, int y, int dot)
 {
     const int advance = (bitmapGlyphWidth + bitmapCharGap) * dot;
-    for (int i = 0; text[i] != '\0'; ++i, x += advance) {
-        const Glyph* glyph = glyphFor(text[i]);
+    for (const char* at = text; *at != '\0'; x += advance) {
+        const Glyph* glyph = glyphFor(takeCharacter(at));
         if (!glyph)
             continue;
         for (int row = 0; row < bitmapGlyphHeight; ++row) {

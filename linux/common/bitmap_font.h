@@ -2,7 +2,9 @@
 // (the Wayland front's frame rate, the lock's prompt): glyphs of 5 x 7 dots
 // for digits, lower-case letters and a little punctuation, drawn as one GL
 // rectangle per lit dot, a dot being as many pixels as the caller asks.
-// Upper case is drawn in lower case; a character the font lacks, as '?'.
+// Text is UTF-8, a glyph per character. Upper case is drawn in lower case, a
+// Latin letter with a mark as its base letter, any other character the font
+// lacks as a box.
 #pragma once
 
 constexpr int bitmapGlyphWidth = 5;

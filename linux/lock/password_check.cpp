@@ -2,14 +2,37 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
+#include <system_error>
 
 #include <security/pam_appl.h>
+#include <unistd.h>
 
 namespace {
 
+// Where Linux-PAM looks for a service's stack: the administrator's folder,
+// the vendor's, and the old single file.
+const char* const pamFolders[] = {"/etc/pam.d/", "/usr/lib/pam.d/"};
+const char* const pamSingleFile = "/etc/pam.conf";
+
+struct Conversation {
+    const char* password;
+    std::string* said;
+};
+
+void wipeAnswers(pam_response* answers, int count)
+{
+    for (int j = 0; j < count; ++j)
+        if (answers[j].resp) {
+            explicit_bzero(answers[j].resp, std::strlen(answers[j].resp));
+            std::free(answers[j].resp);
+        }
+    std::free(answers);
+}
+
 // PAM asks, the answer is the password for every prompt that hides what is
-// typed (and one that shows it: some stacks ask that way); messages it only
-// shows are left unanswered. PAM frees the answers, having wiped them.
+// typed (and one that shows it: some stacks ask that way); what it only
+// shows is kept for the prompt. PAM frees the answers, having wiped them.
 int converse(int count, const pam_message** messages, pam_response** responses, void* data)
 {
     if (count <= 0 || count > PAM_MAX_NUM_MSG)
@@ -17,19 +40,24 @@ int converse(int count, const pam_message** messages, pam_response** responses, 
     auto* answers = static_cast<pam_response*>(std::calloc(static_cast<std::size_t>(count), sizeof(pam_response)));
     if (!answers)
         return PAM_BUF_ERR;
-    const char* password = static_cast<const char*>(data);
+    const auto* conversation = static_cast<const Conversation*>(data);
     for (int i = 0; i < count; ++i) {
         const int style = messages[i]->msg_style;
+        if ((style == PAM_ERROR_MSG || style == PAM_TEXT_INFO) && messages[i]->msg) {
+            // No exception may cross PAM's C code: a message that finds no
+            // memory is lost, the check goes on.
+            try {
+                std::string& said = *conversation->said;
+                said += (said.empty() ? "" : " ") + std::string(messages[i]->msg);
+            } catch (const std::bad_alloc&) {
+            }
+            continue;
+        }
         if (style != PAM_PROMPT_ECHO_OFF && style != PAM_PROMPT_ECHO_ON)
             continue;
-        answers[i].resp = strdup(password);
+        answers[i].resp = strdup(conversation->password);
         if (!answers[i].resp) {
-            for (int j = 0; j < i; ++j)
-                if (answers[j].resp) {
-                    explicit_bzero(answers[j].resp, std::strlen(answers[j].resp));
-                    std::free(answers[j].resp);
-                }
-            std::free(answers);
+            wipeAnswers(answers, i);
             return PAM_BUF_ERR;
         }
     }
@@ -37,47 +65,119 @@ int converse(int count, const pam_message** messages, pam_response** responses, 
     return PAM_SUCCESS;
 }
 
+bool serviceNamed(const char* service)
+{
+    for (const char* folder : pamFolders)
+        if (access((std::string(folder) + service).c_str(), R_OK) == 0)
+            return true;
+    // The single file counts only where there is no folder, as PAM reads it.
+    if (access("/etc/pam.d", F_OK) == 0)
+        return false;
+    return access(pamSingleFile, R_OK) == 0;
+}
+
 } // namespace
+
+bool pamCanCheck(const std::string& user, std::string& error)
+{
+    if (!serviceNamed(pamService)) {
+        error = std::string("cannot lock: PAM has no service \"") + pamService + "\" (/etc/pam.d/" + pamService +
+                "), so no password could unlock";
+        return false;
+    }
+    const pam_conv none = {converse, nullptr};
+    pam_handle_t* handle = nullptr;
+    const int result = pam_start(pamService, user.c_str(), &none, &handle);
+    if (result != PAM_SUCCESS)
+        error = std::string("cannot lock: PAM cannot check a password for ") + user + ": " +
+                pam_strerror(handle, result);
+    if (handle)
+        pam_end(handle, result);
+    return result == PAM_SUCCESS;
+}
 
 PasswordCheck::~PasswordCheck()
 {
+    if (!thread_.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        ending_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+}
+
+bool PasswordCheck::prepare(std::string& error)
+{
     if (thread_.joinable())
-        thread_.join();
+        return true;
+    try {
+        thread_ = std::thread(&PasswordCheck::serve, this);
+    } catch (const std::system_error& failure) {
+        error = std::string("cannot lock: no thread for the password's check (") + failure.what() + ")";
+        return false;
+    }
+    return true;
 }
 
 bool PasswordCheck::start(const char* password)
 {
-    if (state_.load() == State::Running)
+    if (!thread_.joinable() || state_.load() != State::Idle)
         return false;
-    if (thread_.joinable())
-        thread_.join();
     fault_.clear();
+    said_.clear();
     state_ = State::Running;
-    thread_ = std::thread(&PasswordCheck::run, this, password);
+    {
+        std::lock_guard<std::mutex> hold(mutex_);
+        password_ = password;
+    }
+    wake_.notify_one();
     return true;
 }
 
 PasswordCheck::State PasswordCheck::take()
 {
     const State state = state_.load();
-    if (state == State::Accepted || state == State::Rejected) {
-        thread_.join();
+    if (state == State::Accepted || state == State::Rejected)
         state_ = State::Idle;
-    }
     return state;
+}
+
+void PasswordCheck::serve()
+{
+    std::unique_lock<std::mutex> hold(mutex_);
+    for (;;) {
+        wake_.wait(hold, [this] { return ending_ || password_; });
+        if (ending_)
+            return;
+        const char* password = password_;
+        password_ = nullptr;
+        hold.unlock();
+        run(password);
+        hold.lock();
+    }
 }
 
 void PasswordCheck::run(const char* password)
 {
-    const pam_conv conversation = {converse, const_cast<char*>(password)};
+    int result = PAM_BUF_ERR;
     pam_handle_t* handle = nullptr;
-    int result = pam_start(pamService, user_.c_str(), &conversation, &handle);
-    if (result == PAM_SUCCESS)
-        result = pam_authenticate(handle, 0);
-    // An unknown user, a broken stack or a missing module is PAM's fault,
-    // not a wrong password: worth a line on stderr, never the password.
-    if (result != PAM_SUCCESS && result != PAM_AUTH_ERR)
-        fault_ = pam_strerror(handle, result);
+    try {
+        Conversation conversation{password, &said_};
+        const pam_conv pamConversation = {converse, &conversation};
+        result = pam_start(pamService, user_.c_str(), &pamConversation, &handle);
+        if (result == PAM_SUCCESS)
+            result = pam_authenticate(handle, 0);
+        // An unknown user, a broken stack or a missing module is PAM's fault,
+        // not a wrong password: worth a line on stderr, never the password.
+        if (result != PAM_SUCCESS && result != PAM_AUTH_ERR)
+            fault_ = pam_strerror(handle, result);
+    } catch (const std::bad_alloc&) {
+        // Only a check that PAM answered with success unlocks.
+        result = PAM_BUF_ERR;
+        fault_ = "out of memory";
+    }
     if (handle)
         pam_end(handle, result);
     state_ = result == PAM_SUCCESS ? State::Accepted : State::Rejected;

@@ -1,16 +1,27 @@
 // Checks the user's password through PAM, on a thread of its own: after a
-// wrong one pam_unix waits seconds, and the scene must go on meanwhile. One
-// check at a time; the password is read in place, so the caller leaves it
-// alone until the answer is taken.
+// wrong one pam_unix waits seconds, and the scene must go on meanwhile. The
+// thread is made before the lock is asked for, where a lack of threads can
+// still refuse the lock, and waits for each check. One check at a time; the
+// password is read in place, so the caller leaves it alone until the answer
+// is taken. What PAM says on the way (an account held after failures, an
+// expired password) is kept for the prompt.
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <thread>
 
 // The PAM service whose stack checks the password: the package installs
 // /etc/pam.d/cascade, which takes the system's common-auth.
 constexpr const char* pamService = "cascade";
+
+// Where PAM has no service of that name it takes "other", which on many
+// systems denies everything: a lock then could never be undone. False, with
+// error set, where no PAM configuration names the service, or PAM cannot
+// start it for user.
+bool pamCanCheck(const std::string& user, std::string& error);
 
 class PasswordCheck {
 public:
@@ -22,20 +33,32 @@ public:
     PasswordCheck(const PasswordCheck&) = delete;
     PasswordCheck& operator=(const PasswordCheck&) = delete;
 
+    // Makes the thread; false, with error set, where none can be had.
+    bool prepare(std::string& error);
     // Starts checking password (NUL-terminated, alive until the answer is
-    // taken); false while a check runs.
+    // taken); false while a check runs, or before prepare.
     bool start(const char* password);
     // Running while a check runs; then its answer, once; Idle after that.
     State take();
     // Why PAM itself failed, where it did (a missing service, a broken
     // stack): empty when the password was merely wrong.
     const std::string& fault() const { return fault_; }
+    // What PAM's modules said to the user during the last check, a line
+    // each, joined by spaces; empty for nothing.
+    const std::string& said() const { return said_; }
 
 private:
+    void serve();
     void run(const char* password);
 
     std::string user_;
     std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    const char* password_ = nullptr; // the check asked for, under mutex_
+    bool ending_ = false;            // under mutex_
     std::atomic<State> state_{State::Idle};
-    std::string fault_; // written by the thread before the state, read after it
+    // Written by the thread before the state, read after it.
+    std::string fault_;
+    std::string said_;
 };

@@ -12,15 +12,22 @@ bool typesCharacter(const char* text)
     return first >= 0x20 && first != 0x7F;
 }
 
+bool onKeypad(std::uint32_t symbol) { return symbol >= XKB_KEY_KP_Space && symbol <= XKB_KEY_KP_9; }
+
 } // namespace
 
-void PasswordPrompt::keyTyped(std::uint32_t symbol, const char* text)
+void PasswordPrompt::keyTyped(const TypedKey& key)
 {
     if (checking_)
         return;
     inputSeen_ = true;
     shown_ = true;
-    switch (symbol) {
+    edit(key);
+}
+
+void PasswordPrompt::edit(const TypedKey& key)
+{
+    switch (key.symbol) {
     case XKB_KEY_Escape:
         hide();
         return;
@@ -34,8 +41,25 @@ void PasswordPrompt::keyTyped(std::uint32_t symbol, const char* text)
     default:
         break;
     }
-    if (typesCharacter(text) && password_.append(text))
+    if (key.control && (key.symbol == XKB_KEY_u || key.symbol == XKB_KEY_U)) {
+        password_.clear();
+        return;
+    }
+    if (key.command)
+        return;
+    if (onKeypad(key.symbol) && !typesCharacter(key.text) && !keyboard_.numLock)
+        numLockWanted_ = true;
+    if (typesCharacter(key.text) && password_.append(key.text)) {
         message_ = Message::None;
+        pamSaid_.clear();
+    }
+}
+
+void PasswordPrompt::keyboardChanged(const KeyboardState& keyboard)
+{
+    keyboard_ = keyboard;
+    if (keyboard_.numLock)
+        numLockWanted_ = false;
 }
 
 void PasswordPrompt::pressed()
@@ -67,15 +91,41 @@ void PasswordPrompt::checkStarted()
 {
     checking_ = true;
     message_ = Message::Checking;
+    pamSaid_.clear();
 }
 
-void PasswordPrompt::checkEnded(bool accepted)
+void PasswordPrompt::checkEnded(bool accepted, const std::string& pamSaid)
 {
     checking_ = false;
     password_.clear();
     message_ = accepted ? Message::None : Message::Wrong;
+    pamSaid_ = pamSaid;
     // A wrong password's message stays its while, counted from now.
     inputSeen_ = true;
+}
+
+const char* PasswordPrompt::messageText() const
+{
+    if (!pamSaid_.empty() && message_ != Message::Checking)
+        return pamSaid_.c_str();
+    switch (message_) {
+    case Message::Checking:
+        return "checking";
+    case Message::Wrong:
+        return "wrong password";
+    case Message::None:
+        break;
+    }
+    return "";
+}
+
+const char* PasswordPrompt::statusText() const
+{
+    if (keyboard_.capsLock)
+        return "Caps Lock is on";
+    if (numLockWanted_)
+        return "Num Lock is off";
+    return keyboard_.layout.c_str();
 }
 
 void PasswordPrompt::hide()
@@ -83,4 +133,5 @@ void PasswordPrompt::hide()
     password_.clear();
     shown_ = false;
     message_ = Message::None;
+    pamSaid_.clear();
 }

@@ -2,6 +2,7 @@
 
 #include "linux/common/bitmap_font.h"
 #include "linux/common/corner_drawing.h"
+#include "linux/common/utf8_text.h"
 
 #include "components/gl_api.h"
 
@@ -13,12 +14,14 @@ namespace {
 // the prompt keeps its size on the screen, and its pixels, most of its cost
 // on software GL, stay few.
 constexpr int rowsPerDot = 360;
-// The box's inner width in characters of the font; the rows in it are the
-// name, the dots and the message, with a blank font row between.
-constexpr int boxChars = 24;
+// The box's inner width in characters of the font; the rows in it, top
+// down, are the name, the dots, the keyboard's row and the message's (PAM's
+// words may take several), with a blank font row between.
+constexpr int boxChars = 36;
 constexpr int boxPadding = 3;
 constexpr int rowGap = 3;
-constexpr int boxRows = 3;
+constexpr int messageRows = 3;
+constexpr int boxRows = 3 + messageRows;
 // The password's dots: squares of this many font dots, this far apart; no
 // more are drawn than fit the box.
 constexpr int passwordDot = 3;
@@ -27,23 +30,10 @@ constexpr int borderDots = 1;
 // The name's room in the box.
 constexpr std::size_t nameChars = boxChars;
 
-const char* messageText(PasswordPrompt::Message message)
-{
-    switch (message) {
-    case PasswordPrompt::Message::Checking:
-        return "checking";
-    case PasswordPrompt::Message::Wrong:
-        return "wrong password";
-    case PasswordPrompt::Message::None:
-        break;
-    }
-    return "";
-}
-
 } // namespace
 
 PromptOverlay::PromptOverlay(const PasswordPrompt& prompt, const std::string& user)
-    : prompt_(prompt), user_(user.substr(0, nameChars))
+    : prompt_(prompt), user_(firstCharacters(user, nameChars))
 {
 }
 
@@ -74,12 +64,18 @@ void PromptOverlay::draw(int width, int height) const
     drawBitmapQuad(left, bottom, right, top);
     const int textLeft = left + boxPadding * dot;
     const int rowStep = (bitmapGlyphHeight + rowGap) * dot;
-    const int messageRow = bottom + boxPadding * dot;
+    const int topRow = top - boxPadding * dot - bitmapGlyphHeight * dot;
     glColor3f(1.0f, 1.0f, 1.0f);
-    emitBitmapText(user_.c_str(), textLeft, messageRow + 2 * rowStep, dot);
-    emitDots(textLeft, messageRow + rowStep, dot);
+    emitBitmapText(user_.c_str(), textLeft, topRow, dot);
+    emitDots(textLeft, topRow - rowStep, dot);
+    glColor3f(0.6f, 0.8f, 1.0f);
+    emitBitmapText(prompt_.statusText(), textLeft, topRow - 2 * rowStep, dot);
     glColor3f(1.0f, 0.8f, 0.4f);
-    emitBitmapText(messageText(prompt_.message()), textLeft, messageRow, dot);
+    int row = topRow - 3 * rowStep;
+    for (const std::string& line : wrapText(prompt_.messageText(), boxChars, messageRows)) {
+        emitBitmapText(line.c_str(), textLeft, row, dot);
+        row -= rowStep;
+    }
     glEnd();
 }
 

@@ -1,7 +1,8 @@
 // The password prompt drawn over the scene on each lock surface: a box in
-// the middle with the user's name, one dot per typed character and what the
-// prompt has to say ("checking", "wrong password"), in the built-in bitmap
-// font. One draw of a few hundred small quads, so that a frame with the
+// the middle with the user's name, one dot per typed character, the
+// keyboard's row (Caps Lock, Num Lock, the layout) and what the prompt has
+// to say ("checking", "wrong password", PAM's own words), in the built-in
+// bitmap font. One draw of a few hundred small quads, so that a frame with the
 // prompt costs about what one with -fps does (bench/lock_prompt_bench).
 #pragma once
 

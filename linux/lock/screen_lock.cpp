@@ -50,6 +50,8 @@ std::unique_ptr<ScreenLock> ScreenLock::make(InputRules& rules, WaylandSurfaces&
         error = "cannot lock: the user has no name to check a password for";
         return nullptr;
     }
+    if (!pamCanCheck(found->pw_name, error))
+        return nullptr;
     return std::make_unique<ScreenLock>(rules, surfaces, found->pw_name);
 }
 
@@ -77,6 +79,8 @@ bool ScreenLock::ask(WaylandDisplay& display, std::string& error)
         error = "cannot lock: no memory for the password";
         return false;
     }
+    if (!check_.prepare(error))
+        return false;
     guardProcess();
     if (!password_.lockedInMemory())
         note("the password's memory could not be locked against swapping (RLIMIT_MEMLOCK)");
@@ -120,11 +124,13 @@ void ScreenLock::followCheck(WaylandDisplay& display)
         prompt_.checkStarted();
     switch (check_.take()) {
     case PasswordCheck::State::Accepted:
-        prompt_.checkEnded(true);
+        prompt_.checkEnded(true, check_.said());
         unlock(display);
         break;
     case PasswordCheck::State::Rejected:
-        prompt_.checkEnded(false);
+        prompt_.checkEnded(false, check_.said());
+        if (!check_.said().empty())
+            note("PAM: " + check_.said());
         note(check_.fault().empty() ? "the password was not accepted"
                                     : "the password could not be checked: " + check_.fault());
         break;

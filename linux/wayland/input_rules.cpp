@@ -2,17 +2,32 @@
 
 void InputRules::keyPressed(bool quitsWindow) { endIf(takesPointer() || quitsWindow); }
 
-void InputRules::keyTyped(std::uint32_t symbol, const char* text)
+void InputRules::lockTo(LockedInput* locked)
+{
+    locked_ = locked;
+    if (locked_)
+        locked_->keyboardChanged(keyboard_);
+}
+
+void InputRules::keyTyped(const TypedKey& key)
 {
     if (locked_)
-        locked_->keyTyped(symbol, text);
+        locked_->keyTyped(key);
+}
+
+void InputRules::keyboardChanged(const KeyboardState& keyboard)
+{
+    keyboard_ = keyboard;
+    if (locked_)
+        locked_->keyboardChanged(keyboard_);
 }
 
 void InputRules::buttonPressed()
 {
     if (locked_)
         locked_->pressed();
-    endIf(takesPointer());
+    else
+        endIf(takesPointer());
 }
 
 void InputRules::pointerEntered(const void* surface, double x, double y)
@@ -29,8 +44,13 @@ void InputRules::pointerMovedByDevice(double dx, double dy)
 
 void InputRules::surfaceGone(const void* surface) { travel_.surfaceGone(surface); }
 
+// Locked, what would end the saver brings the prompt instead.
 void InputRules::endIf(bool ends)
 {
-    if (ends && !locked_)
+    if (!ends)
+        return;
+    if (locked_)
+        locked_->pressed();
+    else
         endRequested_ = true;
 }

@@ -5,6 +5,7 @@
 // the seats tell what happened, the rules say whether it ends the saver.
 #pragma once
 
+#include "linux/wayland/key_typing.h"
 #include "linux/wayland/pointer_travel.h"
 
 #include <cstdint>
@@ -13,9 +14,10 @@
 class LockedInput {
 public:
     virtual ~LockedInput() = default;
-    // A key's symbol as XKB names it, and the text it types (UTF-8, empty
-    // for keys that type none).
-    virtual void keyTyped(std::uint32_t symbol, const char* text) = 0;
+    // A key as the keyboard's layout and compose sequences make it.
+    virtual void keyTyped(const TypedKey& key) = 0;
+    // Caps Lock, Num Lock and the layout, as they are now.
+    virtual void keyboardChanged(const KeyboardState& keyboard) = 0;
     // A button, a turn of the wheel or a touch.
     virtual void pressed() = 0;
 };
@@ -31,11 +33,13 @@ public:
     // True once input asked the saver to end.
     bool endRequested() const { return endRequested_; }
     // From now on input goes to locked, and ends nothing; null gives it
-    // back to the saver's rules.
-    void lockTo(LockedInput* locked) { locked_ = locked; }
+    // back to the saver's rules. locked is told the keyboard's state at once.
+    void lockTo(LockedInput* locked);
     // Whether keys go to the lock's prompt, which wants their text.
     bool locked() const { return locked_ != nullptr; }
-    void keyTyped(std::uint32_t symbol, const char* text);
+    void keyTyped(const TypedKey& key);
+    // The last state any keyboard reported.
+    void keyboardChanged(const KeyboardState& keyboard);
 
     // quitsWindow: the key is one that ends a window (Escape or q).
     void keyPressed(bool quitsWindow);
@@ -55,5 +59,6 @@ private:
     Mode mode_;
     bool endRequested_ = false;
     LockedInput* locked_ = nullptr;
+    KeyboardState keyboard_;
     PointerTravel travel_;
 };

@@ -3,6 +3,7 @@
 #include "relative-pointer-unstable-v1-client-protocol.h"
 
 #include <wayland-client.h>
+#include <xkbcommon/xkbcommon-compose.h>
 #include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
@@ -23,6 +24,8 @@ WaylandInput::WaylandInput(InputRules& rules) : rules_(rules)
 WaylandInput::~WaylandInput()
 {
     seats_.clear();
+    if (shared_.compose)
+        xkb_compose_table_unref(shared_.compose);
     if (shared_.relativePointers)
         zwp_relative_pointer_manager_v1_destroy(shared_.relativePointers);
     if (shared_.keymaps)
@@ -56,4 +59,32 @@ void WaylandInput::globalRemoved(std::uint32_t name)
     seats_.erase(std::remove_if(seats_.begin(), seats_.end(),
                                 [&](const std::unique_ptr<WaylandSeat>& seat) { return seat->globalName() == name; }),
                  seats_.end());
+}
+
+bool WaylandInput::prepareTyping()
+{
+    if (!shared_.compose && shared_.keymaps)
+        shared_.compose = composeTableForLocale(shared_.keymaps);
+    for (auto& seat : seats_)
+        seat->takeComposeTable();
+    return shared_.compose != nullptr;
+}
+
+void WaylandInput::repeatKeys(KeyTyping::Clock::time_point now)
+{
+    for (auto& seat : seats_)
+        seat->repeatKeys(now);
+}
+
+int WaylandInput::repeatWaitLimitMs(KeyTyping::Clock::time_point now, int limitMs) const
+{
+    for (const auto& seat : seats_) {
+        KeyTyping::Clock::time_point when;
+        if (!seat->nextRepeat(when))
+            continue;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(when - now).count();
+        const int leftMs = static_cast<int>(std::max<decltype(left)>(left, 0));
+        limitMs = limitMs < 0 ? leftMs : std::min(limitMs, leftMs);
+    }
+    return limitMs;
 }

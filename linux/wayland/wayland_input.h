@@ -23,6 +23,15 @@ public:
                      std::uint32_t version) override;
     void globalRemoved(std::uint32_t name) override;
 
+    // Loads the locale's compose table, for keys that type text (the lock's
+    // prompt): before the lock, where a lack of memory can still refuse it.
+    // False where the locale has none; keys then type their own text.
+    bool prepareTyping();
+    // Hands on the held keys' repeats due by now.
+    void repeatKeys(KeyTyping::Clock::time_point now);
+    // How long until the next repeat, at most limitMs (-1: no limit).
+    int repeatWaitLimitMs(KeyTyping::Clock::time_point now, int limitMs) const;
+
 private:
     InputRules& rules_;
     SeatShared shared_;

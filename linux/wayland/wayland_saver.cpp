@@ -69,7 +69,13 @@ struct WaylandSaver {
 bool lockSession(WaylandSaver& saver, std::string& error)
 {
     saver.lock = ScreenLock::make(saver.rules, saver.surfaces, error);
-    return saver.lock && saver.lock->ask(saver.display, error);
+    if (!saver.lock)
+        return false;
+    // Without the locale's compose table dead keys type nothing, which a
+    // password may need.
+    if (!saver.input.prepareTyping())
+        note("no compose table for this locale: dead keys and Compose type nothing");
+    return saver.lock->ask(saver.display, error);
 }
 
 bool open(WaylandSaver& saver, std::string& error)
@@ -205,7 +211,9 @@ int waitLimitMs(const WaylandSaver& saver, const FramePacing& pacing)
         const int leftMs = static_cast<int>(std::max<decltype(left)>(left, 0));
         limit = limit < 0 ? leftMs : std::min(limit, leftMs);
     }
-    return saver.lock ? saver.lock->waitLimitMs(limit) : limit;
+    if (!saver.lock)
+        return limit;
+    return saver.input.repeatWaitLimitMs(Clock::now(), saver.lock->waitLimitMs(limit));
 }
 
 // The lock's answer: unlocked, the saver has done its work; refused, it
@@ -235,6 +243,7 @@ Pass runPass(WaylandSaver& saver, FramePacing& pacing, Drawing& drawing, std::st
     if (!saver.display.waitForEvents(waitLimitMs(saver, pacing)))
         lostCompositor(saver.display);
     pacing.waited(Clock::now() - waitStart);
+    saver.input.repeatKeys(Clock::now());
     saver.surfaces.update();
     if (saver.rules.endRequested() || saver.surfaces.endRequested())
         return Pass::Ended;

@@ -12,11 +12,6 @@
 
 namespace {
 
-// Wayland key codes are evdev codes; XKB's are 8 higher, as in X11.
-constexpr std::uint32_t evdevToXkb = 8;
-// Room for the text one key types: XKB's own bound for a keysym's UTF-8.
-constexpr std::size_t keyTextSize = 8;
-
 WaylandSeat& seatOf(void* data) { return *static_cast<WaylandSeat*>(data); }
 InputRules& rulesOf(void* data) { return seatOf(data).rules(); }
 
@@ -37,7 +32,7 @@ void keyboardHandleKeymap(void* data, wl_keyboard*, std::uint32_t format, std::i
 }
 
 void keyboardHandleEnter(void*, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) {}
-void keyboardHandleLeave(void*, wl_keyboard*, std::uint32_t, wl_surface*) {}
+void keyboardHandleLeave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) { seatOf(data).keyboardLeft(); }
 
 void keyboardHandleKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t key, std::uint32_t state)
 {
@@ -45,6 +40,8 @@ void keyboardHandleKey(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, s
     // a terminal may still be on its way up.
     if (state == WL_KEYBOARD_KEY_STATE_PRESSED)
         seatOf(data).keyPressed(key);
+    else
+        seatOf(data).keyReleased(key);
 }
 
 void keyboardHandleModifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed, std::uint32_t latched,
@@ -53,7 +50,10 @@ void keyboardHandleModifiers(void* data, wl_keyboard*, std::uint32_t, std::uint3
     seatOf(data).modifiersChanged(depressed, latched, locked, group);
 }
 
-void keyboardHandleRepeatInfo(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
+void keyboardHandleRepeatInfo(void* data, wl_keyboard*, std::int32_t rate, std::int32_t delay)
+{
+    seatOf(data).repeatChanged(rate, delay);
+}
 
 const wl_keyboard_listener keyboardListener = {keyboardHandleKeymap, keyboardHandleEnter,     keyboardHandleLeave,
                                                keyboardHandleKey,    keyboardHandleModifiers, keyboardHandleRepeatInfo};
@@ -181,39 +181,63 @@ void WaylandSeat::takeRelativePointer()
 
 void WaylandSeat::keymapChanged(int fd, std::uint32_t size)
 {
-    releaseKeymap();
     void* text = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    if (text == MAP_FAILED)
+    if (text == MAP_FAILED) {
+        typing_.forgetKeymap();
         return;
+    }
     // The compositor's keymap ends with a NUL within size.
-    keymap_ = xkb_keymap_new_from_string(shared_.keymaps, static_cast<const char*>(text), XKB_KEYMAP_FORMAT_TEXT_V1,
-                                         XKB_KEYMAP_COMPILE_NO_FLAGS);
+    typing_.setKeymap(shared_.keymaps, static_cast<const char*>(text), shared_.compose);
     munmap(text, size);
-    if (keymap_)
-        keyState_ = xkb_state_new(keymap_);
+    reportKeyboard();
 }
+
+void WaylandSeat::takeComposeTable() { typing_.setComposeTable(shared_.compose); }
 
 void WaylandSeat::keyPressed(std::uint32_t key)
 {
-    // Without a keymap there is no telling which key it was.
-    const xkb_keysym_t symbol = keyState_ ? xkb_state_key_get_one_sym(keyState_, key + evdevToXkb) : XKB_KEY_NoSymbol;
-    if (rules_.locked()) {
-        // A character of a password: gone from the stack once handed on.
-        char text[keyTextSize] = {};
-        if (keyState_)
-            xkb_state_key_get_utf8(keyState_, key + evdevToXkb, text, sizeof text);
-        rules_.keyTyped(symbol, text);
-        explicit_bzero(text, sizeof text);
+    if (!rules_.locked()) {
+        // Without a keymap there is no telling which key it was.
+        const std::uint32_t symbol = typing_.symbolOf(key);
+        rules_.keyPressed(symbol == XKB_KEY_Escape || symbol == XKB_KEY_q || symbol == XKB_KEY_Q);
         return;
     }
-    rules_.keyPressed(symbol == XKB_KEY_Escape || symbol == XKB_KEY_q || symbol == XKB_KEY_Q);
+    // A character of a password: gone from memory once handed on.
+    rules_.keyTyped(typing_.press(key, KeyTyping::Clock::now()));
+    typing_.wipeText();
+}
+
+void WaylandSeat::keyReleased(std::uint32_t key) { typing_.release(key); }
+
+void WaylandSeat::keyboardLeft() { typing_.releaseAll(); }
+
+void WaylandSeat::repeatChanged(std::int32_t rate, std::int32_t delayMs) { typing_.setRepeat(rate, delayMs); }
+
+void WaylandSeat::repeatKeys(KeyTyping::Clock::time_point now)
+{
+    TypedKey repeated;
+    while (rules_.locked() && typing_.repeatDue(now, repeated)) {
+        rules_.keyTyped(repeated);
+        typing_.wipeText();
+    }
+}
+
+bool WaylandSeat::nextRepeat(KeyTyping::Clock::time_point& when) const
+{
+    return rules_.locked() && typing_.nextRepeat(when);
 }
 
 void WaylandSeat::modifiersChanged(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked,
                                    std::uint32_t group)
 {
-    if (keyState_)
-        xkb_state_update_mask(keyState_, depressed, latched, locked, 0, 0, group);
+    typing_.setModifiers(depressed, latched, locked, group);
+    reportKeyboard();
+}
+
+void WaylandSeat::reportKeyboard()
+{
+    if (typing_.hasKeymap())
+        rules_.keyboardChanged(typing_.state());
 }
 
 void WaylandSeat::releaseKeyboard()
@@ -225,7 +249,7 @@ void WaylandSeat::releaseKeyboard()
     else
         wl_keyboard_destroy(keyboard_);
     keyboard_ = nullptr;
-    releaseKeymap();
+    typing_.forgetKeymap();
 }
 
 void WaylandSeat::releasePointer()
@@ -252,14 +276,4 @@ void WaylandSeat::releaseTouch()
     else
         wl_touch_destroy(touch_);
     touch_ = nullptr;
-}
-
-void WaylandSeat::releaseKeymap()
-{
-    if (keyState_)
-        xkb_state_unref(keyState_);
-    if (keymap_)
-        xkb_keymap_unref(keymap_);
-    keyState_ = nullptr;
-    keymap_ = nullptr;
 }

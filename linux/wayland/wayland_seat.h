@@ -1,10 +1,12 @@
-// One wl_seat and the devices it offers now: the keyboard (with its keymap,
-// for the window's Escape and q), the pointer (with its relative motion, where
+// One wl_seat and the devices it offers now: the keyboard (with its keymap:
+// the window's Escape and q, and what keys type into the lock's prompt,
+// key_typing.h), the pointer (with its relative motion, where
 // the compositor offers it) and the touch screen. What they report goes to
 // the saver's rules (input_rules.h).
 #pragma once
 
 #include "linux/wayland/input_rules.h"
+#include "linux/wayland/key_typing.h"
 
 #include <cstdint>
 
@@ -13,14 +15,15 @@ struct wl_keyboard;
 struct wl_pointer;
 struct wl_touch;
 struct zwp_relative_pointer_v1;
-struct xkb_keymap;
-struct xkb_state;
 struct xkb_context;
+struct xkb_compose_table;
 struct zwp_relative_pointer_manager_v1;
 
 // What every seat uses, held by whoever binds the seats.
 struct SeatShared {
     xkb_context* keymaps = nullptr;
+    // The locale's compose table, once typing is prepared for (the lock).
+    xkb_compose_table* compose = nullptr;
     // Null where the compositor does not report the device's own motion; it
     // may be announced after the seats.
     zwp_relative_pointer_manager_v1* relativePointers = nullptr;
@@ -38,11 +41,19 @@ public:
     // Gives the pointer its relative pointer, where the compositor offers
     // them and it has none yet; also called when they came after this seat.
     void takeRelativePointer();
+    // Takes the shared compose table, made after this seat's keymap.
+    void takeComposeTable();
+    // Hands on the held key's repeats due by now, and says when the next is.
+    void repeatKeys(KeyTyping::Clock::time_point now);
+    bool nextRepeat(KeyTyping::Clock::time_point& when) const;
 
     // For the listeners.
     void capabilitiesChanged(std::uint32_t capabilities);
     void keymapChanged(int fd, std::uint32_t size);
     void keyPressed(std::uint32_t key);
+    void keyReleased(std::uint32_t key);
+    void keyboardLeft();
+    void repeatChanged(std::int32_t rate, std::int32_t delayMs);
     void modifiersChanged(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked,
                           std::uint32_t group);
 
@@ -50,7 +61,7 @@ private:
     void releaseKeyboard();
     void releasePointer();
     void releaseTouch();
-    void releaseKeymap();
+    void reportKeyboard();
 
     InputRules& rules_;
     const SeatShared& shared_;
@@ -60,6 +71,5 @@ private:
     wl_pointer* pointer_ = nullptr;
     zwp_relative_pointer_v1* relativePointer_ = nullptr;
     wl_touch* touch_ = nullptr;
-    xkb_keymap* keymap_ = nullptr;
-    xkb_state* keyState_ = nullptr;
+    KeyTyping typing_;
 };

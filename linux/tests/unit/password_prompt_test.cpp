@@ -17,12 +17,25 @@ void type(PasswordPrompt& prompt, const std::string& text)
         std::size_t length = 1;
         while (i + length < text.size() && (static_cast<unsigned char>(text[i + length]) & 0xC0) == 0x80)
             ++length;
-        prompt.keyTyped(static_cast<unsigned char>(text[i]), text.substr(i, length).c_str());
+        const std::string character = text.substr(i, length);
+        TypedKey key;
+        key.symbol = static_cast<unsigned char>(text[i]);
+        key.text = character.c_str();
+        prompt.keyTyped(key);
         i += length;
     }
 }
 
-void press(PasswordPrompt& prompt, std::uint32_t symbol, const char* text = "") { prompt.keyTyped(symbol, text); }
+void press(PasswordPrompt& prompt, std::uint32_t symbol, const char* text = "", bool control = false,
+           bool command = false)
+{
+    TypedKey key;
+    key.symbol = symbol;
+    key.text = text;
+    key.control = control;
+    key.command = command || control;
+    prompt.keyTyped(key);
+}
 
 } // namespace
 
@@ -56,8 +69,9 @@ TEST(PasswordPrompt, TypingEditingAndEnter)
     press(prompt, XKB_KEY_Return, "\r");
     EXPECT_STREQ(password.text(), "pä");
     EXPECT_FALSE(prompt.takeCheckRequest());
-    prompt.checkEnded(false);
+    prompt.checkEnded(false, "");
     EXPECT_EQ(prompt.message(), PasswordPrompt::Message::Wrong);
+    EXPECT_STREQ(prompt.messageText(), "wrong password");
     EXPECT_TRUE(password.empty());
     EXPECT_TRUE(prompt.shown());
     // Typing again takes the message away; Escape clears and hides.
@@ -107,4 +121,42 @@ TEST(PasswordPrompt, TheBufferKeepsToItsPage)
     password.clear();
     password.removeLast();
     EXPECT_EQ(password.characters(), 0u);
+}
+
+TEST(PasswordPrompt, ShortcutsAndWhatItTellsOfTheKeyboard)
+{
+    PasswordBuffer password;
+    PasswordPrompt prompt(password);
+    type(prompt, "abc");
+    press(prompt, 'x', "\x18", true);     // Ctrl+X: a shortcut
+    press(prompt, 'y', "y", false, true); // Alt+Y
+    EXPECT_STREQ(password.text(), "abc");
+    press(prompt, XKB_KEY_u, "\x15", true); // Ctrl+U clears
+    EXPECT_TRUE(password.empty());
+    EXPECT_TRUE(prompt.shown());
+
+    KeyboardState keyboard;
+    keyboard.layout = "German";
+    prompt.keyboardChanged(keyboard);
+    EXPECT_STREQ(prompt.statusText(), "German");
+    // A keypad key that types nothing, Num Lock being off, says so until it
+    // is on; Caps Lock comes before either.
+    press(prompt, XKB_KEY_KP_End);
+    EXPECT_STREQ(prompt.statusText(), "Num Lock is off");
+    keyboard.capsLock = true;
+    prompt.keyboardChanged(keyboard);
+    EXPECT_STREQ(prompt.statusText(), "Caps Lock is on");
+    keyboard.capsLock = false;
+    keyboard.numLock = true;
+    prompt.keyboardChanged(keyboard);
+    EXPECT_STREQ(prompt.statusText(), "German");
+
+    // PAM's own words take the place of "wrong password" until typing.
+    type(prompt, "pw");
+    prompt.checkStarted();
+    EXPECT_STREQ(prompt.messageText(), "checking");
+    prompt.checkEnded(false, "The account is locked due to 3 failed logins.");
+    EXPECT_STREQ(prompt.messageText(), "The account is locked due to 3 failed logins.");
+    type(prompt, "a");
+    EXPECT_STREQ(prompt.messageText(), "");
 }
