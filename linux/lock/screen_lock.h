@@ -44,6 +44,7 @@ public:
     // The longest the loop may wait for events, given its own limit: a check
     // or a prompt's time must not wait for a frame that may not come.
     int waitLimitMs(int pacedLimitMs) const;
+    State state() const { return state_; }
     void drawPrompt(int width, int height) const { overlay_.draw(width, height); }
 
     // For the listener.

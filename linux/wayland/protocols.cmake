@@ -42,6 +42,8 @@ if(NOT CASCADE_KDE_IDLE_XML)
   message(FATAL_ERROR "the idle watcher needs KDE's idle protocol (plasma-wayland-protocols)")
 endif()
 cascade_wayland_protocol(kde-idle ${CASCADE_KDE_IDLE_XML})
+# Frames drawn smaller than their surface, scaled by the compositor.
+cascade_wayland_protocol(viewporter ${CASCADE_WAYLAND_PROTOCOLS_DIR}/stable/viewporter/viewporter.xml)
 # The lock: ext-session-lock from wayland-protocols' staging.
 cascade_wayland_protocol(ext-session-lock-v1
   ${CASCADE_WAYLAND_PROTOCOLS_DIR}/staging/ext-session-lock/ext-session-lock-v1.xml)

@@ -2,6 +2,8 @@
 
 #include "linux/common/messages.h"
 
+#include "viewporter-client-protocol.h"
+
 #include <wayland-client.h>
 
 #include <algorithm>
@@ -12,6 +14,10 @@
 namespace {
 
 constexpr int bytesPerPixel = 4;
+// A frame is at most this many times smaller than its surface on each side.
+constexpr int mostFrameReduction = 16;
+
+int reduced(int size, int reduction) { return (size + reduction - 1) / reduction; }
 // Damage in buffer pixels came with wl_surface version 4.
 constexpr std::uint32_t damageBufferSince = 4;
 
@@ -40,6 +46,22 @@ void flipRows(void* pixels, int width, int height)
     }
 }
 
+// The largest framebuffer GL can make and read, on either side.
+int largestFramebuffer()
+{
+    GLint texture = 0;
+    GLint renderbuffer = 0;
+    GLint viewport[2] = {0, 0};
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    GLint largest = texture;
+    for (GLint limit : {renderbuffer, viewport[0], viewport[1]})
+        if (limit > 0 && (largest <= 0 || limit < largest))
+            largest = limit;
+    return largest > 0 ? largest : INT32_MAX;
+}
+
 void damageWhole(wl_surface* surface, int width, int height)
 {
     if (wl_proxy_get_version(reinterpret_cast<wl_proxy*>(surface)) >= damageBufferSince)
@@ -50,15 +72,18 @@ void damageWhole(wl_surface* surface, int width, int height)
 
 } // namespace
 
-void ShmPresenter::prepare(const FramebufferFunctions& functions, const FramebufferFormat& format, wl_shm* shm)
+void ShmPresenter::prepare(const FramebufferFunctions& functions, const FramebufferFormat& format, wl_shm* shm,
+                           wp_viewporter* viewporter)
 {
     gl_ = functions;
     format_ = format;
     shm_ = shm;
+    viewporter_ = viewporter;
     readsUpsideDown_ = offersExtension("GL_MESA_pack_invert");
+    largestFrame_ = largestFramebuffer();
 }
 
-void ShmPresenter::showOn(wl_surface* surface, int width, int height)
+void ShmPresenter::showOn(wl_surface* surface, int width, int height, int logicalWidth, int logicalHeight)
 {
     ShmSurface* shown = find(surface);
     if (!shown) {
@@ -66,9 +91,24 @@ void ShmPresenter::showOn(wl_surface* surface, int width, int height)
         shown = surfaces_.back().get();
         shown->surface = surface;
         shown->frame.prepare(gl_, format_, PictureBuffer::Colours::BgraTexture);
+        if (viewporter_)
+            shown->viewport = wp_viewporter_get_viewport(viewporter_, surface);
     }
+    // A new size may fit where the old did not.
+    if (shown->width != width || shown->height != height)
+        shown->reduction = 1;
     shown->width = width;
     shown->height = height;
+    shown->logicalWidth = logicalWidth;
+    shown->logicalHeight = logicalHeight;
+}
+
+void ShmPresenter::ShmSurface::release()
+{
+    frame.destroy();
+    if (viewport)
+        wp_viewport_destroy(viewport);
+    viewport = nullptr;
 }
 
 void ShmPresenter::forget(wl_surface* surface)
@@ -76,7 +116,7 @@ void ShmPresenter::forget(wl_surface* surface)
     ShmSurface* shown = find(surface);
     if (!shown)
         return;
-    shown->frame.destroy();
+    shown->release();
     surfaces_.erase(std::find_if(surfaces_.begin(), surfaces_.end(),
                                 [shown](const std::unique_ptr<ShmSurface>& held) { return held.get() == shown; }));
 }
@@ -88,34 +128,84 @@ void ShmPresenter::present(wl_surface* surface, const PictureBuffer& picture,
     if (!shown)
         return;
     std::string error;
-    ShmBufferRing::Buffer* buffer = shown->buffers.freeBuffer(shown->width, shown->height, error);
-    const GLuint frame = buffer ? frameFor(*shown, picture, over, error) : 0;
-    if (frame) {
-        readInto(frame, shown->width, shown->height, buffer->pixels);
-        shown->buffers.attach(surface, *buffer);
-        damageWhole(surface, shown->width, shown->height);
-    } else if (!error.empty() && !failureSaid_) {
-        note(error + "; the output keeps its last frame");
+    bool allBusy = false;
+    // Smaller and smaller frames, scaled up by the compositor, where GL or
+    // memory will not give one of the surface's size.
+    for (; shown->reduction <= mostReduction(*shown); shown->reduction *= 2) {
+        const int width = reduced(shown->width, shown->reduction);
+        const int height = reduced(shown->height, shown->reduction);
+        if (width > largestFrame_ || height > largestFrame_)
+            continue;
+        ShmBufferRing::Buffer* buffer = shown->buffers.freeBuffer(width, height, error);
+        allBusy = !buffer && error.empty();
+        const GLuint frame = buffer ? frameFor(*shown, picture, over, width, height, error) : 0;
+        if (frame) {
+            readInto(frame, width, height, buffer->pixels);
+            shown->buffers.attach(surface, *buffer);
+            scaleToSurface(*shown);
+            damageWhole(surface, width, height);
+            shown->hasBuffer = true;
+            wl_surface_commit(surface);
+            return;
+        }
+        if (allBusy)
+            break;
+    }
+    if (shown->reduction > mostReduction(*shown))
+        shown->reduction = mostReduction(*shown);
+    if (!allBusy && !failureSaid_) {
+        note((error.empty() ? "no frame fits " + std::to_string(shown->width) + "x" + std::to_string(shown->height)
+                            : error) +
+             "; the output keeps its last frame");
         failureSaid_ = true;
     }
-    wl_surface_commit(surface);
+    // A surface that never had a buffer must not be committed without one
+    // (a lock surface's commit would be a protocol error): it gets none
+    // until a frame can be made, and the loop tries again.
+    if (shown->hasBuffer)
+        wl_surface_commit(surface);
+    else
+        shown->lacksFrame = true;
 }
 
-// The framebuffer to read the surface's pixels from: the picture itself
+// The most a surface's frames may be reduced: not at all where the
+// compositor cannot scale them.
+int ShmPresenter::mostReduction(const ShmSurface& shown) const { return shown.viewport ? mostFrameReduction : 1; }
+
+void ShmPresenter::scaleToSurface(ShmSurface& shown)
+{
+    if (!shown.viewport)
+        return;
+    if (shown.reduction == 1)
+        wp_viewport_set_destination(shown.viewport, -1, -1);
+    else
+        wp_viewport_set_destination(shown.viewport, shown.logicalWidth, shown.logicalHeight);
+}
+
+bool ShmPresenter::takeLackingFrame(wl_surface* surface)
+{
+    ShmSurface* shown = find(surface);
+    if (!shown || !shown->lacksFrame)
+        return false;
+    shown->lacksFrame = false;
+    return true;
+}
+
+// The framebuffer to read the frame's pixels from: the picture itself
 // where it fits as it is. 0, with error set, where GL makes no frame.
 GLuint ShmPresenter::frameFor(ShmSurface& shown, const PictureBuffer& picture, const std::function<void(int, int)>& over,
-                              std::string& error)
+                              int width, int height, std::string& error)
 {
-    if (!over && picture.width() == shown.width && picture.height() == shown.height) {
+    if (!over && picture.width() == width && picture.height() == height) {
         if (shown.frame.framebuffer())
             shown.frame.destroy();
         return picture.framebuffer();
     }
-    if (!shown.frame.resize(shown.width, shown.height, error))
+    if (!shown.frame.resize(width, height, error))
         return 0;
-    picture.showIn(shown.width, shown.height, shown.frame.framebuffer());
+    picture.showIn(width, height, shown.frame.framebuffer());
     if (over)
-        over(shown.width, shown.height);
+        over(width, height);
     return shown.frame.framebuffer();
 }
 
@@ -147,6 +237,6 @@ ShmPresenter::ShmSurface* ShmPresenter::find(const wl_surface* surface)
 void ShmPresenter::destroy()
 {
     for (const std::unique_ptr<ShmSurface>& shown : surfaces_)
-        shown->frame.destroy();
+        shown->release();
     surfaces_.clear();
 }

@@ -6,7 +6,10 @@
 // where a surface shows the picture pixel for pixel. Where the surface's
 // size differs, or -fps is drawn over it, the picture is first copied,
 // scaled, into a frame of the surface's size, which the rate is drawn on:
-// the picture itself never carries it.
+// the picture itself never carries it. Where GL or memory cannot give a
+// frame of the surface's size, a smaller one is shown, scaled up by the
+// compositor (wp_viewporter); a surface that never had a buffer is never
+// committed without one.
 #pragma once
 
 #include "linux/wayland/picture_buffer.h"
@@ -21,6 +24,8 @@
 
 struct wl_shm;
 struct wl_surface;
+struct wp_viewporter;
+struct wp_viewport;
 
 class ShmPresenter {
 public:
@@ -29,38 +34,56 @@ public:
     ShmPresenter& operator=(const ShmPresenter&) = delete;
 
     // With the context current: the GL functions and format for the frames
-    // of surface size, and the compositor's shared memory.
-    void prepare(const FramebufferFunctions& functions, const FramebufferFormat& format, wl_shm* shm);
-    // Shows on surface from now on, in buffers of width x height pixels.
-    void showOn(wl_surface* surface, int width, int height);
+    // of surface size, the compositor's shared memory, and its viewporter
+    // (null where it has none: frames are then the surface's size or none).
+    void prepare(const FramebufferFunctions& functions, const FramebufferFormat& format, wl_shm* shm,
+                 wp_viewporter* viewporter);
+    // Shows on surface from now on, in buffers of width x height pixels,
+    // logicalWidth x logicalHeight in surface units.
+    void showOn(wl_surface* surface, int width, int height, int logicalWidth, int logicalHeight);
     // Drops what belongs to a surface about to be destroyed.
     void forget(wl_surface* surface);
     // Copies picture into a free buffer of surface, with over drawn on it
     // (given its size; empty for nothing), attaches it and commits. Where no
     // buffer is free the commit keeps the last frame, so that the frame
-    // callback asked for still comes.
+    // callback asked for still comes; where the surface never had a frame,
+    // nothing is committed, and takeLackingFrame says so once.
     void present(wl_surface* surface, const PictureBuffer& picture, const std::function<void(int, int)>& over);
+    // True once after a present that could commit nothing: the frame
+    // callback asked for will not come.
+    bool takeLackingFrame(wl_surface* surface);
     // Frees the buffers and frames; the context must be current.
     void destroy();
 
 private:
     struct ShmSurface {
         explicit ShmSurface(wl_shm* shm) : buffers(shm) {}
+        void release();
         wl_surface* surface = nullptr;
+        wp_viewport* viewport = nullptr;
         int width = 0;
         int height = 0;
+        int logicalWidth = 0;
+        int logicalHeight = 0;
+        int reduction = 1; // the frame's size is the surface's divided by this
+        bool hasBuffer = false;
+        bool lacksFrame = false;
         ShmBufferRing buffers;
         PictureBuffer frame; // the surface's size, where the picture's is not or -fps is on
     };
 
     ShmSurface* find(const wl_surface* surface);
     GLuint frameFor(ShmSurface& shown, const PictureBuffer& picture, const std::function<void(int, int)>& over,
-                    std::string& error);
+                    int width, int height, std::string& error);
+    int mostReduction(const ShmSurface& shown) const;
+    void scaleToSurface(ShmSurface& shown);
     void readInto(GLuint framebuffer, int width, int height, void* pixels) const;
 
     FramebufferFunctions gl_;
     FramebufferFormat format_{};
     wl_shm* shm_ = nullptr;
+    wp_viewporter* viewporter_ = nullptr;
+    int largestFrame_ = 0;
     bool readsUpsideDown_ = false; // GL_MESA_pack_invert: rows read top first
     bool failureSaid_ = false;
     std::vector<std::unique_ptr<ShmSurface>> surfaces_;

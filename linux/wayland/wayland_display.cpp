@@ -4,6 +4,7 @@
 
 #include "linux/wayland/layer_shell_protocol.h"
 #include "ext-session-lock-v1-client-protocol.h"
+#include "viewporter-client-protocol.h"
 #include "xdg-decoration-unstable-v1-client-protocol.h"
 #include "xdg-shell-client-protocol.h"
 
@@ -153,6 +154,8 @@ bool WaylandDisplay::bindSingleton(std::uint32_t name, const char* interface, st
     } else if (which == ext_session_lock_manager_v1_interface.name && !sessionLocks_) {
         sessionLocks_ = bindAt<ext_session_lock_manager_v1>(registry_, name, ext_session_lock_manager_v1_interface,
                                                             version, sessionLockVersion);
+    } else if (which == wp_viewporter_interface.name && !viewporter_) {
+        viewporter_ = bindAt<wp_viewporter>(registry_, name, wp_viewporter_interface, version, 1);
     } else {
         return false;
     }
@@ -167,6 +170,8 @@ void WaylandDisplay::disconnect()
         zxdg_decoration_manager_v1_destroy(decorations_);
     if (sessionLocks_)
         ext_session_lock_manager_v1_destroy(sessionLocks_);
+    if (viewporter_)
+        wp_viewporter_destroy(viewporter_);
     if (layerShell_ && zwlr_layer_shell_v1_get_version(layerShell_) >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION)
         zwlr_layer_shell_v1_destroy(layerShell_);
     else if (layerShell_)
@@ -188,4 +193,5 @@ void WaylandDisplay::disconnect()
     layerShell_ = nullptr;
     decorations_ = nullptr;
     sessionLocks_ = nullptr;
+    viewporter_ = nullptr;
 }

@@ -13,6 +13,7 @@ struct wl_display;
 struct wl_registry;
 struct wl_compositor;
 struct wl_shm;
+struct wp_viewporter;
 struct xdg_wm_base;
 struct zwlr_layer_shell_v1;
 struct zxdg_decoration_manager_v1;
@@ -56,6 +57,8 @@ public:
     xdg_wm_base* wmBase() const { return wmBase_; }
     zwlr_layer_shell_v1* layerShell() const { return layerShell_; }
     zxdg_decoration_manager_v1* decorations() const { return decorations_; }
+    // Null where the compositor cannot scale a buffer to its surface.
+    wp_viewporter* viewporter() const { return viewporter_; }
     // Null where the compositor cannot be locked by a client.
     ext_session_lock_manager_v1* sessionLocks() const { return sessionLocks_; }
 
@@ -74,5 +77,6 @@ private:
     zwlr_layer_shell_v1* layerShell_ = nullptr;
     zxdg_decoration_manager_v1* decorations_ = nullptr;
     ext_session_lock_manager_v1* sessionLocks_ = nullptr;
+    wp_viewporter* viewporter_ = nullptr;
     std::vector<WaylandGlobalFollower*> followers_;
 };

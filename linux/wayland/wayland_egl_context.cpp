@@ -16,6 +16,8 @@ namespace {
 // the compositor), no depth (the picture has its own).
 constexpr EGLint windowChannelBits = 8;
 constexpr EGLint configsConsidered = 64;
+// The picture is halved no further than this, on its longer side.
+constexpr int smallestPicture = 64;
 
 EGLint attribute(EGLDisplay display, EGLConfig config, EGLint name)
 {
@@ -28,11 +30,17 @@ EGLint attribute(EGLDisplay display, EGLConfig config, EGLint name)
 
 WaylandEglContext::~WaylandEglContext() { destroy(); }
 
-bool WaylandEglContext::create(wl_display* display, wl_shm* shm, const FramebufferFormat& format,
-                               std::string& error)
+bool WaylandEglContext::takeLackingFrame(wl_surface* surface)
+{
+    return path_ == PresentPath::Shm && shm_.takeLackingFrame(surface);
+}
+
+bool WaylandEglContext::create(wl_display* display, wl_shm* shm, wp_viewporter* viewporter,
+                               const FramebufferFormat& format, std::string& error)
 {
     destroy();
     shmGlobal_ = shm;
+    viewporter_ = viewporter;
     const bool ok = openCompositorDisplay(display, error) && chooseConfig(error) && makeContext(format, error) &&
                     setPictureSize(1, 1, error);
     if (!ok)
@@ -106,13 +114,13 @@ void WaylandEglContext::choosePath(const FramebufferFunctions& functions, const 
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     path_ = shm ? choosePresentPath(renderer, std::getenv("CASCADE_WAYLAND_PRESENT")) : PresentPath::Egl;
     if (path_ == PresentPath::Shm)
-        shm_.prepare(functions, format, shm);
+        shm_.prepare(functions, format, shm, viewporter_);
 }
 
-bool WaylandEglContext::showOn(wl_surface* surface, int width, int height, std::string& error)
+bool WaylandEglContext::showOn(wl_surface* surface, int width, int height, int scale, std::string& error)
 {
     if (path_ == PresentPath::Shm) {
-        shm_.showOn(surface, width, height);
+        shm_.showOn(surface, width, height, width / scale, height / scale);
         return true;
     }
     if (WindowSurface* known = find(surface)) {
@@ -175,9 +183,28 @@ void WaylandEglContext::forget(wl_surface* surface)
     windowSurfaces_.erase(windowSurfaces_.begin() + (windowSurface - windowSurfaces_.data()));
 }
 
+// Where GL or memory will not give the picture its size, a smaller one of
+// the same shape is drawn, and shown scaled: a frame, however coarse, is
+// better than none, above all on a lock.
 bool WaylandEglContext::setPictureSize(int width, int height, std::string& error)
 {
-    return picture_.resize(width, height, error);
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
+    while (largest > 0 && (width > largest || height > largest)) {
+        width = (width + 1) / 2;
+        height = (height + 1) / 2;
+    }
+    std::string failure;
+    for (;;) {
+        if (picture_.resize(width, height, failure))
+            return true;
+        if (width <= smallestPicture && height <= smallestPicture)
+            break;
+        width = std::max(1, (width + 1) / 2);
+        height = std::max(1, (height + 1) / 2);
+    }
+    error = failure;
+    return false;
 }
 
 bool WaylandEglContext::setSwapInterval(int refreshesPerSwap)

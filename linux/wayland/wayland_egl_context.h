@@ -32,6 +32,7 @@ struct wl_display;
 struct wl_shm;
 struct wl_surface;
 struct wl_egl_window;
+struct wp_viewporter;
 
 class WaylandEglContext final : public GLContext {
 public:
@@ -41,18 +42,28 @@ public:
     // A context on the compositor's display, current with no surface, and
     // a 1x1 picture bound for drawing; shm, the compositor's shared memory
     // (null where it offers none), for the software path.
-    bool create(wl_display* display, wl_shm* shm, const FramebufferFormat& format, std::string& error);
+    // viewporter, where the compositor has one, lets frames that cannot be
+    // made at a surface's size be shown smaller, scaled.
+    bool create(wl_display* display, wl_shm* shm, wp_viewporter* viewporter, const FramebufferFormat& format,
+                std::string& error);
     PresentPath presentPath() const { return path_; }
 
-    // Shows on surface from now on, in buffers of width x height pixels
-    // (made on the first call, resized on a later one).
-    bool showOn(wl_surface* surface, int width, int height, std::string& error);
+    // Shows on surface from now on, in buffers of width x height pixels,
+    // scale pixels to its unit (made on the first call, resized on a later
+    // one).
+    bool showOn(wl_surface* surface, int width, int height, int scale, std::string& error);
+    // True once where the last swap could show nothing on surface, which
+    // never had a frame: its frame callback will not come.
+    bool takeLackingFrame(wl_surface* surface);
     // Drops the EGL surface of a surface about to be destroyed.
     void forget(wl_surface* surface);
     // The surfaces the next swapBuffers() shows the picture on.
     void showNextOn(const std::vector<wl_surface*>& surfaces) { showNext_ = surfaces; }
-    // The picture's size; what it held is carried over, scaled.
+    // The picture's size, or a smaller one of the same shape where GL or
+    // memory will not give that; what it held is carried over, scaled.
     bool setPictureSize(int width, int height, std::string& error);
+    int pictureWidth() const { return picture_.width(); }
+    int pictureHeight() const { return picture_.height(); }
     // Drawn over the picture on each surface it is shown on, given the
     // surface's size in pixels (-fps); empty for nothing.
     void drawOverEachSurface(std::function<void(int, int)> draw) { overEachSurface_ = std::move(draw); }
@@ -82,6 +93,7 @@ private:
 
     void* display_ = nullptr;
     wl_shm* shmGlobal_ = nullptr;
+    wp_viewporter* viewporter_ = nullptr;
     void* config_ = nullptr;
     void* context_ = nullptr;
     int swapInterval_ = 0;

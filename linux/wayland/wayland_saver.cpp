@@ -57,6 +57,8 @@ struct WaylandSaver {
     std::unique_ptr<ScreenLock> lock;
     // -fullscreen -lock-after: when the saver becomes the lock.
     std::optional<Clock::time_point> lockDue;
+    // A failure while locked is said once, not every frame.
+    bool lockFailureSaid = false;
 };
 
 // A dead compositor leaves nothing to tear down politely: say so and go, as
@@ -87,7 +89,8 @@ bool open(WaylandSaver& saver, std::string& error)
         error = "the Wayland compositor offers no xdg_wm_base, so no window (-fullscreen may work)";
         return false;
     }
-    if (!saver.context.create(saver.display.display(), saver.display.shm(), saverFramebuffer, error))
+    if (!saver.context.create(saver.display.display(), saver.display.shm(), saver.display.viewporter(), saverFramebuffer,
+                              error))
         return false;
     saver.context.setSwapInterval(refreshesPerSwap);
     saver.surfaces.onGone([&saver](ShownSurface& shown) {
@@ -107,7 +110,7 @@ bool followSurfaces(WaylandSaver& saver, std::string& error)
 {
     for (const ShownSurface* shown : saver.surfaces.surfaces())
         if (shown->configured &&
-            !saver.context.showOn(shown->surface, shown->pixelWidth(), shown->pixelHeight(), error))
+            !saver.context.showOn(shown->surface, shown->pixelWidth(), shown->pixelHeight(), shown->scale, error))
             return false;
     return true;
 }
@@ -127,7 +130,7 @@ bool sizePicture(WaylandSaver& saver, SceneRun& run, std::string& error)
         }
     if (!saver.context.setPictureSize(width, height, error))
         return false;
-    run.resize(width, height);
+    run.resize(saver.context.pictureWidth(), saver.context.pictureHeight());
     return true;
 }
 
@@ -180,6 +183,9 @@ Pass drawFrame(WaylandSaver& saver, const std::vector<ShownSurface*>& due, Frame
     }
     saver.context.showNextOn(onto);
     drawing.run.frame(saver.context);
+    for (ShownSurface* surface : due)
+        if (saver.context.takeLackingFrame(surface->surface))
+            saver.surfaces.forgetFrame(*surface);
     reportRate(saver.options, drawing, frameStart);
     // No frame count ends a lock: only its password may.
     const long frames = saver.options.frames;
@@ -261,6 +267,38 @@ Pass runPass(WaylandSaver& saver, FramePacing& pacing, Drawing& drawing, std::st
     return drawFrame(saver, due, pacing, drawing, error);
 }
 
+// Whether the session's lock is asked for or held: then the process must
+// not end but by the password, whatever fails.
+bool holdingLock(const WaylandSaver& saver)
+{
+    if (!saver.lock)
+        return false;
+    const ScreenLock::State state = saver.lock->state();
+    return state == ScreenLock::State::Asked || state == ScreenLock::State::Held;
+}
+
+// A pass while the session is locked: a frame that fails (no memory, an
+// output GL cannot draw) or anything thrown is said once and the lock goes
+// on, its prompt working on every output that can still be drawn. Only the
+// lock's own end (unlocked, or refused before it held) ends the loop.
+Pass runLockedPass(WaylandSaver& saver, FramePacing& pacing, Drawing& drawing)
+{
+    std::string failure;
+    Pass pass = Pass::Again;
+    try {
+        pass = runPass(saver, pacing, drawing, failure);
+    } catch (const std::exception& thrown) {
+        failure = thrown.what();
+    }
+    if (pass == Pass::Failed && saver.lock->state() != ScreenLock::State::Refused)
+        pass = Pass::Again;
+    if (pass == Pass::Again && !failure.empty() && !saver.lockFailureSaid) {
+        note("while locked: " + failure + "; the lock goes on");
+        saver.lockFailureSaid = true;
+    }
+    return pass;
+}
+
 // Draws until input, the window's close or -frames end the saver; false,
 // with error set, where a surface or the picture cannot be given its size.
 bool runLoop(WaylandSaver& saver, std::string& error)
@@ -283,7 +321,7 @@ bool runLoop(WaylandSaver& saver, std::string& error)
     FramePacing pacing{std::chrono::microseconds(saver.options.delayMicroseconds)};
     Pass pass = Pass::Again;
     while (pass == Pass::Again)
-        pass = runPass(saver, pacing, drawing, error);
+        pass = holdingLock(saver) ? runLockedPass(saver, pacing, drawing) : runPass(saver, pacing, drawing, error);
     saver.context.drawOverEachSurface(nullptr);
     drawing.run.stop();
     return pass == Pass::Ended;

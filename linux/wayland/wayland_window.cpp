@@ -271,6 +271,13 @@ void WaylandSurfaces::requestFrame(ShownSurface& shown)
     wl_callback_add_listener(shown.frameCallback, &frameListener, &shown);
 }
 
+void WaylandSurfaces::forgetFrame(ShownSurface& shown)
+{
+    if (shown.frameCallback)
+        wl_callback_destroy(shown.frameCallback);
+    shown.frameCallback = nullptr;
+}
+
 std::unique_ptr<ShownSurface> WaylandSurfaces::newSurface()
 {
     auto shown = std::make_unique<ShownSurface>();

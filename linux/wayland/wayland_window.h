@@ -57,6 +57,9 @@ public:
     // Asks to be told when the compositor wants the surface's next frame;
     // call before the frame is committed.
     void requestFrame(ShownSurface& surface);
+    // The frame asked for was never committed: the callback will not come,
+    // and the surface is due a frame again.
+    void forgetFrame(ShownSurface& surface);
 
     // Every surface there is: the window, or one per covered output.
     std::vector<ShownSurface*> surfaces() const;
