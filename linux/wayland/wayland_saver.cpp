@@ -281,7 +281,7 @@ bool holdingLock(const WaylandSaver& saver)
 // output GL cannot draw) or anything thrown is said once and the lock goes
 // on, its prompt working on every output that can still be drawn. Only the
 // lock's own end (unlocked, or refused before it held) ends the loop.
-Pass runLockedPass(WaylandSaver& saver, FramePacing& pacing, Drawing& drawing)
+Pass runLockedPass(WaylandSaver& saver, FramePacing& pacing, Drawing& drawing, std::string& error)
 {
     std::string failure;
     Pass pass = Pass::Again;
@@ -290,7 +290,11 @@ Pass runLockedPass(WaylandSaver& saver, FramePacing& pacing, Drawing& drawing)
     } catch (const std::exception& thrown) {
         failure = thrown.what();
     }
-    if (pass == Pass::Failed && saver.lock->state() != ScreenLock::State::Refused)
+    if (pass == Pass::Failed && saver.lock->state() == ScreenLock::State::Refused) {
+        error = failure;
+        return pass;
+    }
+    if (pass == Pass::Failed)
         pass = Pass::Again;
     if (pass == Pass::Again && !failure.empty() && !saver.lockFailureSaid) {
         note("while locked: " + failure + "; the lock goes on");
@@ -321,7 +325,7 @@ bool runLoop(WaylandSaver& saver, std::string& error)
     FramePacing pacing{std::chrono::microseconds(saver.options.delayMicroseconds)};
     Pass pass = Pass::Again;
     while (pass == Pass::Again)
-        pass = holdingLock(saver) ? runLockedPass(saver, pacing, drawing) : runPass(saver, pacing, drawing, error);
+        pass = holdingLock(saver) ? runLockedPass(saver, pacing, drawing, error) : runPass(saver, pacing, drawing, error);
     saver.context.drawOverEachSurface(nullptr);
     drawing.run.stop();
     return pass == Pass::Ended;
