@@ -32,7 +32,13 @@ WaylandEglContext::~WaylandEglContext() { destroy(); }
 
 bool WaylandEglContext::takeLackingFrame(wl_surface* surface)
 {
-    return path_ == PresentPath::Shm && shm_.takeLackingFrame(surface);
+    if (path_ == PresentPath::Shm)
+        return shm_.takeLackingFrame(surface);
+    const auto found = std::find(lacking_.begin(), lacking_.end(), surface);
+    if (found == lacking_.end())
+        return false;
+    lacking_.erase(found);
+    return true;
 }
 
 bool WaylandEglContext::create(wl_display* display, wl_shm* shm, wp_viewporter* viewporter,
@@ -221,8 +227,11 @@ void WaylandEglContext::swapBuffers()
             continue;
         }
         const WindowSurface* windowSurface = find(surface);
-        if (!windowSurface || !eglMakeCurrent(display_, windowSurface->eglSurface, windowSurface->eglSurface, context_))
+        if (!windowSurface || !eglMakeCurrent(display_, windowSurface->eglSurface, windowSurface->eglSurface, context_)) {
+            // Nothing is swapped onto it, so its frame callback never comes.
+            lacking_.push_back(surface);
             continue;
+        }
         picture_.showIn(windowSurface->width, windowSurface->height);
         if (overEachSurface_)
             overEachSurface_(windowSurface->width, windowSurface->height);

@@ -102,5 +102,6 @@ private:
     ShmPresenter shm_;
     std::vector<WindowSurface> windowSurfaces_;
     std::vector<wl_surface*> showNext_;
+    std::vector<wl_surface*> lacking_; // shown nothing by the last swap
     std::function<void(int, int)> overEachSurface_;
 };

@@ -77,6 +77,14 @@ bool lockSession(WaylandSaver& saver, std::string& error)
     // password may need.
     if (!saver.input.prepareTyping())
         note("no compose table for this locale: dead keys and Compose type nothing");
+    // The first frame's memory, had while a lack of it can still refuse.
+    int width = 0;
+    int height = 0;
+    saver.surfaces.largestOutput(width, height);
+    if (width > 0 && !saver.context.setPictureSize(width, height, error)) {
+        error = "cannot lock: no memory for a frame (" + error + ")";
+        return false;
+    }
     return saver.lock->ask(saver.display, error);
 }
 
@@ -105,14 +113,16 @@ bool open(WaylandSaver& saver, std::string& error)
     return true;
 }
 
-// Gives every configured surface its EGL window at its size in pixels.
+// Gives every configured surface its EGL window at its size in pixels; one
+// that fails keeps none from the others.
 bool followSurfaces(WaylandSaver& saver, std::string& error)
 {
+    bool all = true;
     for (const ShownSurface* shown : saver.surfaces.surfaces())
         if (shown->configured &&
             !saver.context.showOn(shown->surface, shown->pixelWidth(), shown->pixelHeight(), shown->scale, error))
-            return false;
-    return true;
+            all = false;
+    return all;
 }
 
 // The picture is as large as the largest surface shown: that one shows it
@@ -240,6 +250,26 @@ Pass followLock(WaylandSaver& saver, std::string& error)
     return Pass::Again;
 }
 
+// Whether the session's lock is asked for or held: then the process must
+// not end but by the password, whatever fails.
+bool holdingLock(const WaylandSaver& saver)
+{
+    if (!saver.lock)
+        return false;
+    const ScreenLock::State state = saver.lock->state();
+    return state == ScreenLock::State::Asked || state == ScreenLock::State::Held;
+}
+
+// A failure that does not end a locked saver, said once rather than every
+// frame.
+void noteLockedFailure(WaylandSaver& saver, const std::string& failure)
+{
+    if (failure.empty() || saver.lockFailureSaid)
+        return;
+    note("while locked: " + failure + "; the lock goes on");
+    saver.lockFailureSaid = true;
+}
+
 // Waits for events, then follows what they changed and draws a frame where
 // one is due. Failed, with error set, where a surface or the picture cannot
 // be given its size.
@@ -259,22 +289,19 @@ Pass runPass(WaylandSaver& saver, FramePacing& pacing, Drawing& drawing, std::st
         if (locked != Pass::Again)
             return locked;
     }
-    if (!followSurfaces(saver, error))
-        return Pass::Failed;
+    // Locked, the outputs that can be drawn still are.
+    std::string surfaceError;
+    if (!followSurfaces(saver, surfaceError)) {
+        if (!holdingLock(saver)) {
+            error = surfaceError;
+            return Pass::Failed;
+        }
+        noteLockedFailure(saver, surfaceError);
+    }
     const std::vector<ShownSurface*> due = surfacesDue(saver);
     if (!pacing.frameNow(!due.empty()))
         return Pass::Again;
     return drawFrame(saver, due, pacing, drawing, error);
-}
-
-// Whether the session's lock is asked for or held: then the process must
-// not end but by the password, whatever fails.
-bool holdingLock(const WaylandSaver& saver)
-{
-    if (!saver.lock)
-        return false;
-    const ScreenLock::State state = saver.lock->state();
-    return state == ScreenLock::State::Asked || state == ScreenLock::State::Held;
 }
 
 // A pass while the session is locked: a frame that fails (no memory, an
@@ -289,6 +316,9 @@ Pass runLockedPass(WaylandSaver& saver, FramePacing& pacing, Drawing& drawing, s
         pass = runPass(saver, pacing, drawing, failure);
     } catch (const std::exception& thrown) {
         failure = thrown.what();
+        // A frame may have been asked for and never committed; one asked
+        // for and committed is merely drawn again.
+        saver.surfaces.forgetAllFrames();
     }
     if (pass == Pass::Failed && saver.lock->state() == ScreenLock::State::Refused) {
         error = failure;
@@ -296,10 +326,7 @@ Pass runLockedPass(WaylandSaver& saver, FramePacing& pacing, Drawing& drawing, s
     }
     if (pass == Pass::Failed)
         pass = Pass::Again;
-    if (pass == Pass::Again && !failure.empty() && !saver.lockFailureSaid) {
-        note("while locked: " + failure + "; the lock goes on");
-        saver.lockFailureSaid = true;
-    }
+    noteLockedFailure(saver, failure);
     return pass;
 }
 

@@ -271,11 +271,34 @@ void WaylandSurfaces::requestFrame(ShownSurface& shown)
     wl_callback_add_listener(shown.frameCallback, &frameListener, &shown);
 }
 
+void WaylandSurfaces::largestOutput(int& width, int& height) const
+{
+    width = 0;
+    height = 0;
+    for (const auto& output : outputs_)
+        if (static_cast<long long>(output->pixelWidth) * output->pixelHeight > static_cast<long long>(width) * height) {
+            width = output->pixelWidth;
+            height = output->pixelHeight;
+        }
+}
+
 void WaylandSurfaces::forgetFrame(ShownSurface& shown)
 {
     if (shown.frameCallback)
         wl_callback_destroy(shown.frameCallback);
     shown.frameCallback = nullptr;
+}
+
+void WaylandSurfaces::forgetAllFrames()
+{
+    if (window_)
+        forgetFrame(*window_);
+    for (const auto& output : outputs_) {
+        if (output->shown)
+            forgetFrame(*output->shown);
+        if (output->lockShown)
+            forgetFrame(*output->lockShown);
+    }
 }
 
 std::unique_ptr<ShownSurface> WaylandSurfaces::newSurface()

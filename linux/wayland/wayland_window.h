@@ -60,9 +60,15 @@ public:
     // The frame asked for was never committed: the callback will not come,
     // and the surface is due a frame again.
     void forgetFrame(ShownSurface& surface);
+    // The same for every surface, with no memory taken: after a pass cut
+    // short, a frame asked for may not have been committed.
+    void forgetAllFrames();
 
     // Every surface there is: the window, or one per covered output.
     std::vector<ShownSurface*> surfaces() const;
+    // The largest current mode of the outputs known, in pixels; 0 x 0 for
+    // none yet.
+    void largestOutput(int& width, int& height) const;
     bool endRequested() const { return endRequested_; }
 
     // For the listeners.
