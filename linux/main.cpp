@@ -7,7 +7,7 @@
 #include "linux/idle/autostart.h"
 #include "linux/idle/idle_watcher.h"
 #include "linux/render/headless_render.h"
-#include "linux/wayland/wayland_saver.h"
+#include "linux/saver/wayland_saver.h"
 #include "linux/x11/x11_saver.h"
 
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "linux/wayland/wayland_saver.h"
+#include "linux/saver/wayland_saver.h"
 
 #include "linux/wayland/bitmap_fps_overlay.h"
 #include "linux/wayland/frame_pacing.h"
