@@ -11,7 +11,8 @@
 #pragma once
 
 #include "linux/lock/password_buffer.h"
-#include "linux/wayland/input_rules.h"
+#include "linux/wayland/key_typing.h"
+#include "linux/wayland/locked_input.h"
 
 #include <chrono>
 #include <string>

@@ -6,21 +6,10 @@
 #pragma once
 
 #include "linux/wayland/key_typing.h"
+#include "linux/wayland/locked_input.h"
 #include "linux/wayland/pointer_travel.h"
 
 #include <cstdint>
-
-// What takes the input while the session is locked.
-class LockedInput {
-public:
-    virtual ~LockedInput() = default;
-    // A key as the keyboard's layout and compose sequences make it.
-    virtual void keyTyped(const TypedKey& key) = 0;
-    // Caps Lock, Num Lock and the layout, as they are now.
-    virtual void keyboardChanged(const KeyboardState& keyboard) = 0;
-    // A button, a turn of the wheel or a touch.
-    virtual void pressed() = 0;
-};
 
 class InputRules {
 public:
