@@ -58,14 +58,16 @@ Proxy* bindAt(wl_registry* registry, std::uint32_t name, const wl_interface& int
 
 WaylandDisplay::~WaylandDisplay() { disconnect(); }
 
-bool WaylandDisplay::connect(const std::vector<WaylandGlobalFollower*>& followers, std::string& error)
+bool WaylandDisplay::connect(const std::vector<WaylandGlobalFollower*>& followers, std::string& error,
+                             bool x11Allowed)
 {
     followers_ = followers;
     display_ = wl_display_connect(nullptr);
     if (!display_) {
+        const std::string reason = std::strerror(errno);
         const char* name = std::getenv("WAYLAND_DISPLAY");
-        error = "cannot connect to the Wayland compositor " + quoted(name ? name : "wayland-0") + " (" +
-                std::strerror(errno) + "; -x11 uses the X display instead)";
+        error = "cannot connect to the Wayland compositor " + quoted(name ? name : "wayland-0") + " (" + reason +
+                (x11Allowed ? "; -x11 uses the X display instead)" : ")");
         return false;
     }
     registry_ = wl_display_get_registry(display_);

@@ -39,8 +39,10 @@ public:
     // Connects to $WAYLAND_DISPLAY (wayland-0 when unset) and binds the
     // globals; followers added before see the outputs and seats of the first
     // round trip. False with error set when there is no compositor or it
-    // lacks xdg_wm_base and the layer shell both, or wl_compositor.
-    bool connect(const std::vector<WaylandGlobalFollower*>& followers, std::string& error);
+    // lacks xdg_wm_base and the layer shell both, or wl_compositor. Where
+    // the caller's run may take X11 instead, a missing compositor says so.
+    bool connect(const std::vector<WaylandGlobalFollower*>& followers, std::string& error,
+                 bool x11Allowed = false);
     // One more round trip, so that what the first one bound has sent its
     // state. False once the connection is lost.
     bool roundTrip();

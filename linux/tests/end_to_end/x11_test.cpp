@@ -364,20 +364,27 @@ TEST_F(X11Test, StartUpFaultsGiveOneClearLine)
         std::vector<std::string> args;
         std::vector<std::string> env;
         std::string mention;
+        int status;
+        // Advice the run would refuse.
+        std::string absent;
     };
     const std::vector<Case> cases = {
-        {{"-window-id", "0x7fffff0"}, env(), "there is no window 0x7fffff0"},
-        {{"-root"}, {"DISPLAY=:31999", "XSCREENSAVER_WINDOW="}, "cannot open the X display"},
-        {{"-root"}, {server->environment(), "XSCREENSAVER_WINDOW=garbage"}, "XSCREENSAVER_WINDOW"},
+        {{"-window-id", "0x7fffff0"}, env(), "there is no window 0x7fffff0", 1, ""},
+        {{"-root"}, {"DISPLAY=:31999", "XSCREENSAVER_WINDOW="}, "cannot open the X display", 1, ""},
+        {{"-root"}, {server->environment(), "XSCREENSAVER_WINDOW=garbage"}, "XSCREENSAVER_WINDOW", 2, ""},
+        // -lock is Wayland's alone, whatever X display there is.
+        {{"-lock"}, {"WAYLAND_DISPLAY=/nonexistent/wayland-0", server->environment()},
+         "cannot connect to the Wayland compositor", 1, "-x11"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> argv = {program};
         argv.insert(argv.end(), c.args.begin(), c.args.end());
         const ProcessResult result = runProcess(argv, c.env, 20.0);
         EXPECT_TRUE(result.exited) << c.mention;
-        EXPECT_NE(result.exitCode, 0) << c.mention;
+        EXPECT_EQ(result.exitCode, c.status) << c.mention;
         EXPECT_EQ(lineCount(result.errorText), 1) << result.errorText;
         EXPECT_NE(result.errorText.find(c.mention), std::string::npos) << result.errorText;
+        EXPECT_TRUE(c.absent.empty() || result.errorText.find(c.absent) == std::string::npos) << result.errorText;
     }
 }
 
