@@ -6,9 +6,11 @@
 
 #include <string>
 
-// EGL's last error, as "EGL error 0xNNNN".
+// EGL's last error in words: "out of memory", else "EGL error 0xNNNN".
 std::string eglErrorText();
+std::string eglErrorText(EGLint code);
 
 // The initialised EGL display of a platform, or EGL_NO_DISPLAY with error
 // set; name says which display in the message ("surfaceless", "Wayland").
+// A missing driver is named by its Debian package.
 EGLDisplay openEglDisplay(EGLenum platform, void* nativeDisplay, const char* name, std::string& error);

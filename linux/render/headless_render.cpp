@@ -49,7 +49,9 @@ bool drawPicture(const Options& options, std::vector<std::uint8_t>& pixels, std:
     run.stop();
     context.destroy();
     if (glError != GL_NO_ERROR) {
-        error = "reading the picture back failed (GL error " + std::to_string(glError) + ")";
+        error = "reading the picture back failed (" +
+                (glError == GL_OUT_OF_MEMORY ? std::string("out of memory") : "GL error " + std::to_string(glError)) +
+                ")";
         return false;
     }
     return true;

@@ -63,10 +63,11 @@ bool PictureBuffer::resize(int width, int height, std::string& error)
     if (objects_.framebuffer && width == width_ && height == height_)
         return true;
     Objects made;
-    if (!make(made, width, height)) {
+    bool outOfMemory = false;
+    if (!make(made, width, height, outOfMemory)) {
         release(made);
         error = "OpenGL would not make a " + std::to_string(width) + "x" + std::to_string(height) +
-                " picture with " + describeFramebuffer(format_);
+                " picture with " + describeFramebuffer(format_) + (outOfMemory ? ": out of memory" : "");
         return false;
     }
     if (objects_.framebuffer)
@@ -108,7 +109,7 @@ void PictureBuffer::destroy()
     width_ = height_ = 0;
 }
 
-bool PictureBuffer::make(Objects& objects, int width, int height) const
+bool PictureBuffer::make(Objects& objects, int width, int height, bool& outOfMemory) const
 {
     // Only this call's errors count.
     while (glGetError() != GL_NO_ERROR) {
@@ -122,7 +123,11 @@ bool PictureBuffer::make(Objects& objects, int width, int height) const
     gl_.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, objects.depth);
     const bool complete = gl_.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     gl_.bindFramebuffer(GL_FRAMEBUFFER, objects_.framebuffer);
-    return complete && glGetError() == GL_NO_ERROR;
+    // A storage GL could not allocate leaves its attachment incomplete too:
+    // the error says why.
+    const GLenum fault = glGetError();
+    outOfMemory = fault == GL_OUT_OF_MEMORY;
+    return complete && fault == GL_NO_ERROR;
 }
 
 // Attached to the bound framebuffer.

@@ -71,7 +71,8 @@ private:
         GLuint colourTexture = 0;
         GLuint depth = 0;
     };
-    bool make(Objects& objects, int width, int height) const;
+    // False where GL would not; outOfMemory says whether for want of memory.
+    bool make(Objects& objects, int width, int height, bool& outOfMemory) const;
     void makeColour(Objects& objects, int width, int height) const;
     void release(Objects& objects) const;
     void clearNew(GLuint framebuffer, bool colourToo) const;

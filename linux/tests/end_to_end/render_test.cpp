@@ -298,7 +298,10 @@ TEST(RenderErrors, BadRequestsGiveOneLineAndNoFile)
         // A newline in a path must not split the message.
         {{"-render", directory + "/missing\n/x.png"}, {}, "No such file or directory"},
         // No EGL vendor: libglvnd finds no driver.
-        {{"-render", path, "-frames", "1"}, {"__EGL_VENDOR_LIBRARY_DIRS=/nonexistent"}, "EGL"},
+        {{"-render", path, "-frames", "1"}, {"__EGL_VENDOR_LIBRARY_DIRS=/nonexistent"}, "EGL driver is missing"},
+        // Mesa's EGL without its GL driver (and without its own warning).
+        {{"-render", path, "-frames", "1"}, {"LIBGL_DRIVERS_PATH=/nonexistent", "EGL_LOG_LEVEL=fatal"},
+         "GL driver would not load; Mesa's is the package libgl1-mesa-dri"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> argv = {program};
