@@ -14,11 +14,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv)
-{
+try {
     const std::vector<std::string> args(argv + 1, argv + argc);
     Options options;
     const ParseResult parsed = parseOptions(args, std::getenv("XSCREENSAVER_WINDOW"), options);
@@ -50,4 +51,8 @@ int main(int argc, char** argv)
     if (options.lockAfterSeconds > 0)
         return fail("-fullscreen -lock-after locks a Wayland session; there is none here");
     return runX11Saver(options);
+} catch (const std::bad_alloc&) {
+    // Unwound rather than aborted: what the run made (a render's temporary
+    // file, a lock never held) goes, and the reason is said plainly.
+    return fail("out of memory");
 }

@@ -302,6 +302,8 @@ TEST(RenderErrors, BadRequestsGiveOneLineAndNoFile)
         // Mesa's EGL without its GL driver (and without its own warning).
         {{"-render", path, "-frames", "1"}, {"LIBGL_DRIVERS_PATH=/nonexistent", "EGL_LOG_LEVEL=fatal"},
          "GL driver would not load; Mesa's is the package libgl1-mesa-dri"},
+        // Pixels the memory cannot hold: said, not aborted on.
+        {{"-render", path, "-size", "2000x2000"}, withProbe({"CASCADE_NEW_LIMIT=8000000"}), "out of memory"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> argv = {program};

@@ -15,6 +15,8 @@
 //   time (a swap undone).
 // - CASCADE_COUNT_LINE_WIDTHS=FILE: counts the glLineWidth calls and writes
 //   the count into FILE at exit.
+// - CASCADE_NEW_LIMIT=BYTES: operator new refuses any block larger than
+//   BYTES, as a tight address space refuses a large picture's pixels.
 #include <GL/gl.h>
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -25,6 +27,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
 
 namespace {
@@ -116,4 +119,13 @@ extern "C" void glLineWidth(GLfloat width)
     static const auto next = nextDefinition<void (*)(GLfloat)>("glLineWidth");
     ++lineWidthsSet;
     next(width);
+}
+
+void* operator new(std::size_t size)
+{
+    static const char* limit = std::getenv("CASCADE_NEW_LIMIT");
+    void* block = limit && size > std::strtoull(limit, nullptr, 10) ? nullptr : std::malloc(size ? size : 1);
+    if (!block)
+        throw std::bad_alloc();
+    return block;
 }
