@@ -91,7 +91,9 @@ bool lockSession(WaylandSaver& saver, std::string& error)
 bool open(WaylandSaver& saver, std::string& error)
 {
     const bool fullscreen = saver.options.target != Target::OwnWindow;
-    if (!saver.display.connect({&saver.surfaces, &saver.input}, error))
+    // Only a plain saver may fall back to X11: -lock and -lock-after refuse it.
+    const bool x11Allowed = saver.options.target != Target::Lock && saver.options.lockAfterSeconds == 0;
+    if (!saver.display.connect({&saver.surfaces, &saver.input}, error, x11Allowed))
         return false;
     if (!fullscreen && !saver.display.wmBase()) {
         error = "the Wayland compositor offers no xdg_wm_base, so no window (-fullscreen may work)";
