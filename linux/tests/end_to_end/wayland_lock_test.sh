@@ -15,6 +15,8 @@
 #  - the idle watcher's -lock-after turns its saver into the lock: a key
 #    brings the prompt, the password ends the saver, the watcher stays; a
 #    watcher ended meanwhile leaves the locked saver to be unlocked;
+#  - PAM's own words (pam_faillock's held account) are noted and shown, a
+#    broken stack unlocks with no password, a missing service is refused;
 #  - nothing left running, and sway started no program (strace).
 # It changes the system's users and PAM services, so it runs only in the
 # trixie tree's chroot, whose changes go with it.
@@ -134,6 +136,91 @@ type_password "$password"
 wait_ended "$saver"
 still_runs "$saver" && fail "own-lock: the saver left behind did not unlock"
 wait_desktop own-lock-left-unlocked
+
+# -- PAM's own words: pam_faillock holds the account after three wrong
+# passwords. The locker checks as the user, so the tally is kept in a folder
+# of the user's (pam_unix needs no more than its helper, unix_chkpwd). While
+# the account is held the right password is refused, and PAM's message is
+# noted and shown in the message row, more of its orange than "wrong
+# password" takes; once the hold is over the right password unlocks.
+readonly hold=5 message_colour='rgb(255,204,102)'
+faillock="deny=3 unlock_time=$hold dir=$scratch/home/faillock"
+cat >/etc/pam.d/cascade <<EOT
+auth requisite pam_faillock.so preauth $faillock
+auth [success=1 default=bad] pam_unix.so nodelay
+auth [default=die] pam_faillock.so authfail $faillock
+auth sufficient pam_faillock.so authsucc $faillock
+auth required pam_deny.so
+EOT
+# Waits, up to the limit, for the COUNTth line of the locker's with TEXT.
+wait_lines() { # NAME TEXT COUNT
+  local end=$((SECONDS + wait_limit))
+  until [ "$(grep -cF "$2" "$work/$1.err")" -ge "$3" ] || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do sleep 0.1; done
+  [ "$(grep -cF "$2" "$work/$1.err")" -ge "$3" ] || fail "$1: no line '$2' the ${3}th time: $(tail -n 3 "$work/$1.err")"
+}
+# The message row's colour in the prompt's box on the first output, in
+# pixels: waits, up to the limit, for more than FLOOR.
+message_pixels() { # NAME FLOOR
+  local file=$work/$1.HEADLESS-1.ppm end=$((SECONDS + wait_limit)) count=0
+  until [ "$count" -gt "$2" ] || [ $SECONDS -ge $end ]; do
+    output_shot "$file" HEADLESS-1 && count=$(convert "$file" -gravity center -crop 240x80+0+0 +repage -fill black \
+      +opaque "$message_colour" -fill white -opaque "$message_colour" -format '%[fx:int(mean*w*h+0.5)]' info:)
+    sleep 0.2
+  done
+  echo "$count"
+}
+start_lock held
+wait_line held "cascade: the session is locked"
+for try in 1 2 3; do
+  type_password wrong-horse
+  wait_lines held "cascade: the password was not accepted" $try
+done
+held_since=$SECONDS
+wrong=$(message_pixels held-wrong 0)
+type_password "$password"
+wait_lines held "cascade: the password was not accepted" 4
+still_runs "$pid" || fail "held: the right password unlocked an account that pam_faillock holds"
+grep -qF "cascade: PAM: The account is locked due to 3 failed logins." "$work/held.err" ||
+  fail "held: PAM's message is not noted: $(tail -n 3 "$work/held.err")"
+[ "$(message_pixels held-message "$wrong")" -gt "$wrong" ] ||
+  fail "held: PAM's message is not in the prompt (see $work/held-message.HEADLESS-1.ppm)"
+held_for=$((held_since + hold + 1 - SECONDS))
+[ $held_for -gt 0 ] && sleep $held_for
+unlock held
+
+# -- A broken stack (a module missing) is PAM's fault, not a wrong password:
+# no password unlocks through it, the right one included, and the locker
+# says why; with the service put back, the right password unlocks.
+echo "auth required pam_cascade_missing.so" >/etc/pam.d/cascade
+start_lock broken
+wait_line broken "cascade: the session is locked"
+type_password wrong-horse
+wait_lines broken "cascade: the password could not be checked: " 1
+type_password "$password"
+wait_lines broken "cascade: the password could not be checked: " 2
+still_runs "$pid" || fail "broken: a password unlocked through a broken PAM stack"
+install -m 644 "$2" /etc/pam.d/cascade
+unlock broken
+
+# The locker $pid refused before locking: exit 1, one line saying why, no
+# lock, the desktop.
+refused() { # NAME
+  expect_exit "$1" 1
+  [ "$(grep -c '^cascade: cannot lock: ' "$work/$1.err")" -eq 1 ] ||
+    fail "$1: not one line that it cannot lock: $(tail -n 3 "$work/$1.err")"
+  grep -qF "cascade: the session is locked" "$work/$1.err" && fail "$1: it ended while it held the lock"
+  wait_desktop "$1-refused"
+}
+
+# -- No service named cascade: PAM would take "other", here one that denies
+# everything, so a lock taken could never be undone. The locker refuses.
+rm /etc/pam.d/cascade
+mv /etc/pam.d/other "$scratch/pam-other"
+printf '%s\n' "auth required pam_deny.so" "account required pam_deny.so" >/etc/pam.d/other
+start_lock unserved
+refused unserved
+mv "$scratch/pam-other" /etc/pam.d/other
+install -m 644 "$2" /etc/pam.d/cascade
 
 # -- Nothing left but the desktop's window, and sway started no program.
 pid=$desktop
