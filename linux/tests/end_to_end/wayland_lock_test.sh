@@ -17,6 +17,8 @@
 #    watcher ended meanwhile leaves the locked saver to be unlocked;
 #  - PAM's own words (pam_faillock's held account) are noted and shown, a
 #    broken stack unlocks with no password, a missing service is refused;
+#  - short of threads or memory, or with an output past GL's size, the
+#    locker refuses before locking or holds the lock until the password;
 #  - nothing left running, and sway started no program (strace).
 # It changes the system's users and PAM services, so it runs only in the
 # trixie tree's chroot, whose changes go with it.
@@ -221,6 +223,58 @@ start_lock unserved
 refused unserved
 mv "$scratch/pam-other" /etc/pam.d/other
 install -m 644 "$2" /etc/pam.d/cascade
+
+# -- Short of threads or memory, the locker refuses before locking, or holds
+# the lock with a working prompt until the right password: never sway's red,
+# never an end while it holds the lock.
+# A locker under prlimit's LIMIT, with llvmpipe's threads, whose stacks and
+# heaps the memory figures include, as many on any machine.
+limited_lock() { # NAME LIMIT
+  local plain=("${user[@]}")
+  user=(prlimit "$2" "${plain[@]}" LP_NUM_THREADS=2)
+  start_lock "$1"
+  user=("${plain[@]}")
+}
+# The prompt answers a wrong password, the right one unlocks.
+prompt_works() { # NAME
+  type_password wrong-horse
+  wait_line "$1" "cascade: the password was not accepted"
+  prompt_shown "$1-prompt"
+  unlock "$1"
+}
+refused_or_works() { # NAME
+  local end=$((SECONDS + wait_limit))
+  until grep -qF "cascade: the session is locked" "$work/$1.err" || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do
+    sleep 0.1
+  done
+  if grep -qF "cascade: the session is locked" "$work/$1.err"; then prompt_works "$1"; else refused "$1"; fi
+}
+# The user's processes and threads, which RLIMIT_NPROC counts: at one more
+# than these the locker runs, but makes no thread.
+user_tasks() { awk '/^Uid:/ { print $2 }' /proc/[0-9]*/task/*/status 2>/dev/null | grep -cx "$user_id"; }
+for spare in 0 1; do
+  limited_lock threads-$spare --nproc=$(($(user_tasks) + 1 + spare))
+  refused_or_works threads-$spare
+done
+# Around where the first frame failed (450000 KB) and where the lock was
+# held but a later frame aborted (500000 KB).
+for kb in 350000 400000 450000 500000; do
+  limited_lock memory-$kb --as=$((kb * 1024))
+  refused_or_works memory-$kb
+done
+
+# -- An output past GL's largest picture (llvmpipe's 16384 dots), plugged in
+# while locked: the scene covers it too, the others go on, the password
+# unlocks.
+start_lock oversized
+wait_line oversized "cascade: the session is locked"
+swaymsg create_output
+swaymsg output HEADLESS-4 mode 16500x1000
+outputs+=(HEADLESS-4)
+wait_covered oversized
+desktop_hidden oversized
+prompt_works oversized
+swaymsg output HEADLESS-4 unplug
 
 # -- Nothing left but the desktop's window, and sway started no program.
 pid=$desktop
