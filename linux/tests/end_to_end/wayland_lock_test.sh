@@ -15,8 +15,8 @@
 #  - the idle watcher's -lock-after turns its saver into the lock: a key
 #    brings the prompt, the password ends the saver, the watcher stays; a
 #    watcher ended meanwhile leaves the locked saver to be unlocked;
-#  - PAM's own words (pam_faillock's held account) are noted and shown, a
-#    broken stack unlocks with no password, a missing service is refused;
+#  - PAM's own words (pam_faillock's held account) are noted and shown; no
+#    password unlocks through a broken stack; a missing service is refused;
 #  - short of threads or memory, or with an output past GL's size, the
 #    locker refuses before locking or holds the lock until the password;
 #  - nothing left running, and sway started no program (strace).
