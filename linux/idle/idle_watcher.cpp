@@ -65,7 +65,7 @@ public:
     void saverEnded(int waitStatus);
     void rearmIdle();
     void lockDue();
-    void lockEnded(int waitStatus);
+    void lockCommandEnded(int waitStatus);
     void desktopLockChanged(bool locked);
     void overviewOpened();
 
@@ -81,7 +81,7 @@ private:
     unsigned intervalSeconds_ = 0;
     GMainLoop* loop_ = nullptr;
     ChildProcess saver_;
-    ChildProcess lock_;
+    ChildProcess lockCommand_;
     unsigned lockTimer_ = 0;
     // The lock was asked for while this saver is up: the lock screen takes
     // the input that would have ended the saver, so the next activity ends
@@ -189,13 +189,14 @@ void Watcher::rearmIdle()
 void Watcher::lockDue()
 {
     lockTimer_ = 0;
-    if (lock_.running() || !saver_.running())
+    if (lockCommand_.running() || !saver_.running())
         return;
     const std::vector<std::string> arguments = lockArguments(options_);
     std::string error;
-    if (!lock_.start(arguments[0], arguments, true,
-                     [](void* data, int waitStatus) { static_cast<Watcher*>(data)->lockEnded(waitStatus); }, this,
-                     error)) {
+    if (!lockCommand_.start(
+            arguments[0], arguments, true,
+            [](void* data, int waitStatus) { static_cast<Watcher*>(data)->lockCommandEnded(waitStatus); }, this,
+            error)) {
         note(error + "; the session is not locked");
         return;
     }
@@ -203,7 +204,7 @@ void Watcher::lockDue()
     source_.watchForActivity();
 }
 
-void Watcher::lockEnded(int waitStatus)
+void Watcher::lockCommandEnded(int waitStatus)
 {
     if (waitStatus != 0)
         note("the lock command ended with " + describeWaitStatus(waitStatus) + "; the session may not be locked");
@@ -246,7 +247,7 @@ int Watcher::run(WaylandDisplay& display)
         g_main_loop_run(loop_);
     }
     saver_.stop(ownLock_);
-    lock_.stop();
+    lockCommand_.stop();
     if (lockTimer_)
         g_source_remove(lockTimer_);
     for (unsigned stop : stops)
