@@ -70,7 +70,7 @@ void PasswordPrompt::pressed()
     shown_ = true;
 }
 
-void PasswordPrompt::follow(Clock::time_point now)
+void PasswordPrompt::update(Clock::time_point now)
 {
     if (inputSeen_) {
         lastInput_ = now;

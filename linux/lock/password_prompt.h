@@ -31,7 +31,7 @@ public:
 
     // Once per pass of the loop, after the input: input seen since the last
     // call counts from now, and a prompt left alone long enough hides.
-    void follow(Clock::time_point now);
+    void update(Clock::time_point now);
     // True once, when Enter asked for a check of a password.
     bool takeCheckRequest();
     // The check's start and its answer, with what PAM said on the way

@@ -21,7 +21,7 @@ namespace {
 
 // While a check runs or the prompt counts its time, the loop looks again at
 // least this often.
-constexpr int followLimitMs = 50;
+constexpr int lookAgainMs = 50;
 constexpr std::size_t passwdRecordSize = 4096;
 
 void lockHandleLocked(void* data, ext_session_lock_v1*) { static_cast<ScreenLock*>(data)->compositorLocked(); }
@@ -92,7 +92,7 @@ bool ScreenLock::ask(WaylandDisplay& display, std::string& error)
     return true;
 }
 
-ScreenLock::State ScreenLock::follow(WaylandDisplay& display, Clock::time_point now)
+ScreenLock::State ScreenLock::update(WaylandDisplay& display, Clock::time_point now)
 {
     if (state_ == State::Asked && lockedEvent_) {
         state_ = State::Held;
@@ -113,12 +113,12 @@ ScreenLock::State ScreenLock::follow(WaylandDisplay& display, Clock::time_point 
     }
     if (state_ != State::Held)
         return state_;
-    prompt_.follow(now);
-    followCheck(display);
+    prompt_.update(now);
+    takeCheckAnswer(display);
     return state_;
 }
 
-void ScreenLock::followCheck(WaylandDisplay& display)
+void ScreenLock::takeCheckAnswer(WaylandDisplay& display)
 {
     if (prompt_.takeCheckRequest() && check_.start(password_.text()))
         prompt_.checkStarted();
@@ -156,5 +156,5 @@ int ScreenLock::waitLimitMs(int pacedLimitMs) const
 {
     if (state_ != State::Held || !prompt_.shown())
         return pacedLimitMs;
-    return pacedLimitMs < 0 ? followLimitMs : std::min(pacedLimitMs, followLimitMs);
+    return pacedLimitMs < 0 ? lookAgainMs : std::min(pacedLimitMs, lookAgainMs);
 }

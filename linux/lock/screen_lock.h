@@ -37,10 +37,10 @@ public:
     // Asks the compositor for the lock; false, with error set, where it
     // offers none.
     bool ask(WaylandDisplay& display, std::string& error);
-    // After each wait for events: follows the compositor's answer, the
+    // After each wait for events: takes in the compositor's answer, the
     // prompt's time and the password's check. Refused and Unlocked end the
     // lock; the caller ends with them.
-    State follow(WaylandDisplay& display, Clock::time_point now);
+    State update(WaylandDisplay& display, Clock::time_point now);
     // The longest the loop may wait for events, given its own limit: a check
     // or a prompt's time must not wait for a frame that may not come.
     int waitLimitMs(int pacedLimitMs) const;
@@ -52,7 +52,7 @@ public:
     void compositorFinished() { finishedEvent_ = true; }
 
 private:
-    void followCheck(WaylandDisplay& display);
+    void takeCheckAnswer(WaylandDisplay& display);
     void unlock(WaylandDisplay& display);
 
     InputRules& rules_;

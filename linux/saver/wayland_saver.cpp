@@ -117,7 +117,7 @@ bool open(WaylandSaver& saver, std::string& error)
 
 // Gives every configured surface its EGL window at its size in pixels; one
 // that fails keeps none from the others.
-bool followSurfaces(WaylandSaver& saver, std::string& error)
+bool showOnSurfaces(WaylandSaver& saver, std::string& error)
 {
     bool all = true;
     for (const ShownSurface* shown : saver.surfaces.surfaces())
@@ -220,7 +220,7 @@ void lockWhenDue(WaylandSaver& saver)
 }
 
 // How long the next wait may last: a frame's, and no later than the lock
-// or, once there is one, what it must follow.
+// or, once there is one, what it must look at again.
 int waitLimitMs(const WaylandSaver& saver, const FramePacing& pacing)
 {
     int limit = pacing.waitLimitMs();
@@ -236,9 +236,9 @@ int waitLimitMs(const WaylandSaver& saver, const FramePacing& pacing)
 
 // The lock's answer: unlocked, the saver has done its work; refused, it
 // has failed.
-Pass followLock(WaylandSaver& saver, std::string& error)
+Pass updateLock(WaylandSaver& saver, std::string& error)
 {
-    switch (saver.lock->follow(saver.display, Clock::now())) {
+    switch (saver.lock->update(saver.display, Clock::now())) {
     case ScreenLock::State::Unlocked:
         return Pass::Ended;
     case ScreenLock::State::Refused:
@@ -272,7 +272,7 @@ void noteLockedFailure(WaylandSaver& saver, const std::string& failure)
     saver.lockFailureSaid = true;
 }
 
-// Waits for events, then follows what they changed and draws a frame where
+// Waits for events, then takes in what they changed and draws a frame where
 // one is due. Failed, with error set, where a surface or the picture cannot
 // be given its size.
 Pass runPass(WaylandSaver& saver, FramePacing& pacing, Drawing& drawing, std::string& error)
@@ -287,13 +287,13 @@ Pass runPass(WaylandSaver& saver, FramePacing& pacing, Drawing& drawing, std::st
         return Pass::Ended;
     lockWhenDue(saver);
     if (saver.lock) {
-        const Pass locked = followLock(saver, error);
+        const Pass locked = updateLock(saver, error);
         if (locked != Pass::Again)
             return locked;
     }
     // Locked, the outputs that can be drawn still are.
     std::string surfaceError;
-    if (!followSurfaces(saver, surfaceError)) {
+    if (!showOnSurfaces(saver, surfaceError)) {
         if (!holdingLock(saver)) {
             error = surfaceError;
             return Pass::Failed;

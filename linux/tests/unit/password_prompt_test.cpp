@@ -89,19 +89,19 @@ TEST(PasswordPrompt, HidesAndForgetsAfterASpellWithoutInput)
     PasswordPrompt prompt(password);
     const Clock::time_point start{};
     prompt.pressed();
-    prompt.follow(start);
+    prompt.update(start);
     type(prompt, "abc");
-    prompt.follow(start + promptShownFor / 2);
-    prompt.follow(start + promptShownFor);
+    prompt.update(start + promptShownFor / 2);
+    prompt.update(start + promptShownFor);
     EXPECT_TRUE(prompt.shown()) << "input half-way restarts the spell";
-    prompt.follow(start + promptShownFor / 2 + promptShownFor);
+    prompt.update(start + promptShownFor / 2 + promptShownFor);
     EXPECT_FALSE(prompt.shown());
     EXPECT_TRUE(password.empty());
     // A running check is never cut short by the spell.
     type(prompt, "abc");
-    prompt.follow(start);
+    prompt.update(start);
     prompt.checkStarted();
-    prompt.follow(start + 10 * promptShownFor);
+    prompt.update(start + 10 * promptShownFor);
     EXPECT_TRUE(prompt.shown());
 }
 
