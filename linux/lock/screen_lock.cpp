@@ -2,6 +2,7 @@
 
 #include "linux/common/messages.h"
 #include "linux/wayland/input_rules.h"
+#include "linux/wayland/wait_limit.h"
 #include "linux/wayland/wayland_display.h"
 #include "linux/wayland/wayland_window.h"
 
@@ -9,7 +10,6 @@
 
 #include <wayland-client.h>
 
-#include <algorithm>
 #include <csignal>
 #include <vector>
 
@@ -156,5 +156,5 @@ int ScreenLock::waitLimitMs(int pacedLimitMs) const
 {
     if (state_ != State::Held || !prompt_.shown())
         return pacedLimitMs;
-    return pacedLimitMs < 0 ? lookAgainMs : std::min(pacedLimitMs, lookAgainMs);
+    return soonerLimitMs(pacedLimitMs, lookAgainMs);
 }

@@ -6,6 +6,7 @@
 #include "linux/wayland/wayland_display.h"
 #include "linux/wayland/wayland_egl_context.h"
 #include "linux/wayland/wayland_input.h"
+#include "linux/wayland/wait_limit.h"
 #include "linux/wayland/wayland_window.h"
 
 #include "linux/common/fps_meter.h"
@@ -15,7 +16,6 @@
 
 #include "front/pixel_format.h"
 
-#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -224,11 +224,8 @@ void lockWhenDue(WaylandSaver& saver)
 int waitLimitMs(const WaylandSaver& saver, const FramePacing& pacing)
 {
     int limit = pacing.waitLimitMs();
-    if (saver.lockDue) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(*saver.lockDue - Clock::now()).count();
-        const int leftMs = static_cast<int>(std::max<decltype(left)>(left, 0));
-        limit = limit < 0 ? leftMs : std::min(limit, leftMs);
-    }
+    if (saver.lockDue)
+        limit = soonerLimitMs(limit, millisecondsUntil(*saver.lockDue, Clock::now()));
     if (!saver.lock)
         return limit;
     return saver.input.repeatWaitLimitMs(Clock::now(), saver.lock->waitLimitMs(limit));

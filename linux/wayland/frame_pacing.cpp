@@ -1,5 +1,7 @@
 #include "linux/wayland/frame_pacing.h"
 
+#include "linux/wayland/wait_limit.h"
+
 namespace {
 
 // Wait for events without end: only an event can make a frame due.
@@ -8,12 +10,6 @@ constexpr int noWait = 0;
 // Frame callbacks come every refresh while the saver is seen: a longer wait
 // with nothing due means it was hidden.
 constexpr std::chrono::milliseconds longestSeenWait{250};
-
-int millisecondsUntil(FramePacing::Clock::time_point deadline)
-{
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - FramePacing::Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : noWait;
-}
 
 } // namespace
 
@@ -28,7 +24,7 @@ bool FramePacing::frameNow(bool anySurfaceDue)
     nothingDue_ = !anySurfaceDue;
     // Hidden or not yet configured: nothing to draw until the compositor
     // says otherwise.
-    waitLimitMs_ = nothingDue_ ? untilAnEvent : millisecondsUntil(deadline_);
+    waitLimitMs_ = nothingDue_ ? untilAnEvent : millisecondsUntil(deadline_, Clock::now());
     return !nothingDue_ && waitLimitMs_ == noWait;
 }
 

@@ -1,5 +1,7 @@
 #include "linux/wayland/wayland_input.h"
 
+#include "linux/wayland/wait_limit.h"
+
 #include "relative-pointer-unstable-v1-client-protocol.h"
 
 #include <wayland-client.h>
@@ -82,9 +84,7 @@ int WaylandInput::repeatWaitLimitMs(KeyTyping::Clock::time_point now, int limitM
         KeyTyping::Clock::time_point when;
         if (!seat->nextRepeat(when))
             continue;
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(when - now).count();
-        const int leftMs = static_cast<int>(std::max<decltype(left)>(left, 0));
-        limitMs = limitMs < 0 ? leftMs : std::min(limitMs, leftMs);
+        limitMs = soonerLimitMs(limitMs, millisecondsUntil(when, now));
     }
     return limitMs;
 }
