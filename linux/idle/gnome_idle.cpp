@@ -8,20 +8,6 @@ namespace {
 
 constexpr const char* monitorName = "org.gnome.Mutter.IdleMonitor";
 constexpr const char* monitorPath = "/org/gnome/Mutter/IdleMonitor/Core";
-constexpr const char* sessionSchema = "org.gnome.desktop.session";
-
-// GNOME's session settings where they are installed with their idle delay;
-// null elsewhere (GSettings would abort on a missing schema).
-GSettings* sessionSettings()
-{
-    GSettingsSchemaSource* schemas = g_settings_schema_source_get_default();
-    GSettingsSchema* schema = schemas ? g_settings_schema_source_lookup(schemas, sessionSchema, TRUE) : nullptr;
-    if (!schema)
-        return nullptr;
-    const bool known = g_settings_schema_has_key(schema, "idle-delay");
-    g_settings_schema_unref(schema);
-    return known ? g_settings_new(sessionSchema) : nullptr;
-}
 
 void monitorWatchFired(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*, GVariant* parameters,
                        gpointer data)
@@ -39,17 +25,10 @@ void monitorVanished(GDBusConnection*, const gchar*, gpointer data)
     static_cast<GnomeIdleSource*>(data)->monitorHandleVanished();
 }
 
-void settingsBlankChanged(GSettings*, const gchar*, gpointer data)
-{
-    static_cast<GnomeIdleSource*>(data)->settingsHandleBlankChanged();
-}
-
 } // namespace
 
 GnomeIdleSource::~GnomeIdleSource()
 {
-    if (settings_)
-        g_object_unref(settings_);
     if (!bus_)
         return;
     if (nameWatch_)
@@ -73,13 +52,13 @@ bool GnomeIdleSource::offered(std::string& why)
         why = std::string("nothing on the session bus offers ") + monitorName;
         return false;
     }
-    settings_ = sessionSettings();
+    blankDelay_ = std::make_unique<GnomeBlankDelay>();
     return true;
 }
 
 unsigned GnomeIdleSource::desktopBlankSeconds() const
 {
-    return settings_ ? g_settings_get_uint(settings_, "idle-delay") : 0;
+    return blankDelay_ ? blankDelay_->seconds() : 0;
 }
 
 bool GnomeIdleSource::addWatch(const char* method, GVariant* parameters, unsigned& id, std::string& error)
@@ -108,7 +87,7 @@ bool GnomeIdleSource::start(unsigned intervalMs, IdleEvents& events, std::string
     closedHandler_ = g_signal_connect(bus_, "closed", G_CALLBACK(busClosed), this);
     nameWatch_ = g_bus_watch_name_on_connection(bus_, monitorName, G_BUS_NAME_WATCHER_FLAGS_NONE, nullptr,
                                                 monitorVanished, this, nullptr);
-    followBlankDelay();
+    blankDelay_->follow([](void* self) { static_cast<GnomeIdleSource*>(self)->events_->desktopBlankChanged(); }, this);
     // An idle watch fires at each idle spell that reaches the interval.
     return addWatch("AddIdleWatch", g_variant_new("(t)", static_cast<guint64>(intervalMs)), idleWatch_, error);
 }
@@ -125,15 +104,6 @@ bool GnomeIdleSource::changeInterval(unsigned intervalMs, std::string& error)
                            G_DBUS_CALL_FLAGS_NONE, busCallTimeoutMs, nullptr, nullptr, nullptr);
     idleWatch_ = watch;
     return true;
-}
-
-void GnomeIdleSource::followBlankDelay()
-{
-    // GSettings tells of a change only to a reader that has read the key.
-    if (!settings_)
-        return;
-    g_settings_get_uint(settings_, "idle-delay");
-    g_signal_connect(settings_, "changed::idle-delay", G_CALLBACK(settingsBlankChanged), this);
 }
 
 void GnomeIdleSource::watchForActivity()

@@ -5,11 +5,13 @@
 // since the saver must come before GNOME's own blanking.
 #pragma once
 
+#include "linux/idle/gnome_blank_delay.h"
 #include "linux/idle/idle_source.h"
+
+#include <memory>
 
 typedef struct _GDBusConnection GDBusConnection;
 typedef struct _GVariant GVariant;
-typedef struct _GSettings GSettings;
 
 class GnomeIdleSource : public IdleSource {
 public:
@@ -26,23 +28,20 @@ public:
     bool changeInterval(unsigned intervalMs, std::string& error) override;
     void watchForActivity() override;
     std::string name() const override { return "GNOME's idle monitor"; }
-    // GNOME's own idle delay, after which it blanks the screen
-    // (org.gnome.desktop.session idle-delay); 0 where GNOME's settings are
-    // not installed or it never blanks.
+    // GNOME's own idle delay, after which it blanks the screen; 0 where
+    // GNOME's settings are not installed or it never blanks.
     unsigned desktopBlankSeconds() const override;
 
-    // For the bus's and the settings' callbacks.
+    // For the bus's callbacks.
     void monitorHandleWatchFired(GVariant* parameters);
     void busHandleClosed();
     void monitorHandleVanished();
-    void settingsHandleBlankChanged() { events_->desktopBlankChanged(); }
 
 private:
     bool addWatch(const char* method, GVariant* parameters, unsigned& id, std::string& error);
-    void followBlankDelay();
 
     GDBusConnection* bus_ = nullptr;
-    GSettings* settings_ = nullptr;
+    std::unique_ptr<GnomeBlankDelay> blankDelay_; // once the monitor is offered
     IdleEvents* events_ = nullptr;
     unsigned idleWatch_ = 0;
     unsigned activeWatch_ = 0;

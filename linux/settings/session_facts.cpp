@@ -3,6 +3,7 @@
 #include "linux/settings/session_facts.h"
 
 #include "linux/idle/blank_lead.h"
+#include "linux/idle/gnome_blank_delay.h"
 #include "linux/idle/bus_calls.h"
 #include "linux/settings/cascade_program.h"
 
@@ -24,23 +25,6 @@ bool gnomeDesktop()
     return desktops && std::strstr(desktops, "GNOME");
 }
 
-unsigned gnomeBlankSeconds()
-{
-    GSettingsSchemaSource* source = g_settings_schema_source_get_default();
-    GSettingsSchema* schema =
-        source ? g_settings_schema_source_lookup(source, "org.gnome.desktop.session", TRUE) : nullptr;
-    if (!schema)
-        return 0;
-    const bool hasKey = g_settings_schema_has_key(schema, "idle-delay");
-    g_settings_schema_unref(schema);
-    if (!hasKey)
-        return 0;
-    GSettings* settings = g_settings_new("org.gnome.desktop.session");
-    const unsigned seconds = g_settings_get_uint(settings, "idle-delay");
-    g_object_unref(settings);
-    return seconds;
-}
-
 bool logindAnswers()
 {
     std::string why;
@@ -60,7 +44,7 @@ SessionFacts readSessionFacts()
     facts.wayland = std::getenv("WAYLAND_DISPLAY") != nullptr;
     facts.gnome = gnomeDesktop();
     if (facts.gnome)
-        facts.gnomeBlankSeconds = gnomeBlankSeconds();
+        facts.gnomeBlankSeconds = GnomeBlankDelay().seconds();
     facts.logindAnswers = logindAnswers();
     facts.xscreensaver = onPath("xscreensaver");
     facts.xscreensaverSettings = onPath("xscreensaver-settings");
