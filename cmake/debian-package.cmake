@@ -1,5 +1,6 @@
-# Installs the Linux program where Debian 12's XScreenSaver, man and desktop
-# look for a screen saver, and describes the Debian package that CPack builds
+# Installs the Linux program on PATH, with a link where Debian 12's
+# XScreenSaver looks for its display modes, its pages where man and the
+# desktop look, and describes the Debian package that CPack builds
 # from that installation (scripts/package.sh runs it on a release build).
 # Included from linux/CMakeLists.txt, where the cascade target is defined;
 # the files it installs beside the programs are in linux/package/.
@@ -10,13 +11,18 @@ set(cascade_package_files ${CMAKE_CURRENT_SOURCE_DIR}/package)
 set(CASCADE_PACKAGE_MAINTAINER "The Cascade developers <dev@cascade.invalid>")
 
 # Relative destinations: CPack installs under /usr for a .deb.
-install(TARGETS cascade RUNTIME DESTINATION libexec/xscreensaver)
+install(TARGETS cascade RUNTIME DESTINATION bin)
+# XScreenSaver runs display modes from its own folder: a relative link there,
+# so that one file answers both to a user's `cascade` and to the daemon, and
+# /proc/self/exe names /usr/bin/cascade whichever way it was started.
+file(CREATE_LINK ../../bin/cascade ${CMAKE_CURRENT_BINARY_DIR}/xscreensaver-cascade SYMBOLIC)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/xscreensaver-cascade DESTINATION libexec/xscreensaver RENAME cascade)
 install(TARGETS cascade-add-to-xscreensaver RUNTIME DESTINATION bin)
 # A stripped install (CPack's) drops what Debian's dh_strip drops beyond the
 # symbols: the compilers' .comment notes.
 install(CODE "
   if(CMAKE_INSTALL_DO_STRIP)
-    foreach(program libexec/xscreensaver/cascade bin/cascade-add-to-xscreensaver bin/cascade-settings)
+    foreach(program bin/cascade bin/cascade-add-to-xscreensaver bin/cascade-settings)
       execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
                               \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${program}\"
                       COMMAND_ERROR_IS_FATAL ANY)

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr const char* installedCascade = "/usr/libexec/xscreensaver/cascade";
+constexpr const char* installedCascade = "/usr/bin/cascade";
 
 std::string ownFolder()
 {

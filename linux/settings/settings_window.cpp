@@ -41,7 +41,7 @@ SettingsWindow::SettingsWindow(GtkApplication* application)
         return G_SOURCE_CONTINUE;
     }, this);
     if (cascade_.empty())
-        showProblem("The cascade program is neither beside this one nor in /usr/libexec/xscreensaver: "
+        showProblem("The cascade program is neither beside this one nor in /usr/bin: "
                     "nothing can be changed or shown full screen.");
 }
 

@@ -36,10 +36,13 @@ summary=$(field Description | head -n 1)
 # leave the writer a SIGPIPE and fail a check that matched.
 field Description | grep -c cascade-add-to-xscreensaver >/dev/null || fail "the description does not name the command that lists Cascade"
 
-# -- The files, their owners and modes (directories aside).
-dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $1, $2, $6}' | sort >"$work/files"
+# -- The files, their owners and modes (directories aside), and where links
+# point.
+dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {line = $1 " " $2; for (i = 6; i <= NF; i++) line = line " " $i; print line}' |
+  sort >"$work/files"
 sort >"$work/expected" <<'EOF'
--rwxr-xr-x root/root ./usr/libexec/xscreensaver/cascade
+-rwxr-xr-x root/root ./usr/bin/cascade
+lrwxrwxrwx root/root ./usr/libexec/xscreensaver/cascade -> ../../bin/cascade
 -rw-r--r-- root/root ./usr/share/xscreensaver/config/cascade.xml
 -rw-r--r-- root/root ./usr/share/applications/screensavers/cascade.desktop
 -rw-r--r-- root/root ./usr/share/man/man6/cascade.6.gz
@@ -65,7 +68,7 @@ dpkg-deb --ctrl-tarfile "$deb" | tar -xO ./conffiles 2>/dev/null | grep -qx /etc
   fail "/etc/pam.d/cascade is not a conffile"
 root="$work/root"
 dpkg -x "$deb" "$root" || { echo "FAIL: dpkg -x" >&2; exit 1; }
-program="$root/usr/libexec/xscreensaver/cascade"
+program="$root/usr/bin/cascade"
 grep -qx '@include common-auth' "$root/etc/pam.d/cascade" || fail "the PAM service does not take common-auth"
 
 # -- Lintian (lintian.sh says how it is asked).
@@ -105,7 +108,7 @@ fi
 
 # -- The desktop entry runs the installed program.
 exec_line=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/screensavers/cascade.desktop")
-[ "$exec_line" = "/usr/libexec/xscreensaver/cascade -root" ] || fail "desktop Exec=$exec_line"
+[ "$exec_line" = "/usr/bin/cascade -root" ] || fail "desktop Exec=$exec_line"
 # The settings window's entry runs the program the package puts on PATH,
 # with an icon at every size it names.
 app=invalid.cascade.screensaver
