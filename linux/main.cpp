@@ -2,8 +2,10 @@
 // compositors, and a headless renderer of its picture.
 #include "linux/common/frame_memory.h"
 #include "linux/common/messages.h"
+#include "linux/common/option_rules.h"
 #include "linux/common/options.h"
 #include "linux/common/stop_signals.h"
+#include "linux/common/usage_text.h"
 #include "linux/idle/autostart.h"
 #include "linux/idle/idle_watcher.h"
 #include "linux/render/headless_render.h"

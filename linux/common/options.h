@@ -1,6 +1,9 @@
 // The command line of the Linux front: XScreenSaver's conventions for the
 // saver, plus the headless renderer's options. Portable: no X11 here, so the
-// parser can be unit-tested and fuzzed on its own.
+// parser can be unit-tested and fuzzed on its own. Here the options' values
+// and parseOptions; beside it the value readers (option_values.h), the one
+// table that drives parsing and -help (option_table.h), the rules between
+// options (option_rules.h) and the -help text (usage_text.h).
 #pragma once
 
 #include <string>
@@ -36,6 +39,10 @@ constexpr int defaultHeight = 600;
 // smooth (its speed follows the measured frame time) at a fraction of the
 // cost; swap control may hold the rate lower still.
 constexpr long defaultDelayMicroseconds = 33333;
+// A render always draws a fixed number of fixed frames, so that the same
+// options give the same picture: these unless given.
+constexpr long defaultRenderFrames = 300;
+constexpr int defaultRenderFrameMs = 16;
 
 struct Options {
     Target target = Target::OwnWindow;
@@ -104,16 +111,3 @@ struct ParseResult {
 // different windows, the command line wins.
 ParseResult parseOptions(const std::vector<std::string>& args, const char* xscreensaverWindow,
                          Options& options);
-
-// Whether the saver the options ask for runs on Wayland: waylandDisplay is
-// the value of WAYLAND_DISPLAY, or nullptr when unset. Never for -render.
-bool runsOnWayland(const Options& options, const char* waylandDisplay);
-
-// A window id in decimal or 0x hexadecimal, non-zero and within 32 bits.
-bool parseWindowId(const std::string& text, unsigned long& id);
-
-// "WxH" with both sides 1..maxDimension.
-bool parseSize(const std::string& text, int& width, int& height);
-
-// The -help text, one line per option of the parser's table.
-std::string usageText();

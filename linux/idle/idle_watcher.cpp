@@ -1,6 +1,7 @@
 #include "linux/idle/idle_watcher.h"
 
 #include "linux/common/messages.h"
+#include "linux/common/option_rules.h"
 #include "linux/idle/blank_lead.h"
 #include "linux/idle/desktop_lock.h"
 #include "linux/idle/gnome_idle.h"

@@ -1,4 +1,7 @@
+#include "linux/common/option_rules.h"
+#include "linux/common/option_values.h"
 #include "linux/common/options.h"
+#include "linux/common/usage_text.h"
 
 #include <gtest/gtest.h>
 
