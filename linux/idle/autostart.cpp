@@ -6,6 +6,7 @@
 #include "linux/idle/watcher_control.h"
 #include "linux/safe_replace/snapshot_replace.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -76,7 +77,7 @@ std::string entryText(const Options& options)
            "Type=Application\n"
            "Name=Cascade idle watcher\n"
            "Comment=Shows the Cascade screen saver when the session has been idle\n"
-           "Exec=" + desktopExecLine(watcherArguments(options)) + "\n"
+           "Exec=" + desktopExecLine(typedCommand(watcherArguments(options))) + "\n"
            "NoDisplay=true\n"
            "X-GNOME-Autostart-enabled=true\n";
 }
@@ -163,7 +164,7 @@ bool writeEntry(const Options& options, const std::string& folder, const std::st
 int startNow(const std::vector<std::string>& arguments)
 {
     const pid_t running = runningWatcher();
-    if (running != 0 && processArguments(running) == arguments) {
+    if (running != 0 && runsCommand(running, arguments)) {
         std::printf("The idle watcher running now (pid %d) already has these settings.\n", running);
         return 0;
     }
@@ -194,8 +195,9 @@ int turnOn(const Options& options, const std::string& folder, const std::string&
     if ((live && unprovenWatcher(error)) || !writeEntry(options, folder, path, error))
         return fail(error + (live ? "; nothing changed, nothing started" : "; nothing changed"));
     const std::vector<std::string> arguments = watcherArguments(options);
-    std::printf("The idle watcher starts at each login (%s):\n  %s\n", path.c_str(), shellLine(arguments).c_str());
-    printCompositorLine(arguments, true);
+    const std::vector<std::string> typed = typedCommand(arguments);
+    std::printf("The idle watcher starts at each login (%s):\n  %s\n", path.c_str(), shellLine(typed).c_str());
+    printCompositorLine(typed, true);
     std::fflush(stdout);
     return live ? startNow(arguments) : 0;
 }
@@ -233,6 +235,29 @@ std::vector<std::string> watcherCommand(const std::string& program, const Option
     if (!options.lockCommand.empty())
         arguments.insert(arguments.end(), {"-lock-command", options.lockCommand});
     return arguments;
+}
+
+std::vector<std::string> typedCommand(std::vector<std::string> command)
+{
+    const std::string name = command.empty() ? "" : command[0].substr(command[0].rfind('/') + 1);
+    const char* path = std::getenv("PATH");
+    const std::string folders = path ? path : "";
+    // The first file of that name on PATH is the one a shell would run; a
+    // relative folder means nothing to a login session, and is passed over.
+    for (std::size_t start = 0; !name.empty() && start <= folders.size();) {
+        const std::size_t end = std::min(folders.find(':', start), folders.size());
+        const std::string folder = folders.substr(start, end - start);
+        const std::string candidate = folder + "/" + name;
+        start = end + 1;
+        if (folder.empty() || folder[0] != '/' || ::access(candidate.c_str(), X_OK) != 0)
+            continue;
+        struct stat found {}, program {};
+        if (::stat(candidate.c_str(), &found) == 0 && ::stat(command[0].c_str(), &program) == 0 &&
+            found.st_dev == program.st_dev && found.st_ino == program.st_ino)
+            command[0] = name;
+        break;
+    }
+    return command;
 }
 
 std::vector<CompositorLine> compositorLines(const std::vector<std::string>& watcherCommand)

@@ -37,6 +37,13 @@ pid_t runningWatcher();
 // options from options.
 std::vector<std::string> watcherCommand(const std::string& program, const Options& options);
 
+// command with its program named as a user types it: by its name alone
+// where the first program of that name on PATH is this very file (the
+// package's /usr/bin/cascade), so that the login entry and a compositor's
+// line read as the manual page does; else as given (a build folder's
+// cascade), the one name that runs it.
+std::vector<std::string> typedCommand(std::vector<std::string> command);
+
 // The line that starts the watcher from the configuration of the compositor
 // this session runs, where it is one that reads no autostart entries (none
 // elsewhere): what -autostart on prints, and the settings window shows.

@@ -2,6 +2,7 @@
 
 #include "linux/idle/session_lock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <iterator>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -103,14 +105,19 @@ EndResult endRunningWatcher(pid_t& pid)
     return EndResult::DidNotEnd;
 }
 
-std::vector<std::string> processArguments(pid_t pid)
+bool runsCommand(pid_t pid, const std::vector<std::string>& command)
 {
     std::ifstream file("/proc/" + std::to_string(pid) + "/cmdline");
-    std::vector<std::string> arguments;
+    std::vector<std::string> running;
     std::string argument;
     while (std::getline(file, argument, '\0'))
-        arguments.push_back(argument);
-    return arguments;
+        running.push_back(argument);
+    struct stat program {}, executable {};
+    return !command.empty() && running.size() == command.size() &&
+           std::equal(command.begin() + 1, command.end(), running.begin() + 1) &&
+           ::stat(command[0].c_str(), &program) == 0 &&
+           ::stat(("/proc/" + std::to_string(pid) + "/exe").c_str(), &executable) == 0 &&
+           program.st_dev == executable.st_dev && program.st_ino == executable.st_ino;
 }
 
 bool startWatcher(const std::vector<std::string>& arguments, pid_t& pid, std::string& error)

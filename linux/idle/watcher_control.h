@@ -16,8 +16,12 @@ enum class EndResult {
 // Ends the session's watcher; pid is the one ended (or found), 0 if none.
 EndResult endRunningWatcher(pid_t& pid);
 
-// The command line process pid was started with; empty where it is gone.
-std::vector<std::string> processArguments(pid_t pid);
+// Whether process pid runs command (command[0] a path): the same program
+// file, by the kernel's word rather than the name that started it (the
+// login entry's bare cascade, a terminal's full path, an older entry's
+// XScreenSaver link), and the same arguments after it. A file replaced
+// since (an upgrade) is another program.
+bool runsCommand(pid_t pid, const std::vector<std::string>& command);
 
 // Starts arguments (arguments[0] the program) as the session's watcher, in
 // a session of its own, with no terminal, stderr in sessionLogPath(); waits

@@ -57,7 +57,7 @@ void SettingsWindow::updateCompositorLine()
 {
     if (!compositorRow_)
         return;
-    const std::vector<CompositorLine> lines = compositorLines(watcherCommand(cascade_, chosenOptions()));
+    const std::vector<CompositorLine> lines = compositorLines(typedCommand(watcherCommand(cascade_, chosenOptions())));
     if (lines.empty())
         return;
     const CompositorLine& found = lines.front();

@@ -2,6 +2,7 @@
 # cascade -autostart on|off: the entry GNOME's and KDE's session managers
 # read, as GLib itself parses it (the arguments come back as given, however
 # awkward the lock command), the line printed for sway run through the shell,
+# the program named as typed where PATH finds it,
 # the line "off" names for each compositor the one "on" printed, the user's
 # mode kept, a second "on" or "off" a no-op. Outside a Wayland session
 # nothing starts or ends now, and the command says so.
@@ -44,6 +45,11 @@ sleep 1
 [ "$(stat -c '%i %Y' "$entry")" = "$before" ] || fail "a second on rewrote the entry"
 "$cascade" -idle 120 -autostart on >/dev/null 2>&1 || fail "changed: exit $?"
 [ "$(stat -c %a "$entry")" = 600 ] && grep -q -- '-idle 120$' "$entry" || fail "changed: $(stat -c %a "$entry") $(grep Exec "$entry")"
+# Where PATH finds this very program, the entry and sway's line name it as
+# a user types it.
+PATH="$(dirname "$program"):$PATH" SWAYSOCK=x "$cascade" -idle 90 -autostart on >"$work/typed.out" 2>&1
+grep -qx 'Exec=cascade -idle 90' "$entry" && grep -qx '  exec cascade -idle 90' "$work/typed.out" ||
+  fail "on PATH: $(grep Exec= "$entry"); $(cat "$work/typed.out")"
 
 for round in 1 2; do
   "$cascade" -autostart off >"$work/off.out" 2>&1 || fail "off $round: exit $?"

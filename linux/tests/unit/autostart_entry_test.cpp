@@ -3,6 +3,7 @@
 // stand for is refused with one line saying why.
 #include "linux/idle/autostart.h"
 #include "linux/idle/session_lock.h"
+#include "linux/idle/watcher_control.h"
 
 #include <gtest/gtest.h>
 
@@ -163,4 +164,50 @@ TEST_F(AutostartFiles, NoWatcherIsFoundThatIsNotProvenOne)
     ::waitpid(sleeper, nullptr, 0);
     ::close(fd);
     EXPECT_FALSE(sessionLockHeld());
+}
+
+// The entry and the printed lines name the program as a user types it only
+// where that name on PATH runs this very file; a watcher is known by its
+// file, whichever of those names started it.
+TEST_F(AutostartFiles, TheProgramIsNamedAsTypedAndKnownByItsFile)
+{
+    const std::string bin = folder_ + "/bin", other = folder_ + "/other";
+    ASSERT_EQ(std::system(("mkdir '" + bin + "' '" + other + "' && cp /bin/sleep '" + bin + "/cascade' && cp /bin/sleep '" +
+                           other + "/cascade'").c_str()), 0);
+    const std::string program = bin + "/cascade";
+    const char* const savedPath = std::getenv("PATH");
+    const std::string path = savedPath ? savedPath : "";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {bin + ":" + path, "cascade"},    // this very file first on PATH
+        {folder_ + "::" + bin, "cascade"}, // folders without one before it
+        {other + ":" + bin, program},     // another file of that name first
+        {"bin:" + folder_, program},      // only a relative folder holds it
+        {"", program},
+    };
+    char* cwd = ::getcwd(nullptr, 0);
+    ASSERT_EQ(::chdir(folder_.c_str()), 0);
+    for (const auto& [searched, named] : cases) {
+        ::setenv("PATH", searched.c_str(), 1);
+        EXPECT_EQ(typedCommand({program, "-idle", "300"}), (std::vector<std::string>{named, "-idle", "300"})) << searched;
+    }
+    ::setenv("PATH", path.c_str(), 1);
+    ASSERT_EQ(::chdir(cwd), 0);
+    std::free(cwd);
+
+    const pid_t sleeper = ::fork();
+    if (sleeper == 0) {
+        ::execl(program.c_str(), "cascade", "30", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    // Until the exec is done the child is the test program: the first check
+    // waits for it rather than for a time.
+    bool known = false;
+    for (int tries = 0; tries < 500 && !(known = runsCommand(sleeper, {program, "30"})); ++tries)
+        ::usleep(10000);
+    EXPECT_TRUE(known) << "a watcher started as a bare name was not known by its file";
+    EXPECT_FALSE(runsCommand(sleeper, {program, "31"}));
+    EXPECT_FALSE(runsCommand(sleeper, {other + "/cascade", "30"})) << "another file of the same name passed";
+    EXPECT_FALSE(runsCommand(sleeper, {program, "30", "-lock-after", "60"}));
+    ::kill(sleeper, SIGKILL);
+    ::waitpid(sleeper, nullptr, 0);
 }
