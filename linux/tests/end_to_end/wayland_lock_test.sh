@@ -158,7 +158,7 @@ EOT
 wait_lines() { # NAME TEXT COUNT
   local end=$((SECONDS + wait_limit))
   until [ "$(grep -cF "$2" "$work/$1.err")" -ge "$3" ] || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do sleep 0.1; done
-  [ "$(grep -cF "$2" "$work/$1.err")" -ge "$3" ] || fail "$1: no line '$2' the ${3}th time: $(tail -n 3 "$work/$1.err")"
+  [ "$(grep -cF "$2" "$work/$1.err")" -ge "$3" ] || fail "$1: fewer than $3 lines '$2': $(tail -n 3 "$work/$1.err")"
 }
 # The message row's colour in the prompt's box on the first output, in
 # pixels: waits, up to the limit, for more than FLOOR.
@@ -275,6 +275,7 @@ wait_covered oversized
 desktop_hidden oversized
 prompt_works oversized
 swaymsg output HEADLESS-4 unplug
+unset "outputs[3]"
 
 # -- Nothing left but the desktop's window, and sway started no program.
 pid=$desktop
