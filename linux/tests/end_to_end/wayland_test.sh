@@ -67,17 +67,9 @@ for i in "${!outputs[@]}"; do
   swaymsg output "${outputs[$i]}" mode ${modes[$i]} || fail "swaymsg output ${outputs[$i]} mode ${modes[$i]}"
 done
 
-# One virtual pointer for the whole run, fed through a FIFO; each command is
-# answered once the compositor has taken it.
-mkfifo "$scratch/pointer.in" "$scratch/pointer.out"
-"${user[@]}" "$scratch/virtual_pointer" <"$scratch/pointer.in" >"$scratch/pointer.out" 2>"$work/pointer.err" &
-helper_pids+=("$!")
-exec {to_pointer}>"$scratch/pointer.in" {from_pointer}<"$scratch/pointer.out"
-pointer() {
-  local answer
-  echo "$*" >&$to_pointer && read -r -t 5 answer <&$from_pointer && [ "$answer" = ok ] ||
-    fail "the virtual pointer did not take '$*': $(cat "$work/pointer.err")"
-}
+# One virtual pointer for the whole run.
+start_device pointer "$scratch/virtual_pointer"
+pointer() { ask pointer "$*"; }
 
 # -- Screenshots. The compositor's own background, taken before any Cascade.
 # grim writes to stdout: the throwaway user may not write in the work folder.

@@ -59,11 +59,27 @@ wait_desktop() { # NAME
 }
 # The prompt's box, black within, over the middle of the first output, where
 # the scene has no black (covered() takes black for no scene at all).
-prompt_shown() { # NAME
-  local file=$work/$1.HEADLESS-1.ppm black
-  output_shot "$file" HEADLESS-1 || fail "grim"
-  black=$(convert "$file" -gravity center -crop 60x20+0+0 +repage -fill white +opaque black -format '%[fx:1-mean]' info:)
-  at_least "$black" 0.5 || fail "$1: no prompt over the scene (see $file)"
+prompt_in() { # FILE
+  at_least "$(convert "$1" -gravity center -crop 60x20+0+0 +repage -fill white +opaque black \
+    -format '%[fx:1-mean]' info:)" 0.5
+}
+# Waits, up to the limit, for the prompt to show, or with "hidden" to go.
+prompt_shown() { # NAME [hidden]
+  local file=$work/$1.HEADLESS-1.ppm end=$((SECONDS + wait_limit)) want=shown seen
+  [ "${2:-}" = hidden ] && want=hidden
+  while :; do
+    seen=hidden
+    output_shot "$file" HEADLESS-1 && prompt_in "$file" && seen=shown
+    [ $seen = $want ] || [ $SECONDS -ge $end ] && break
+    sleep 0.2
+  done
+  if [ $seen = $want ]; then
+    return
+  elif [ $want = shown ]; then
+    fail "$1: no prompt over the scene (see $file)"
+  else
+    fail "$1: the prompt still shows (see $file)"
+  fi
 }
 # After wait_covered NAME: nothing of the desktop in its picture.
 desktop_hidden() { # NAME
@@ -79,7 +95,7 @@ start_lock() { # NAME
 # Waits, up to the limit, for a line of the locker's; fails without it.
 wait_line() { # NAME TEXT
   local end=$((SECONDS + wait_limit))
-  until grep -qF "$2" "$work/$1.err" || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do sleep 0.1; done
+  until grep -sqF "$2" "$work/$1.err" || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do sleep 0.1; done
   grep -qF "$2" "$work/$1.err" || fail "$1: no line '$2': $(tail -n 3 "$work/$1.err")"
 }
 # Shows the prompt with a key (Backspace, which would take back what a key

@@ -72,6 +72,37 @@ start_compositor() { # COMMAND...
   [ -n "${untraced:-}" ] || compositor_pid=$(pgrep -P "$tracer_pid")
   user+=(WAYLAND_DISPLAY="$socket")
 }
+# A device of the test's own (virtual_pointer, virtual_keyboard) that takes
+# one command a line and answers each once the compositor has taken it, fed
+# through FIFOs so that one device lasts across commands: ask NAME COMMAND,
+# and end_device NAME, which ends it (by a signal: every program started
+# since holds the FIFO open too, so it would never read its end).
+declare -A device_to device_from device_pid
+start_device() { # NAME PROGRAM ARGUMENT...
+  local name=$1 to from
+  shift
+  rm -f "$scratch/$name.in" "$scratch/$name.out"
+  mkfifo "$scratch/$name.in" "$scratch/$name.out"
+  "${user[@]}" "$@" <"$scratch/$name.in" >"$scratch/$name.out" 2>>"$work/$name.err" &
+  device_pid[$name]=$!
+  helper_pids+=("$!")
+  exec {to}>"$scratch/$name.in" {from}<"$scratch/$name.out"
+  device_to[$name]=$to device_from[$name]=$from
+}
+ask() { # NAME COMMAND
+  local answer
+  if echo "$2" >&"${device_to[$1]}" && read -r -t "$wait_limit" answer <&"${device_from[$1]}" && [ "$answer" = ok ]; then
+    return
+  fi
+  fail "the virtual $1 did not take '$2': $(tail -n 1 "$work/$1.err")"
+  return 1
+}
+end_device() { # NAME
+  kill "${device_pid[$1]}"
+  wait "${device_pid[$1]}"
+  exec {device_to[$1]}>&- {device_from[$1]}<&-
+}
+
 # Debian's sway, headless (pixman), with no bar, no background program and no
 # Xwayland, and CONFIG_LINES besides; $user gets its IPC socket. sway 1.10
 # starts swaybg even where the configuration names no background, unless
