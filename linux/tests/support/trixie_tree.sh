@@ -4,9 +4,12 @@
 # build folder. Its name holds the ISO week and the package list, so a new
 # week or a changed list builds a new one and no run downloads a tree it has.
 trixie_mirror=${CASCADE_TRIXIE_MIRROR:-http://deb.debian.org/debian}
-# What wayland_test.sh runs, what the Debian-12-built cascade and
-# virtual_pointer load (the t64 names are trixie's, and satisfy our package's
-# Depends, so that it installs without a download), and trixie's lintian.
+# What wayland_test.sh runs, what the Debian-12-built cascade,
+# virtual_pointer and virtual_keyboard load (the t64 names are trixie's, and
+# satisfy our package's Depends, so that it installs without a download), and
+# trixie's lintian. libx11-6 brings libx11-data, the compose tables the lock
+# types dead keys and Compose through; libxkbcommon0 brings xkb-data, the
+# rules virtual_keyboard compiles its keymaps from.
 trixie_packages=(
   sway swayidle grim wtype strace imagemagick python3 procps lintian
   libpng16-16t64 libegl1 libglu1-mesa libglx0 libopengl0 libx11-6 libwayland-egl1 libwayland-client0
