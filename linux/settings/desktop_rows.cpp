@@ -1,12 +1,13 @@
-// SettingsWindow's rows for what the session's desktop needs beyond the
-// login entry: the line for a compositor that reads no autostart entries
-// (the same line cascade -autostart on prints), or, on X11, XScreenSaver,
-// which is the host there.
-#include "linux/settings/settings_window.h"
+// The desktop's rows: a compositor's line with a button that copies it, or
+// XScreenSaver's two buttons (put Cascade in its list, open its settings).
+#include "linux/settings/desktop_rows.h"
 
+#include "linux/idle/autostart.h"
 #include "linux/settings/cascade_program.h"
 
 #include <adwaita.h>
+
+#include <utility>
 
 namespace {
 
@@ -27,37 +28,35 @@ GtkWidget* buttonRow(GtkWidget* group, const char* title, const char* subtitle, 
 
 } // namespace
 
-GtkWidget* SettingsWindow::buildDesktopGroup()
+DesktopRows::DesktopRows(const SessionFacts& facts, std::string cascade,
+                         std::function<void(const std::string&)> showProblem)
+    : facts_(facts), cascade_(std::move(cascade)), showProblem_(std::move(showProblem))
 {
-    GtkWidget* group = adw_preferences_group_new();
-    if (!facts_.wayland) {
-        addX11Rows(group);
-        return group;
-    }
-    if (compositorLines({}).empty()) {
-        g_object_ref_sink(group);
-        g_object_unref(group);
-        return nullptr;
-    }
-    addCompositorRows(group);
-    return group;
+    if (facts_.wayland && compositorLines({}).empty())
+        return;
+    group_ = adw_preferences_group_new();
+    if (facts_.wayland)
+        addCompositorRows();
+    else
+        addX11Rows();
 }
 
-void SettingsWindow::addCompositorRows(GtkWidget* group)
+void DesktopRows::addCompositorRows()
 {
-    adw_preferences_group_set_title(ADW_PREFERENCES_GROUP(group), "Your compositor");
-    GtkWidget* copy = buttonRow(group, "", nullptr, "Copy");
+    adw_preferences_group_set_title(ADW_PREFERENCES_GROUP(group_), "Your compositor");
+    GtkWidget* copy = buttonRow(group_, "", nullptr, "Copy");
     compositorRow_ = gtk_widget_get_ancestor(copy, ADW_TYPE_ACTION_ROW);
     gtk_widget_set_tooltip_text(copy, "Copy the line for the compositor's configuration");
-    g_signal_connect_swapped(copy, "clicked", G_CALLBACK(+[](SettingsWindow* self) { self->copyLine(); }), this);
-    updateCompositorLine();
+    g_signal_connect_swapped(copy, "clicked", G_CALLBACK(+[](DesktopRows* self) {
+        gdk_clipboard_set_text(gtk_widget_get_clipboard(self->compositorRow_), self->compositorLine_.c_str());
+    }), this);
 }
 
-void SettingsWindow::updateCompositorLine()
+void DesktopRows::showWatcherLine(const Options& watcher)
 {
     if (!compositorRow_)
         return;
-    const std::vector<CompositorLine> lines = compositorLines(typedCommand(watcherCommand(cascade_, chosenOptions())));
+    const std::vector<CompositorLine> lines = compositorLines(typedCommand(watcherCommand(cascade_, watcher)));
     if (lines.empty())
         return;
     const CompositorLine& found = lines.front();
@@ -67,36 +66,34 @@ void SettingsWindow::updateCompositorLine()
     adw_action_row_set_subtitle(ADW_ACTION_ROW(compositorRow_), compositorLine_.c_str());
 }
 
-void SettingsWindow::copyLine()
+void DesktopRows::addX11Rows()
 {
-    gdk_clipboard_set_text(gtk_widget_get_clipboard(window_), compositorLine_.c_str());
-}
-
-void SettingsWindow::addX11Rows(GtkWidget* group)
-{
-    adw_preferences_group_set_title(ADW_PREFERENCES_GROUP(group), "XScreenSaver");
+    adw_preferences_group_set_title(ADW_PREFERENCES_GROUP(group_), "XScreenSaver");
     if (facts_.xscreensaver.empty()) {
         GtkWidget* row = adw_action_row_new();
         adw_preferences_row_set_title(ADW_PREFERENCES_ROW(row), "XScreenSaver is not installed");
         adw_action_row_set_subtitle(ADW_ACTION_ROW(row), "On X11 it starts screen savers, Cascade among them: "
                                                          "install the package xscreensaver");
-        adw_preferences_group_add(ADW_PREFERENCES_GROUP(group), row);
+        adw_preferences_group_add(ADW_PREFERENCES_GROUP(group_), row);
         return;
     }
     const bool adder = !facts_.addToXscreensaver.empty();
-    GtkWidget* add = buttonRow(group, "Put Cascade in XScreenSaver's list",
+    GtkWidget* add = buttonRow(group_, "Put Cascade in XScreenSaver's list",
                                adder ? "~/.xscreensaver" : "cascade-add-to-xscreensaver is not installed", "Add");
     gtk_widget_set_sensitive(add, adder);
-    g_signal_connect_swapped(add, "clicked", G_CALLBACK(+[](SettingsWindow* self) {
-        std::weak_ptr<bool> alive = self->alive_;
-        runProgram({self->facts_.addToXscreensaver}, [self, alive](bool ok, const std::string& problem) {
-            if (!alive.expired())
-                self->showProblem(ok ? "" : "Adding Cascade to XScreenSaver failed: " + problem);
-        });
-    }), this);
-    GtkWidget* open = buttonRow(group, "XScreenSaver's settings", "Choose Cascade and the times there", "Open");
+    g_signal_connect_swapped(add, "clicked", G_CALLBACK(+[](DesktopRows* self) { self->addToXscreensaver(); }), this);
+    GtkWidget* open = buttonRow(group_, "XScreenSaver's settings", "Choose Cascade and the times there", "Open");
     gtk_widget_set_sensitive(open, !facts_.xscreensaverSettings.empty());
-    g_signal_connect_swapped(open, "clicked", G_CALLBACK(+[](SettingsWindow* self) {
+    g_signal_connect_swapped(open, "clicked", G_CALLBACK(+[](DesktopRows* self) {
         runProgram({self->facts_.xscreensaverSettings}, [](bool, const std::string&) {});
     }), this);
+}
+
+void DesktopRows::addToXscreensaver()
+{
+    std::weak_ptr<bool> alive = alive_;
+    runProgram({facts_.addToXscreensaver}, [this, alive](bool ok, const std::string& problem) {
+        if (!alive.expired())
+            showProblem_(ok ? "" : "Adding Cascade to XScreenSaver failed: " + problem);
+    });
 }

@@ -1,5 +1,6 @@
-// SettingsWindow's layout: the preview above the rows, the status line and
-// the problem line, and the full-screen preview's button.
+// SettingsWindow's layout: the preview above the rows, the problem line,
+// the watcher's rows, the status line, the full-screen preview's button and
+// the desktop's rows; what one part changes, the window passes on.
 #include "linux/settings/settings_window.h"
 
 #include "linux/settings/cascade_program.h"
@@ -35,7 +36,10 @@ SettingsWindow::SettingsWindow(GtkApplication* application)
 
     g_object_set_data_full(G_OBJECT(window_), "cascade-settings", this,
                            +[](gpointer self) { delete static_cast<SettingsWindow*>(self); });
-    followEntry();
+    if (watcher_)
+        watcher_->followEntry(); // which shows the status, once the entry is read
+    else
+        refreshStatus();
     statusTimer_ = g_timeout_add_seconds(statusRefreshSeconds, +[](gpointer self) -> gboolean {
         static_cast<SettingsWindow*>(self)->refreshStatus();
         return G_SOURCE_CONTINUE;
@@ -47,34 +51,44 @@ SettingsWindow::SettingsWindow(GtkApplication* application)
 
 SettingsWindow::~SettingsWindow()
 {
-    if (applyTimer_)
-        g_source_remove(applyTimer_);
     g_source_remove(statusTimer_);
-    if (monitor_) {
-        g_signal_handlers_disconnect_by_data(monitor_, this);
-        g_object_unref(monitor_);
-    }
 }
 
 GtkWidget* SettingsWindow::buildControls()
 {
     GtkWidget* page = adw_preferences_page_new();
     gtk_widget_set_vexpand(page, TRUE);
-    GtkWidget* problemGroup = adw_preferences_group_new();
+    adw_preferences_page_add(ADW_PREFERENCES_PAGE(page), ADW_PREFERENCES_GROUP(buildProblemGroup()));
+    if (facts_.wayland) {
+        watcher_ = std::make_unique<WatcherControls>(
+            WatcherControls::WindowHooks{GTK_WINDOW(window_),
+                                    [this](const std::string& problem) { showProblem(problem); },
+                                    [this] {
+                                        if (desktop_)
+                                            desktop_->showWatcherLine(watcher_->chosenOptions());
+                                    },
+                                    [this] { refreshStatus(); }},
+            cascade_, facts_.logindAnswers);
+        adw_preferences_page_add(ADW_PREFERENCES_PAGE(page), ADW_PREFERENCES_GROUP(watcher_->widget()));
+    }
+    adw_preferences_page_add(ADW_PREFERENCES_PAGE(page), ADW_PREFERENCES_GROUP(buildStatusGroup()));
+    desktop_ = std::make_unique<DesktopRows>(facts_, cascade_,
+                                             [this](const std::string& problem) { showProblem(problem); });
+    if (desktop_->widget())
+        adw_preferences_page_add(ADW_PREFERENCES_PAGE(page), ADW_PREFERENCES_GROUP(desktop_->widget()));
+    return page;
+}
+
+GtkWidget* SettingsWindow::buildProblemGroup()
+{
+    GtkWidget* group = adw_preferences_group_new();
     problemLabel_ = gtk_label_new("");
     gtk_label_set_wrap(GTK_LABEL(problemLabel_), TRUE);
     gtk_label_set_xalign(GTK_LABEL(problemLabel_), 0);
     gtk_widget_add_css_class(problemLabel_, "error");
     gtk_widget_set_visible(problemLabel_, FALSE);
-    adw_preferences_group_add(ADW_PREFERENCES_GROUP(problemGroup), problemLabel_);
-    adw_preferences_page_add(ADW_PREFERENCES_PAGE(page), ADW_PREFERENCES_GROUP(problemGroup));
-    if (facts_.wayland)
-        adw_preferences_page_add(ADW_PREFERENCES_PAGE(page), ADW_PREFERENCES_GROUP(buildWatcherGroup()));
-    adw_preferences_page_add(ADW_PREFERENCES_PAGE(page), ADW_PREFERENCES_GROUP(buildStatusGroup()));
-    GtkWidget* desktop = buildDesktopGroup();
-    if (desktop)
-        adw_preferences_page_add(ADW_PREFERENCES_PAGE(page), ADW_PREFERENCES_GROUP(desktop));
-    return page;
+    adw_preferences_group_add(ADW_PREFERENCES_GROUP(group), problemLabel_);
+    return group;
 }
 
 GtkWidget* SettingsWindow::buildStatusGroup()
@@ -107,9 +121,7 @@ void SettingsWindow::refreshStatus()
                            : "No watcher runs now.";
         line += " ";
     }
-    const long idle = entry_.state == AutostartEntry::State::Readable ? entry_.options.idleSeconds
-                                                                         : chosenOptions().idleSeconds;
-    line += idleSignalText(facts_, idle);
+    line += idleSignalText(facts_, watcher_ ? watcher_->idleSeconds() : defaultIdleSeconds);
     adw_action_row_set_subtitle(ADW_ACTION_ROW(statusRow_), line.c_str());
 }
 

@@ -58,6 +58,7 @@ eventually driver shows "The watcher runs now" || fail "on: the window does not 
 driver set "Idle time" 7 || fail "the idle time cannot be set"
 eventually entry_says 420 || fail "idle time: the entry does not say -idle 420: $(cat "$entry" 2>&1)"
 eventually watcher_waits 420 || fail "idle time: no watcher with -idle 420 runs: $(watchers)"
+driver shows "-idle 420" || fail "idle time: sway's line in the window does not say -idle 420"
 
 # -- Preview: the saver covers the screen, a key ends it.
 output_shot "$work/window.ppm" HEADLESS-1
