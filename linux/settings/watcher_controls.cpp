@@ -213,15 +213,17 @@ void WatcherControls::valueChanged()
     if (applyTimer_)
         g_source_remove(applyTimer_);
     applyTimer_ = g_timeout_add(applyDelayMs, +[](gpointer self) -> gboolean {
-        return static_cast<WatcherControls*>(self)->applyDue() ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+        static_cast<WatcherControls*>(self)->applyDue();
+        return G_SOURCE_REMOVE;
     }, this);
 }
 
-bool WatcherControls::applyDue()
+// The timer fires once: it is gone by the time apply() runs, so that the
+// entry read after the change is shown.
+void WatcherControls::applyDue()
 {
     applyTimer_ = 0;
     apply();
-    return false;
 }
 
 // An entry edited by hand is the user's: replaced or removed only when they

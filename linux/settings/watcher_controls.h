@@ -52,7 +52,7 @@ private:
     void showLockAfter(long seconds);
     void switchToggled();
     void valueChanged();
-    bool applyDue();
+    void applyDue();
     void apply();
     void confirmReplace(bool replace);
     void runApply();
