@@ -93,8 +93,10 @@ constexpr int maxDimension = 8192;
 constexpr long maxFrames = 10000000;
 constexpr int maxFrameMs = 60000;
 constexpr long maxDelayMicroseconds = 10000000;
-// Idle spells and lock delays are given in seconds, up to a day.
+// Idle spells and lock delays are given in seconds, up to a day; the
+// settings window shows them in minutes.
 constexpr long maxIdleSeconds = 86400;
+constexpr long secondsPerMinute = 60;
 // The idle delay -autostart on writes where no -idle is given: five
 // minutes, as GNOME and KDE blank the screen by default.
 constexpr long defaultIdleSeconds = 300;

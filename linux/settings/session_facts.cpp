@@ -2,9 +2,10 @@
 // settings, the system bus and the programs on PATH, each asked once.
 #include "linux/settings/session_facts.h"
 
+#include "linux/common/options.h"
 #include "linux/idle/blank_lead.h"
-#include "linux/idle/gnome_blank_delay.h"
 #include "linux/idle/bus_calls.h"
+#include "linux/idle/gnome_blank_delay.h"
 #include "linux/settings/cascade_program.h"
 
 #include <gio/gio.h>
@@ -17,7 +18,6 @@ namespace {
 // The system bus answers at once where it is there; this only bounds a
 // hung one, so that the window still opens promptly.
 constexpr int busAnswerMs = 300;
-constexpr unsigned secondsPerMinute = 60;
 
 bool gnomeDesktop()
 {

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr double secondsPerMinute = 60;
 constexpr double maxMinutes = maxIdleSeconds / secondsPerMinute;
 // A spin button held down, or digits typed one by one, make one change once
 // they rest this long, not a cascade run per step.
@@ -125,10 +124,10 @@ void WatcherControls::buildLockRows(bool logindAnswers)
 Options WatcherControls::chosenOptions() const
 {
     Options options;
-    options.idleSeconds = static_cast<long>(gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(idleSpin_)) * secondsPerMinute);
+    options.idleSeconds = gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(idleSpin_)) * secondsPerMinute;
     const unsigned chosen = adw_combo_row_get_selected(ADW_COMBO_ROW(lockRow_));
     if (chosen < std::size(lockChoices))
-        options.lockAfterSeconds = static_cast<long>(lockChoices[chosen] * secondsPerMinute);
+        options.lockAfterSeconds = lockChoices[chosen] * secondsPerMinute;
     options.lockCommand = gtk_editable_get_text(GTK_EDITABLE(lockCommand_));
     return options;
 }
@@ -183,7 +182,7 @@ void WatcherControls::showEntry()
 // say any number of seconds).
 void WatcherControls::showIdleSeconds(long seconds)
 {
-    gtk_spin_button_set_value(GTK_SPIN_BUTTON(idleSpin_), std::round(seconds / secondsPerMinute));
+    gtk_spin_button_set_value(GTK_SPIN_BUTTON(idleSpin_), std::round(static_cast<double>(seconds) / secondsPerMinute));
 }
 
 // The choice nearest the entry's lock delay (an entry written at a terminal
