@@ -2,7 +2,7 @@
 
 #include "linux/common/messages.h"
 #include "linux/common/quoted_text.h"
-#include "linux/idle/session_lock.h"
+#include "linux/idle/watcher_lease.h"
 #include "linux/idle/watcher_control.h"
 #include "linux/safe_replace/snapshot_replace.h"
 
@@ -127,16 +127,16 @@ bool inWaylandSession(bool on)
     return false;
 }
 
-// A watcher holds the session's lock that cannot be proven one this
+// A watcher holds the session's watcher lease that cannot be proven one this
 // command may end (one of an older cascade, which wrote no pid): refused
 // before anything changes, so that the entry never says one thing while
 // the session runs another.
 bool unprovenWatcher(std::string& error)
 {
-    if (!sessionLockHeld() || runningWatcher() != 0)
+    if (!watcherLeaseHeld() || runningWatcher() != 0)
         return false;
     error = "an idle watcher runs in this session that cannot be proven to be one this command may end (" +
-            sessionLockPath() + " names no pid that holds it): end it, or log out, and run this again";
+            watcherLeasePath() + " names no pid that holds it): end it, or log out, and run this again";
     return true;
 }
 
@@ -174,7 +174,7 @@ int startNow(const std::vector<std::string>& arguments)
         return fail(end == EndResult::DidNotEnd
                         ? "the idle watcher running now (pid " + std::to_string(ended) + ") did not end: it goes "
                           "on with its old settings until the next login, and no other was started"
-                        : "an idle watcher that cannot be proven one of ours took the session's lock: no other "
+                        : "an idle watcher that cannot be proven one of ours holds the watcher's lock file: no other "
                           "was started");
     pid_t started = 0;
     std::string error;
@@ -320,7 +320,7 @@ std::string autostartEntryPath()
 int runAutostart(const Options& options)
 {
     // One -autostart at a time per session: two at once would each end the
-    // watcher and start their own, and the loser's would find the lock taken.
+    // watcher and start their own, and the loser's would find the lease taken.
     const std::string lockPath = autostartLockPath();
     const int lock = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (lock < 0 || ::flock(lock, LOCK_EX) != 0)

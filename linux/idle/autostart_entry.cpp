@@ -4,7 +4,7 @@
 #include "linux/idle/autostart.h"
 
 #include "linux/common/quoted_text.h"
-#include "linux/idle/session_lock.h"
+#include "linux/idle/watcher_lease.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -268,7 +268,7 @@ AutostartEntry readAutostartEntry()
 pid_t runningWatcher()
 {
     pid_t pid = 0;
-    const int pidfd = lockHolder(pid);
+    const int pidfd = leaseHolder(pid);
     if (pidfd >= 0)
         ::close(pidfd);
     return pid;

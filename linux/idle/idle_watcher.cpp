@@ -7,7 +7,7 @@
 #include "linux/idle/gnome_idle.h"
 #include "linux/idle/gnome_overview.h"
 #include "linux/idle/saver_process.h"
-#include "linux/idle/session_lock.h"
+#include "linux/idle/watcher_lease.h"
 #include "linux/idle/wayland_idle.h"
 
 #include <glib-unix.h>
@@ -284,10 +284,10 @@ int runIdleWatcher(const Options& options)
     if (!runsOnWayland(options, std::getenv("WAYLAND_DISPLAY")))
         return fail("-idle watches a Wayland session; on X11, XScreenSaver starts savers: "
                     "cascade-add-to-xscreensaver puts Cascade in its list");
-    // Held open, and so locked, until the process ends.
-    int lockFd = -1;
+    // Held open, and so the lease held, until the process ends.
+    int leaseFd = -1;
     std::string error;
-    if (!holdSessionLock(lockFd, error))
+    if (!takeWatcherLease(leaseFd, error))
         return fail(error);
     WaylandDisplay display;
     WaylandIdleSource wayland(display);

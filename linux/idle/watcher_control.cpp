@@ -1,6 +1,6 @@
 #include "linux/idle/watcher_control.h"
 
-#include "linux/idle/session_lock.h"
+#include "linux/idle/watcher_lease.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -19,7 +19,7 @@
 namespace {
 
 // A watcher ends its saver and its lock command, each given two seconds to
-// go, before it lets the lock go.
+// go, before it lets its lease go.
 constexpr int endWaitMs = 10000;
 // A watcher says it watches once it has the compositor's or the desktop's
 // idle signal: a connection and a few round trips, or GNOME's bus.
@@ -85,20 +85,20 @@ bool saysWatching(const std::string& path)
 
 EndResult endRunningWatcher(pid_t& pid)
 {
-    const int pidfd = lockHolder(pid);
+    const int pidfd = leaseHolder(pid);
     if (pidfd < 0)
-        return sessionLockHeld() ? EndResult::Unproven : EndResult::NoneRan;
+        return watcherLeaseHeld() ? EndResult::Unproven : EndResult::NoneRan;
     // By the pidfd, not the pid: the process proven is the one signalled,
     // even if it ended since and its pid went to another.
     const bool sent = ::syscall(SYS_pidfd_send_signal, pidfd, SIGTERM, nullptr, 0) == 0 || errno == ESRCH;
     ::close(pidfd);
     if (!sent)
         return EndResult::DidNotEnd;
-    // The lock, not the process, is what a new watcher needs: the process
-    // may linger as a zombie of whoever started it, the lock goes with its
+    // The lease, not the process, is what a new watcher needs: the process
+    // may linger as a zombie of whoever started it, the lease goes with its
     // last fd.
     for (int waited = 0; waited < endWaitMs; waited += checkEveryMs) {
-        if (!sessionLockHeld())
+        if (!watcherLeaseHeld())
             return EndResult::Ended;
         waitAMoment();
     }
@@ -124,7 +124,7 @@ bool startWatcher(const std::vector<std::string>& arguments, pid_t& pid, std::st
 {
     // Emptied here, before the child can write: what the last watcher said
     // must not pass for this one's word.
-    const std::string log = sessionLogPath();
+    const std::string log = watcherLogPath();
     const int logFd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     pid = logFd < 0 ? -1 : ::fork();
     if (pid < 0) {

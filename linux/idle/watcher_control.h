@@ -7,10 +7,10 @@
 #include <vector>
 
 enum class EndResult {
-    NoneRan,   // no process holds the session's lock
+    NoneRan,   // no process holds the watcher's lease
     Ended,     // the watcher ended and its lock is free
-    Unproven,  // something holds the lock that cannot be proven a watcher: left alone
-    DidNotEnd, // signalled, but the lock was still held when the wait ran out
+    Unproven,  // something holds the lease that cannot be proven a watcher: left alone
+    DidNotEnd, // signalled, but the lease was still held when the wait ran out
 };
 
 // Ends the session's watcher; pid is the one ended (or found), 0 if none.
@@ -24,7 +24,7 @@ EndResult endRunningWatcher(pid_t& pid);
 bool runsCommand(pid_t pid, const std::vector<std::string>& command);
 
 // Starts arguments (arguments[0] the program) as the session's watcher, in
-// a session of its own, with no terminal, stderr in sessionLogPath(); waits
+// a session of its own, with no terminal, stderr in watcherLogPath(); waits
 // until it says it watches. False with one line in error where it ended
 // first or never said so.
 bool startWatcher(const std::vector<std::string>& arguments, pid_t& pid, std::string& error);

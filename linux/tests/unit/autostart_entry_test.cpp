@@ -2,7 +2,7 @@
 // -autostart on writes comes back as given, and what the settings cannot
 // stand for is refused with one line saying why.
 #include "linux/idle/autostart.h"
-#include "linux/idle/session_lock.h"
+#include "linux/idle/watcher_lease.h"
 #include "linux/idle/watcher_control.h"
 
 #include <gtest/gtest.h>
@@ -136,19 +136,19 @@ TEST_F(AutostartFiles, TheEntryFileAbsentReadableOrNotAFile)
     EXPECT_EQ(entry.options.idleSeconds, 90);
 }
 
-// Only a watcher the kernel shows holding the session's lock is one: the
-// test holds the lock itself (not cascade), then names in it a process that
-// is called cascade (sleep under that name) but holds no lock.
+// Only a watcher the kernel shows holding the session's watcher lease is one:
+// the test holds the lease itself (not cascade), then names in it a process
+// that is called cascade (sleep under that name) but holds no lease.
 TEST_F(AutostartFiles, NoWatcherIsFoundThatIsNotProvenOne)
 {
     EXPECT_EQ(runningWatcher(), 0);
-    EXPECT_FALSE(sessionLockHeld());
+    EXPECT_FALSE(watcherLeaseHeld());
     int fd = -1;
     std::string error;
-    ASSERT_TRUE(holdSessionLock(fd, error)) << error;
-    EXPECT_TRUE(sessionLockHeld());
+    ASSERT_TRUE(takeWatcherLease(fd, error)) << error;
+    EXPECT_TRUE(watcherLeaseHeld());
     pid_t pid = 0;
-    EXPECT_EQ(lockHolder(pid), -1) << "the test program passed for a watcher";
+    EXPECT_EQ(leaseHolder(pid), -1) << "the test program passed for a watcher";
     const std::string impostor = folder_ + "/cascade";
     ASSERT_EQ(std::system(("cp /bin/sleep '" + impostor + "'").c_str()), 0);
     const pid_t sleeper = ::fork();
@@ -163,7 +163,7 @@ TEST_F(AutostartFiles, NoWatcherIsFoundThatIsNotProvenOne)
     ::kill(sleeper, SIGKILL);
     ::waitpid(sleeper, nullptr, 0);
     ::close(fd);
-    EXPECT_FALSE(sessionLockHeld());
+    EXPECT_FALSE(watcherLeaseHeld());
 }
 
 // The entry and the printed lines name the program as a user types it only

@@ -1,4 +1,4 @@
-#include "linux/idle/session_lock.h"
+#include "linux/idle/watcher_lease.h"
 
 #include "linux/common/messages.h"
 #include "linux/common/quoted_text.h"
@@ -72,7 +72,7 @@ pid_t writtenPid(int fd)
 
 } // namespace
 
-std::string sessionLockPath()
+std::string watcherLeasePath()
 {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     std::string display = std::getenv("WAYLAND_DISPLAY") ? std::getenv("WAYLAND_DISPLAY") : "wayland-0";
@@ -85,27 +85,27 @@ std::string sessionLockPath()
 
 namespace {
 
-std::string besideLock(const std::string& ending)
+std::string besideLease(const std::string& ending)
 {
-    std::string path = sessionLockPath();
+    std::string path = watcherLeasePath();
     return path.substr(0, path.size() - std::string(".lock").size()) + ending;
 }
 
 } // namespace
 
-std::string sessionLogPath()
+std::string watcherLogPath()
 {
-    return besideLock(".log");
+    return besideLease(".log");
 }
 
 std::string autostartLockPath()
 {
-    return besideLock("-autostart.lock");
+    return besideLease("-autostart.lock");
 }
 
-bool holdSessionLock(int& fd, std::string& error)
+bool takeWatcherLease(int& fd, std::string& error)
 {
-    const std::string path = sessionLockPath();
+    const std::string path = watcherLeasePath();
     fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0) {
         error = "cannot open " + quoted(path) + ": " + std::strerror(errno);
@@ -116,7 +116,7 @@ bool holdSessionLock(int& fd, std::string& error)
                                      : "cannot lock " + quoted(path) + ": " + std::strerror(errno);
         return false;
     }
-    // Written only once held: a reader that finds the lock held and a pid
+    // Written only once held: a reader that finds the lease held and a pid
     // that does not hold it (written by a watcher that died, or not yet
     // overwritten) proves nothing and signals nothing.
     const std::string pid = std::to_string(::getpid()) + "\n";
@@ -125,9 +125,9 @@ bool holdSessionLock(int& fd, std::string& error)
     return true;
 }
 
-bool sessionLockHeld()
+bool watcherLeaseHeld()
 {
-    const int fd = ::open(sessionLockPath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(watcherLeasePath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return false;
     const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
@@ -135,10 +135,10 @@ bool sessionLockHeld()
     return held;
 }
 
-int lockHolder(pid_t& pid)
+int leaseHolder(pid_t& pid)
 {
     pid = 0;
-    const int fd = ::open(sessionLockPath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = ::open(watcherLeasePath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         return -1;
     struct stat info {};
