@@ -244,7 +244,8 @@ prompt_works() { # NAME
 }
 refused_or_works() { # NAME
   local end=$((SECONDS + wait_limit))
-  until grep -qsF "cascade: the session is locked" "$work/$1.err" || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do
+  until grep -qsE "^cascade: (the session is locked|cannot lock)" "$work/$1.err" || ! still_runs "$pid" ||
+    [ $SECONDS -ge $end ]; do
     sleep 0.1
   done
   if grep -qF "cascade: the session is locked" "$work/$1.err"; then prompt_works "$1"; else refused "$1"; fi
