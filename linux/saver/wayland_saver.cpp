@@ -363,7 +363,15 @@ int runWaylandSaver(const Options& options)
 {
     std::string error;
     WaylandSaver saver(options);
-    if (!open(saver, error) || !runLoop(saver, error))
+    if (!open(saver, error)) {
+        // A lock refused ends at once: where llvmpipe could not make its
+        // threads, tearing GL down waits for them for ever, and whoever
+        // started the locker would never hear of the refusal.
+        if (options.target == Target::Lock)
+            endAtOnce(error, exitFault);
+        return fail(error);
+    }
+    if (!runLoop(saver, error))
         return fail(error);
     return 0;
 }
