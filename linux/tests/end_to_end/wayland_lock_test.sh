@@ -227,11 +227,13 @@ install -m 644 "$2" /etc/pam.d/cascade
 # -- Short of threads or memory, the locker refuses before locking, or holds
 # the lock with a working prompt until the right password: never sway's red,
 # never an end while it holds the lock.
-# A locker under prlimit's LIMIT, with llvmpipe's threads, whose stacks and
-# heaps the memory figures include, as many on any machine.
+# A locker under prlimit's LIMIT, set once it runs as the user: a limit on
+# processes set before setpriv took the user would make the kernel refuse
+# setpriv's exec rather than the locker's threads. llvmpipe's threads, whose
+# stacks and heaps the memory figures include, are as many on any machine.
 limited_lock() { # NAME LIMIT
   local plain=("${user[@]}")
-  user=(prlimit "$2" "${plain[@]}" LP_NUM_THREADS=2)
+  user=("${plain[@]}" LP_NUM_THREADS=2 prlimit "$2" env)
   start_lock "$1"
   user=("${plain[@]}")
 }
@@ -250,13 +252,13 @@ refused_or_works() { # NAME
   done
   if grep -qF "cascade: the session is locked" "$work/$1.err"; then prompt_works "$1"; else refused "$1"; fi
 }
-# The user's processes and threads, which RLIMIT_NPROC counts: at one more
-# than these the locker runs, but makes no thread.
+# RLIMIT_NPROC counts the user's processes and threads: under one the
+# locker makes no thread at all; at two more than the user has, one.
 user_tasks() { awk '/^Uid:/ { print $2 }' /proc/[0-9]*/task/*/status 2>/dev/null | grep -cx "$user_id"; }
-for spare in 0 1; do
-  limited_lock threads-$spare --nproc=$(($(user_tasks) + 1 + spare))
-  refused_or_works threads-$spare
-done
+limited_lock threads-none --nproc=1
+refused_or_works threads-none
+limited_lock threads-one --nproc=$(($(user_tasks) + 2))
+refused_or_works threads-one
 # Address space limits around where a lock once failed its first frame
 # (450000 KB) and where one, held, aborted on a later frame (500000 KB): in
 # that span what runs short first (a thread, a frame, GL's own memory, a
