@@ -168,10 +168,11 @@ keyboard_row layout-de unlike "$work/layout-us.row.pbm"
 press AB01 AD11
 unlocks layouts "a second layout's keys"
 
-# -- Editing: a held Backspace takes back all it repeats over, and no more
-# once released; Ctrl+U clears; Ctrl, Alt and Super with a letter type
-# nothing, between the password's letters.
-typed repeat "a held Backspace" held us "" "" vvvvv +BKSP \~1500 -BKSP held
+# -- Editing: a held Backspace takes back all it repeats over; a released
+# key repeats no more, though Enter comes past the repeat's delay; Ctrl+U
+# clears; Ctrl, Alt and Super with a letter type nothing, between the
+# password's letters.
+typed repeat "a held Backspace, then keys released" held us "" "" vvvvv +BKSP \~1500 -BKSP held \~1000
 typed shortcuts "Ctrl+U, then Ctrl, Alt and Super with letters" cut us "" "" \
   junk +LCTL u -LCTL c +LALT x -LALT u +LWIN x -LWIN +LCTL x -LCTL t
 
