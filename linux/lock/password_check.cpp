@@ -10,15 +10,15 @@
 
 namespace {
 
+struct Conversation {
+    const char* password = nullptr;
+    std::string* said = nullptr;
+};
+
 // Where Linux-PAM looks for a service's stack: the administrator's folder,
 // the vendor's, and the old single file.
 const char* const pamFolders[] = {"/etc/pam.d/", "/usr/lib/pam.d/"};
 const char* const pamSingleFile = "/etc/pam.conf";
-
-struct Conversation {
-    const char* password;
-    std::string* said;
-};
 
 void wipeAnswers(pam_response* answers, int count)
 {
@@ -43,7 +43,7 @@ int converse(int count, const pam_message** messages, pam_response** responses, 
     const auto* conversation = static_cast<const Conversation*>(data);
     for (int i = 0; i < count; ++i) {
         const int style = messages[i]->msg_style;
-        if ((style == PAM_ERROR_MSG || style == PAM_TEXT_INFO) && messages[i]->msg) {
+        if ((style == PAM_ERROR_MSG || style == PAM_TEXT_INFO) && messages[i]->msg && conversation->said) {
             // No exception may cross PAM's C code: a message that finds no
             // memory is lost, the check goes on.
             try {
@@ -55,6 +55,11 @@ int converse(int count, const pam_message** messages, pam_response** responses, 
         }
         if (style != PAM_PROMPT_ECHO_OFF && style != PAM_PROMPT_ECHO_ON)
             continue;
+        // Asked with no check under way (PAM's start), it gets no answer.
+        if (!conversation->password) {
+            wipeAnswers(answers, i);
+            return PAM_CONV_ERR;
+        }
         answers[i].resp = strdup(conversation->password);
         if (!answers[i].resp) {
             wipeAnswers(answers, i);
@@ -85,7 +90,8 @@ bool pamCanCheck(const std::string& user, std::string& error)
                 "), so no password could unlock";
         return false;
     }
-    const pam_conv none = {converse, nullptr};
+    Conversation nobody;
+    const pam_conv none = {converse, &nobody};
     pam_handle_t* handle = nullptr;
     const int result = pam_start(pamService, user.c_str(), &none, &handle);
     if (result != PAM_SUCCESS)
@@ -111,14 +117,18 @@ PasswordCheck::~PasswordCheck()
 bool PasswordCheck::prepare(std::string& error)
 {
     if (thread_.joinable())
-        return true;
+        return opened_;
     try {
         thread_ = std::thread(&PasswordCheck::serve, this);
     } catch (const std::system_error& failure) {
         error = std::string("cannot lock: no thread for the password's check (") + failure.what() + ")";
         return false;
     }
-    return true;
+    std::unique_lock<std::mutex> hold(mutex_);
+    wake_.wait(hold, [this] { return opened_ || !fault_.empty(); });
+    if (!opened_)
+        error = "cannot lock: PAM cannot check a password for " + user_ + ": " + fault_;
+    return opened_;
 }
 
 bool PasswordCheck::start(const char* password)
@@ -144,19 +154,35 @@ PasswordCheck::State PasswordCheck::take()
     return state;
 }
 
+// PAM's stack is started once before the lock is asked for, and kept till
+// the end: its modules are loaded then, while a lack of memory or a broken
+// module can still refuse the lock, and stay loaded, so that a check under
+// a later lack of memory does not fail to load them and lock the user out.
+// Each check still starts the stack afresh, as PAM expects of a new login,
+// and so sees a stack the administrator has mended meanwhile.
 void PasswordCheck::serve()
 {
+    Conversation nobody;
+    const pam_conv silent = {converse, &nobody};
+    const int started = pam_start(pamService, user_.c_str(), &silent, &kept_);
     std::unique_lock<std::mutex> hold(mutex_);
+    opened_ = started == PAM_SUCCESS;
+    if (!opened_)
+        fault_ = kept_ ? pam_strerror(kept_, started) : "PAM would not start";
+    wake_.notify_all();
     for (;;) {
-        wake_.wait(hold, [this] { return ending_ || password_; });
+        wake_.wait(hold, [this] { return ending_ || (opened_ && password_); });
         if (ending_)
-            return;
+            break;
         const char* password = password_;
         password_ = nullptr;
         hold.unlock();
         run(password);
         hold.lock();
     }
+    if (kept_)
+        pam_end(kept_, started);
+    kept_ = nullptr;
 }
 
 void PasswordCheck::run(const char* password)

@@ -23,6 +23,8 @@ constexpr const char* pamService = "cascade";
 // start it for user.
 bool pamCanCheck(const std::string& user, std::string& error);
 
+struct pam_handle;
+
 class PasswordCheck {
 public:
     enum class State { Idle, Running, Accepted, Rejected };
@@ -33,7 +35,8 @@ public:
     PasswordCheck(const PasswordCheck&) = delete;
     PasswordCheck& operator=(const PasswordCheck&) = delete;
 
-    // Makes the thread; false, with error set, where none can be had.
+    // Makes the thread and starts PAM's stack on it; false, with error
+    // set, where there is no thread or PAM will not start.
     bool prepare(std::string& error);
     // Starts checking password (NUL-terminated, alive until the answer is
     // taken); false while a check runs, or before prepare.
@@ -57,7 +60,10 @@ private:
     std::condition_variable wake_;
     const char* password_ = nullptr; // the check asked for, under mutex_
     bool ending_ = false;            // under mutex_
+    bool opened_ = false;            // PAM started, under mutex_
     std::atomic<State> state_{State::Idle};
+    // PAM started before the lock, its modules kept loaded; the thread's.
+    pam_handle* kept_ = nullptr;
     // Written by the thread before the state, read after it.
     std::string fault_;
     std::string said_;
