@@ -105,7 +105,9 @@ const Glyph* glyphFor(char32_t character)
 
 int bitmapTextDots(int length) { return length > 0 ? length * (bitmapGlyphWidth + bitmapCharGap) - bitmapCharGap : 0; }
 
-void drawBitmapQuad(int left, int bottom, int right, int top)
+void GlQuads::colour(float red, float green, float blue) { glColor3f(red, green, blue); }
+
+void GlQuads::quad(int left, int bottom, int right, int top)
 {
     glVertex2i(left, bottom);
     glVertex2i(right, bottom);
@@ -114,7 +116,7 @@ void drawBitmapQuad(int left, int bottom, int right, int top)
 }
 
 // One quad per run of lit dots in a row.
-void emitBitmapText(const char* text, int x, int y, int dot)
+void emitBitmapText(QuadSink& sink, const char* text, int x, int y, int dot)
 {
     const int advance = (bitmapGlyphWidth + bitmapCharGap) * dot;
     for (const char* at = text; *at != '\0'; x += advance) {
@@ -131,7 +133,7 @@ void emitBitmapText(const char* text, int x, int y, int dot)
                 int end = column;
                 while (end < bitmapGlyphWidth && glyph->rows[row][end] == '#')
                     ++end;
-                drawBitmapQuad(x + column * dot, bottom, x + end * dot, bottom + dot);
+                sink.quad(x + column * dot, bottom, x + end * dot, bottom + dot);
                 column = end;
             }
         }
@@ -140,7 +142,8 @@ void emitBitmapText(const char* text, int x, int y, int dot)
 
 void drawBitmapText(const char* text, int x, int y, int dot)
 {
+    GlQuads quads;
     glBegin(GL_QUADS);
-    emitBitmapText(text, x, y, dot);
+    emitBitmapText(quads, text, x, y, dot);
     glEnd();
 }

@@ -15,12 +15,31 @@ constexpr int bitmapCharGap = 1;
 // The width in dots of text of length characters.
 int bitmapTextDots(int length);
 
+// Where the font's rectangles go: GL's quads (GlQuads), or the pixels of a
+// picture in memory (pixel_quads.h) where GL can draw nothing.
+class QuadSink {
+public:
+    virtual void colour(float red, float green, float blue) = 0;
+    // A rectangle in pixels, GL's way up: lower-left origin, the right and
+    // top edges not included.
+    virtual void quad(int left, int bottom, int right, int top) = 0;
+
+protected:
+    ~QuadSink() = default;
+};
+
+// Into GL, between the caller's glBegin(GL_QUADS) and glEnd, for many in one
+// draw.
+class GlQuads final : public QuadSink {
+public:
+    void colour(float red, float green, float blue) override;
+    void quad(int left, int bottom, int right, int top) override;
+};
+
 // Draws text in the current colour, its lowest row of dots at y (GL's
 // lower-left origin), its first column at x, in pixels: one draw, since on
 // software GL a draw costs far more than its few pixels.
 void drawBitmapText(const char* text, int x, int y, int dot);
 
-// The same and a rectangle's four corners, counter-clockwise, as quads
-// between the caller's glBegin(GL_QUADS) and glEnd, for more in one draw.
-void emitBitmapText(const char* text, int x, int y, int dot);
-void drawBitmapQuad(int left, int bottom, int right, int top);
+// The same into sink, in its current colour.
+void emitBitmapText(QuadSink& sink, const char* text, int x, int y, int dot);

@@ -41,8 +41,29 @@ PromptOverlay::PromptOverlay(const PasswordPrompt& prompt, const std::string& us
 // drawn once with its border round it rather than under it.
 void PromptOverlay::draw(int width, int height) const
 {
-    if (!prompt_.shown() || width <= 0 || height <= 0)
+    if (prompt_.shown())
+        drawShown(width, height);
+}
+
+void PromptOverlay::drawShown(int width, int height) const
+{
+    if (width <= 0 || height <= 0)
         return;
+    const CornerDrawing pixels(width, height);
+    GlQuads quads;
+    glBegin(GL_QUADS);
+    emit(quads, width, height);
+    glEnd();
+}
+
+void PromptOverlay::paint(QuadSink& sink, int width, int height) const
+{
+    if (prompt_.shown() && width > 0 && height > 0)
+        emit(sink, width, height);
+}
+
+void PromptOverlay::emit(QuadSink& sink, int width, int height) const
+{
     const int dot = std::max(1, height / rowsPerDot);
     const int innerHeight = boxRows * bitmapGlyphHeight + (boxRows - 1) * rowGap;
     const int boxWidth = (bitmapTextDots(boxChars) + 2 * boxPadding) * dot;
@@ -53,33 +74,30 @@ void PromptOverlay::draw(int width, int height) const
     const int top = bottom + boxHeight;
     const int border = borderDots * dot;
 
-    const CornerDrawing pixels(width, height);
-    glBegin(GL_QUADS);
-    glColor3f(0.6f, 0.7f, 0.9f);
-    drawBitmapQuad(left - border, bottom - border, right + border, bottom);
-    drawBitmapQuad(left - border, top, right + border, top + border);
-    drawBitmapQuad(left - border, bottom, left, top);
-    drawBitmapQuad(right, bottom, right + border, top);
-    glColor3f(0.0f, 0.0f, 0.0f);
-    drawBitmapQuad(left, bottom, right, top);
+    sink.colour(0.6f, 0.7f, 0.9f);
+    sink.quad(left - border, bottom - border, right + border, bottom);
+    sink.quad(left - border, top, right + border, top + border);
+    sink.quad(left - border, bottom, left, top);
+    sink.quad(right, bottom, right + border, top);
+    sink.colour(0.0f, 0.0f, 0.0f);
+    sink.quad(left, bottom, right, top);
     const int textLeft = left + boxPadding * dot;
     const int rowStep = (bitmapGlyphHeight + rowGap) * dot;
     const int topRow = top - boxPadding * dot - bitmapGlyphHeight * dot;
-    glColor3f(1.0f, 1.0f, 1.0f);
-    emitBitmapText(user_.c_str(), textLeft, topRow, dot);
-    emitDots(textLeft, topRow - rowStep, dot);
-    glColor3f(0.6f, 0.8f, 1.0f);
-    emitBitmapText(prompt_.statusText(), textLeft, topRow - 2 * rowStep, dot);
-    glColor3f(1.0f, 0.8f, 0.4f);
+    sink.colour(1.0f, 1.0f, 1.0f);
+    emitBitmapText(sink, user_.c_str(), textLeft, topRow, dot);
+    emitDots(sink, textLeft, topRow - rowStep, dot);
+    sink.colour(0.6f, 0.8f, 1.0f);
+    emitBitmapText(sink, prompt_.statusText(), textLeft, topRow - 2 * rowStep, dot);
+    sink.colour(1.0f, 0.8f, 0.4f);
     int row = topRow - 3 * rowStep;
     for (const std::string& line : wrapText(prompt_.messageText(), boxChars, messageRows)) {
-        emitBitmapText(line.c_str(), textLeft, row, dot);
+        emitBitmapText(sink, line.c_str(), textLeft, row, dot);
         row -= rowStep;
     }
-    glEnd();
 }
 
-void PromptOverlay::emitDots(int left, int bottom, int dot) const
+void PromptOverlay::emitDots(QuadSink& sink, int left, int bottom, int dot) const
 {
     const int fitting = (bitmapTextDots(boxChars) - passwordDot) / passwordDotPitch + 1;
     const int count = static_cast<int>(std::min<std::size_t>(prompt_.characters(), static_cast<std::size_t>(fitting)));
@@ -87,6 +105,6 @@ void PromptOverlay::emitDots(int left, int bottom, int dot) const
     const int lift = (bitmapGlyphHeight - passwordDot) / 2 * dot;
     for (int i = 0; i < count; ++i) {
         const int x = left + i * passwordDotPitch * dot;
-        drawBitmapQuad(x, bottom + lift, x + size, bottom + lift + size);
+        sink.quad(x, bottom + lift, x + size, bottom + lift + size);
     }
 }

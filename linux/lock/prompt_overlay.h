@@ -6,6 +6,7 @@
 // prompt costs about what one with -fps does (bench/lock_prompt_bench).
 #pragma once
 
+#include "linux/common/bitmap_font.h"
 #include "linux/lock/password_prompt.h"
 
 #include <string>
@@ -18,9 +19,15 @@ public:
     // Draws the prompt, where it is shown, into the current draw
     // framebuffer of width x height pixels, leaving the GL state as it was.
     void draw(int width, int height) const;
+    // The same, shown or not: GL's first draw of it, before the lock is
+    // asked for, is where software GL finds the memory its drawing needs.
+    void drawShown(int width, int height) const;
+    // Where it is shown, into sink, for a picture GL could not draw.
+    void paint(QuadSink& sink, int width, int height) const;
 
 private:
-    void emitDots(int left, int bottom, int dot) const;
+    void emit(QuadSink& sink, int width, int height) const;
+    void emitDots(QuadSink& sink, int left, int bottom, int dot) const;
 
     const PasswordPrompt& prompt_;
     std::string user_;

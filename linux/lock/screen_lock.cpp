@@ -68,18 +68,23 @@ ScreenLock::~ScreenLock()
         ext_session_lock_v1_destroy(lock_);
 }
 
+bool ScreenLock::prepare(std::string& error)
+{
+    // A lock no password could be typed into would hold the session for good.
+    if (!password_.usable()) {
+        error = "cannot lock: no memory for the password";
+        return false;
+    }
+    return check_.prepare(error);
+}
+
 bool ScreenLock::ask(WaylandDisplay& display, std::string& error)
 {
     if (!display.sessionLocks()) {
         error = "cannot lock: the Wayland compositor does not offer ext-session-lock-v1";
         return false;
     }
-    // A lock no password could be typed into would hold the session for good.
-    if (!password_.usable()) {
-        error = "cannot lock: no memory for the password";
-        return false;
-    }
-    if (!check_.prepare(error))
+    if (!prepare(error))
         return false;
     guardProcess();
     if (!password_.lockedInMemory())

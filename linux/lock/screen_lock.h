@@ -34,8 +34,12 @@ public:
     ScreenLock(const ScreenLock&) = delete;
     ScreenLock& operator=(const ScreenLock&) = delete;
 
-    // Asks the compositor for the lock; false, with error set, where it
-    // offers none.
+    // What checking a password needs, had first, while the lock can still
+    // be refused: the password's memory, the check's thread, PAM's stack.
+    // False, with error set, where one is lacking.
+    bool prepare(std::string& error);
+    // Asks the compositor for the lock (preparing first, where the caller
+    // has not); false, with error set, where it offers none.
     bool ask(WaylandDisplay& display, std::string& error);
     // After each wait for events: takes in the compositor's answer, the
     // prompt's time and the password's check. Refused and Unlocked end the
@@ -46,6 +50,11 @@ public:
     int waitLimitMs(int pacedLimitMs) const;
     State state() const { return state_; }
     void drawPrompt(int width, int height) const { overlay_.draw(width, height); }
+    // Where GL can draw nothing: the prompt into a picture in memory.
+    void paintPrompt(QuadSink& sink, int width, int height) const { overlay_.paint(sink, width, height); }
+    // Before ask(): the prompt drawn once, hidden or not, so that what GL
+    // needs for it is had while a lack can still refuse the lock.
+    void rehearsePrompt(int width, int height) const { overlay_.drawShown(width, height); }
 
     // For the listener.
     void compositorLocked() { lockedEvent_ = true; }

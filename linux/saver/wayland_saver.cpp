@@ -12,6 +12,7 @@
 #include "linux/common/fps_meter.h"
 #include "linux/common/messages.h"
 #include "linux/common/scene_run.h"
+#include "linux/lock/crash_refusal.h"
 #include "linux/lock/screen_lock.h"
 
 #include "front/pixel_format.h"
@@ -59,6 +60,9 @@ struct WaylandSaver {
     std::optional<Clock::time_point> lockDue;
     // A failure while locked is said once, not every frame.
     bool lockFailureSaid = false;
+    // The frame drawn before the lock is asked for draws the prompt, shown
+    // or not.
+    bool rehearsing = false;
 };
 
 // A dead compositor leaves nothing to tear down politely: say so and go, as
@@ -68,23 +72,41 @@ struct WaylandSaver {
     endAtOnce(display.lostText(), exitFault);
 }
 
-bool lockSession(WaylandSaver& saver, std::string& error)
+// The scene drawn once and the prompt over it, shown nowhere: on software
+// GL the first frame's memory (its pictures, the code GL makes for each way
+// of drawing) is had here, while a lack of it can still refuse the lock.
+bool rehearseFrame(WaylandSaver& saver, SceneRun& run, std::string& error)
+{
+    run.resize(saver.context.pictureWidth(), saver.context.pictureHeight());
+    saver.context.showNextOn({});
+    run.frame(saver.context);
+    saver.rehearsing = true;
+    const bool ok = saver.context.rehearseFrame(error);
+    saver.rehearsing = false;
+    return ok;
+}
+
+bool lockSession(WaylandSaver& saver, SceneRun& run, std::string& error)
 {
     saver.lock = ScreenLock::make(saver.rules, saver.surfaces, error);
-    if (!saver.lock)
+    if (!saver.lock || !saver.lock->prepare(error))
         return false;
     // Without the locale's compose table dead keys type nothing, which a
     // password may need.
     if (!saver.input.prepareTyping())
         note("no compose table for this locale: dead keys and Compose type nothing");
-    // The first frame's memory, had while a lack of it can still refuse.
+    // The outputs' sizes come once they are bound, a round trip after
+    // the globals that named them.
+    if (!saver.display.roundTrip())
+        lostCompositor(saver.display);
     int width = 0;
     int height = 0;
     saver.surfaces.largestOutput(width, height);
-    if (width > 0 && !saver.context.setPictureSize(width, height, error)) {
+    if ((width > 0 && !saver.context.setPictureSize(width, height, error)) || !rehearseFrame(saver, run, error)) {
         error = "cannot lock: no memory for a frame (" + error + ")";
         return false;
     }
+    crashesAreCrashes();
     return saver.lock->ask(saver.display, error);
 }
 
@@ -108,8 +130,6 @@ bool open(WaylandSaver& saver, std::string& error)
         saver.context.forget(shown.surface);
     });
     saver.surfaces.start(saver.options.width, saver.options.height);
-    if (saver.options.target == Target::Lock)
-        return lockSession(saver, error);
     if (saver.options.lockAfterSeconds > 0)
         saver.lockDue = Clock::now() + std::chrono::seconds(saver.options.lockAfterSeconds);
     return true;
@@ -178,6 +198,26 @@ void reportRate(const Options& options, Drawing& drawing, Clock::time_point fram
         note(rateText(rate));
 }
 
+// Whether the session's lock is asked for or held: then the process must
+// not end but by the password, whatever fails.
+bool holdingLock(const WaylandSaver& saver)
+{
+    if (!saver.lock)
+        return false;
+    const ScreenLock::State state = saver.lock->state();
+    return state == ScreenLock::State::Asked || state == ScreenLock::State::Held;
+}
+
+// A failure that does not end a locked saver, said once rather than every
+// frame.
+void noteLockedFailure(WaylandSaver& saver, const std::string& failure)
+{
+    if (failure.empty() || saver.lockFailureSaid)
+        return;
+    note("while locked: " + failure + "; the lock goes on");
+    saver.lockFailureSaid = true;
+}
+
 // One frame of the scene, shown on every surface due one; each of them asks
 // to be told when the compositor wants the next. Ended once -frames are
 // drawn, unless the saver has become the lock.
@@ -186,8 +226,14 @@ Pass drawFrame(WaylandSaver& saver, const std::vector<ShownSurface*>& due, Frame
 {
     const Clock::time_point frameStart = Clock::now();
     drawing.run.skipTime(pacing.frameStarted(frameStart));
-    if (!sizePicture(saver, drawing.run, error))
-        return Pass::Failed;
+    if (!sizePicture(saver, drawing.run, error)) {
+        if (!holdingLock(saver))
+            return Pass::Failed;
+        // Locked, the picture keeps the size it has, shown scaled, and the
+        // prompt is still drawn at each output's own size.
+        noteLockedFailure(saver, error);
+        error.clear();
+    }
     std::vector<wl_surface*> onto;
     for (ShownSurface* surface : due) {
         saver.surfaces.requestFrame(*surface);
@@ -207,13 +253,13 @@ Pass drawFrame(WaylandSaver& saver, const std::vector<ShownSurface*>& due, Frame
 
 // The saver becomes the lock once it is due. Where it cannot, it says so
 // and stays the saver, which input ends as before.
-void lockWhenDue(WaylandSaver& saver)
+void lockWhenDue(WaylandSaver& saver, SceneRun& run)
 {
     if (!saver.lockDue || Clock::now() < *saver.lockDue)
         return;
     saver.lockDue.reset();
     std::string error;
-    if (!lockSession(saver, error)) {
+    if (!lockSession(saver, run, error)) {
         saver.lock.reset();
         note(error);
     }
@@ -249,26 +295,6 @@ Pass updateLock(WaylandSaver& saver, std::string& error)
     return Pass::Again;
 }
 
-// Whether the session's lock is asked for or held: then the process must
-// not end but by the password, whatever fails.
-bool holdingLock(const WaylandSaver& saver)
-{
-    if (!saver.lock)
-        return false;
-    const ScreenLock::State state = saver.lock->state();
-    return state == ScreenLock::State::Asked || state == ScreenLock::State::Held;
-}
-
-// A failure that does not end a locked saver, said once rather than every
-// frame.
-void noteLockedFailure(WaylandSaver& saver, const std::string& failure)
-{
-    if (failure.empty() || saver.lockFailureSaid)
-        return;
-    note("while locked: " + failure + "; the lock goes on");
-    saver.lockFailureSaid = true;
-}
-
 // Waits for events, then takes in what they changed and draws a frame where
 // one is due. Failed, with error set, where a surface or the picture cannot
 // be given its size.
@@ -282,7 +308,7 @@ Pass runPass(WaylandSaver& saver, FramePacing& pacing, Drawing& drawing, std::st
     saver.surfaces.update();
     if (saver.rules.endRequested() || saver.surfaces.endRequested())
         return Pass::Ended;
-    lockWhenDue(saver);
+    lockWhenDue(saver, drawing.run);
     if (saver.lock) {
         const Pass locked = updateLock(saver, error);
         if (locked != Pass::Again)
@@ -336,15 +362,25 @@ bool runLoop(WaylandSaver& saver, std::string& error)
     Drawing drawing;
     drawing.run.useSkippableClock();
     drawing.run.start(saver.options, 1, 1);
-    // A saver that becomes the lock later needs the prompt's hook from now.
+    // A saver that becomes the lock later needs the prompt's hooks from now.
     const bool showFps = saver.options.showFps;
-    if (showFps || saver.lock || saver.lockDue)
+    const bool locks = saver.options.target == Target::Lock || saver.lockDue;
+    if (showFps || locks)
         saver.context.drawOverEachSurface([&drawing, &saver, showFps](int width, int height) {
             if (showFps)
                 drawing.overlay.draw(width, height);
-            if (saver.lock)
+            if (saver.lock && saver.rehearsing)
+                saver.lock->rehearsePrompt(width, height);
+            else if (saver.lock)
                 saver.lock->drawPrompt(width, height);
         });
+    if (locks)
+        saver.context.paintOverWhereGlFails([&saver](QuadSink& sink, int width, int height) {
+            if (saver.lock)
+                saver.lock->paintPrompt(sink, width, height);
+        });
+    if (saver.options.target == Target::Lock && !lockSession(saver, drawing.run, error))
+        return false;
     if (saver.options.fpsOnStderr)
         note("frames are paced by the compositor's frame callbacks and -delay, and shown through " +
              std::string(presentPathName(saver.context.presentPath())));
@@ -353,6 +389,7 @@ bool runLoop(WaylandSaver& saver, std::string& error)
     while (pass == Pass::Again)
         pass = holdingLock(saver) ? runLockedPass(saver, pacing, drawing, error) : runPass(saver, pacing, drawing, error);
     saver.context.drawOverEachSurface(nullptr);
+    saver.context.paintOverWhereGlFails(nullptr);
     drawing.run.stop();
     return pass == Pass::Ended;
 }
@@ -362,6 +399,8 @@ bool runLoop(WaylandSaver& saver, std::string& error)
 int runWaylandSaver(const Options& options)
 {
     std::string error;
+    if (options.target == Target::Lock)
+        refuseOnCrash();
     WaylandSaver saver(options);
     if (!open(saver, error)) {
         // A lock refused ends at once: where llvmpipe could not make its
@@ -371,7 +410,10 @@ int runWaylandSaver(const Options& options)
             endAtOnce(error, exitFault);
         return fail(error);
     }
-    if (!runLoop(saver, error))
+    if (!runLoop(saver, error)) {
+        if (options.target == Target::Lock)
+            endAtOnce(error, exitFault);
         return fail(error);
+    }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "linux/wayland/shm_presenter.h"
 
 #include "linux/common/messages.h"
+#include "linux/common/pixel_quads.h"
 
 #include "viewporter-client-protocol.h"
 
@@ -81,6 +82,26 @@ void ShmPresenter::prepare(const FramebufferFunctions& functions, const Framebuf
     viewporter_ = viewporter;
     readsUpsideDown_ = offersExtension("GL_MESA_pack_invert");
     largestFrame_ = largestFramebuffer();
+    frame_.prepare(gl_, format_, PictureBuffer::Colours::BgraTexture);
+}
+
+bool ShmPresenter::rehearse(const PictureBuffer& picture, const std::function<void(int, int)>& over, std::string& error)
+{
+    const int width = std::min(picture.width(), largestFrame_);
+    const int height = std::min(picture.height(), largestFrame_);
+    if (!reserveFrame(width, height, error))
+        return false;
+    picture.showIn(width, height, frame_.framebuffer());
+    if (over)
+        over(width, height);
+    std::uint32_t pixel = 0;
+    readInto(frame_.framebuffer(), 1, 1, &pixel);
+    glFinish();
+    if (glGetError() == GL_OUT_OF_MEMORY) {
+        error = "OpenGL ran out of memory drawing a frame";
+        return false;
+    }
+    return true;
 }
 
 void ShmPresenter::showOn(wl_surface* surface, int width, int height, int logicalWidth, int logicalHeight)
@@ -90,7 +111,6 @@ void ShmPresenter::showOn(wl_surface* surface, int width, int height, int logica
         surfaces_.emplace_back(new ShmSurface(shm_));
         shown = surfaces_.back().get();
         shown->surface = surface;
-        shown->frame.prepare(gl_, format_, PictureBuffer::Colours::BgraTexture);
         if (viewporter_)
             shown->viewport = wp_viewporter_get_viewport(viewporter_, surface);
     }
@@ -105,7 +125,6 @@ void ShmPresenter::showOn(wl_surface* surface, int width, int height, int logica
 
 void ShmPresenter::ShmSurface::release()
 {
-    frame.destroy();
     if (viewport)
         wp_viewport_destroy(viewport);
     viewport = nullptr;
@@ -138,14 +157,10 @@ void ShmPresenter::present(wl_surface* surface, const PictureBuffer& picture,
             continue;
         ShmBufferRing::Buffer* buffer = shown->buffers.freeBuffer(width, height, error);
         allBusy = !buffer && error.empty();
-        const GLuint frame = buffer ? frameFor(*shown, picture, over, width, height, error) : 0;
+        const GLuint frame = buffer ? frameFor(picture, over, width, height, error) : 0;
         if (frame) {
             readInto(frame, width, height, buffer->pixels);
-            shown->buffers.attach(surface, *buffer);
-            scaleToSurface(*shown);
-            damageWhole(surface, width, height);
-            shown->hasBuffer = true;
-            wl_surface_commit(surface);
+            commit(*shown, *buffer, width, height);
             return;
         }
         if (allBusy)
@@ -153,12 +168,15 @@ void ShmPresenter::present(wl_surface* surface, const PictureBuffer& picture,
     }
     if (shown->reduction > mostReduction(*shown))
         shown->reduction = mostReduction(*shown);
+    const bool painted = !allBusy && paintOver_ && paintInstead(*shown);
     if (!allBusy && !failureSaid_) {
         note((error.empty() ? "no frame fits " + std::to_string(shown->width) + "x" + std::to_string(shown->height)
                             : error) +
-             "; the output keeps its last frame");
+             (painted ? "; the output shows black and the prompt" : "; the output keeps its last frame"));
         failureSaid_ = true;
     }
+    if (painted)
+        return;
     // A surface that never had a buffer must not be committed without one
     // (a lock surface's commit would be a protocol error): it gets none
     // until a frame can be made, and the loop tries again.
@@ -166,6 +184,38 @@ void ShmPresenter::present(wl_surface* surface, const PictureBuffer& picture,
         wl_surface_commit(surface);
     else
         shown->lacksFrame = true;
+}
+
+void ShmPresenter::commit(ShmSurface& shown, ShmBufferRing::Buffer& buffer, int width, int height)
+{
+    shown.buffers.attach(shown.surface, buffer);
+    scaleToSurface(shown);
+    damageWhole(shown.surface, width, height);
+    shown.hasBuffer = true;
+    wl_surface_commit(shown.surface);
+}
+
+// Where GL makes no frame at all, the CPU paints one: black, and over it
+// what paintOver_ draws (the lock's prompt), as large as memory allows.
+bool ShmPresenter::paintInstead(ShmSurface& shown)
+{
+    std::string error;
+    for (int reduction = 1; reduction <= mostReduction(shown); reduction *= 2) {
+        const int width = reduced(shown.width, reduction);
+        const int height = reduced(shown.height, reduction);
+        ShmBufferRing::Buffer* buffer = shown.buffers.freeBuffer(width, height, error);
+        if (!buffer && error.empty())
+            return false; // all busy: the last frame stays a while
+        if (!buffer)
+            continue;
+        PixelQuads quads(static_cast<std::uint32_t*>(buffer->pixels), width, height);
+        quads.clear();
+        paintOver_(quads, width, height);
+        shown.reduction = reduction;
+        commit(shown, *buffer, width, height);
+        return true;
+    }
+    return false;
 }
 
 // The most a surface's frames may be reduced: not at all where the
@@ -193,20 +243,27 @@ bool ShmPresenter::takeLackingFrame(wl_surface* surface)
 
 // The framebuffer to read the frame's pixels from: the picture itself
 // where it fits as it is. 0, with error set, where GL makes no frame.
-GLuint ShmPresenter::frameFor(ShmSurface& shown, const PictureBuffer& picture, const std::function<void(int, int)>& over,
-                              int width, int height, std::string& error)
+GLuint ShmPresenter::frameFor(const PictureBuffer& picture, const std::function<void(int, int)>& over, int width,
+                              int height, std::string& error)
 {
-    if (!over && picture.width() == width && picture.height() == height) {
-        if (shown.frame.framebuffer())
-            shown.frame.destroy();
+    if (!over && picture.width() == width && picture.height() == height)
         return picture.framebuffer();
-    }
-    if (!shown.frame.resize(width, height, error))
+    if (!reserveFrame(width, height, error))
         return 0;
-    picture.showIn(width, height, shown.frame.framebuffer());
+    picture.showIn(width, height, frame_.framebuffer());
     if (over)
         over(width, height);
-    return shown.frame.framebuffer();
+    return frame_.framebuffer();
+}
+
+// One frame serves every surface in turn, drawn in its lower-left corner:
+// it only grows, so that once had (before a lock is asked for) it never
+// needs memory again for an output no larger.
+bool ShmPresenter::reserveFrame(int width, int height, std::string& error)
+{
+    if (frame_.framebuffer() && frame_.width() >= width && frame_.height() >= height)
+        return true;
+    return frame_.resize(std::max(frame_.width(), width), std::max(frame_.height(), height), error);
 }
 
 void ShmPresenter::readInto(GLuint framebuffer, int width, int height, void* pixels) const
@@ -239,4 +296,5 @@ void ShmPresenter::destroy()
     for (const std::unique_ptr<ShmSurface>& shown : surfaces_)
         shown->release();
     surfaces_.clear();
+    frame_.destroy();
 }

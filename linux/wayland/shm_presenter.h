@@ -4,14 +4,17 @@
 // CPU's, and EGL's way costs two a frame (the picture drawn into the window
 // surface, which the swap copies again into shared memory); this costs one
 // where a surface shows the picture pixel for pixel. Where the surface's
-// size differs, or -fps is drawn over it, the picture is first copied,
-// scaled, into a frame of the surface's size, which the rate is drawn on:
-// the picture itself never carries it. Where GL or memory cannot give a
-// frame of the surface's size, a smaller one is shown, scaled up by the
-// compositor (wp_viewporter); a surface that never had a buffer is never
-// committed without one.
+// size differs, or -fps or the lock's prompt is drawn over it, the picture
+// is first copied, scaled, into a frame of the surface's size, which they
+// are drawn on: the picture itself never carries them. One frame, as large
+// as the largest surface, serves them all, and a lock has it before it is
+// asked for. Where GL or memory cannot give a frame of the surface's size,
+// a smaller one is shown, scaled up by the compositor (wp_viewporter); where
+// GL gives none at all, the CPU paints one (black, and the prompt); a
+// surface that never had a buffer is never committed without one.
 #pragma once
 
+#include "linux/common/bitmap_font.h"
 #include "linux/wayland/picture_buffer.h"
 #include "linux/wayland/shm_buffer_ring.h"
 
@@ -49,6 +52,14 @@ public:
     // callback asked for still comes; where the surface never had a frame,
     // nothing is committed, and takeLackingFrame says so once.
     void present(wl_surface* surface, const PictureBuffer& picture, const std::function<void(int, int)>& over);
+    // Where GL can make no frame at all, a frame is painted by the CPU
+    // instead: black, with paint's drawing over it (given the frame's size);
+    // empty: the surface keeps its last frame.
+    void paintOverWhereGlFails(std::function<void(QuadSink&, int, int)> paint) { paintOver_ = std::move(paint); }
+    // Before any surface: makes the frame picture's size and draws picture
+    // and over into it once, so that the memory GL needs for a frame is had
+    // now. False, with error set, where it is not.
+    bool rehearse(const PictureBuffer& picture, const std::function<void(int, int)>& over, std::string& error);
     // True once after a present that could commit nothing: the frame
     // callback asked for will not come.
     bool takeLackingFrame(wl_surface* surface);
@@ -69,12 +80,14 @@ private:
         bool hasBuffer = false;
         bool lacksFrame = false;
         ShmBufferRing buffers;
-        PictureBuffer frame; // the surface's size, where the picture's is not or -fps is on
     };
 
     ShmSurface* find(const wl_surface* surface);
-    GLuint frameFor(ShmSurface& shown, const PictureBuffer& picture, const std::function<void(int, int)>& over,
-                    int width, int height, std::string& error);
+    GLuint frameFor(const PictureBuffer& picture, const std::function<void(int, int)>& over, int width, int height,
+                    std::string& error);
+    bool reserveFrame(int width, int height, std::string& error);
+    void commit(ShmSurface& shown, ShmBufferRing::Buffer& buffer, int width, int height);
+    bool paintInstead(ShmSurface& shown);
     int mostReduction(const ShmSurface& shown) const;
     void scaleToSurface(ShmSurface& shown);
     void readInto(GLuint framebuffer, int width, int height, void* pixels) const;
@@ -87,4 +100,8 @@ private:
     bool readsUpsideDown_ = false; // GL_MESA_pack_invert: rows read top first
     bool failureSaid_ = false;
     std::vector<std::unique_ptr<ShmSurface>> surfaces_;
+    // Where the surfaces whose size is not the picture's, or that carry
+    // -fps or the prompt, get their frame; the largest of them.
+    PictureBuffer frame_;
+    std::function<void(QuadSink&, int, int)> paintOver_;
 };

@@ -213,6 +213,17 @@ bool WaylandEglContext::setPictureSize(int width, int height, std::string& error
     return false;
 }
 
+bool WaylandEglContext::rehearseFrame(std::string& error)
+{
+    if (path_ == PresentPath::Shm)
+        return shm_.rehearse(picture_, overEachSurface_, error);
+    // On a GPU's path the window surfaces' memory is the driver's, had with
+    // them; what is drawn over them cannot be drawn into the picture, which
+    // the scene never clears.
+    glFinish();
+    return true;
+}
+
 bool WaylandEglContext::setSwapInterval(int refreshesPerSwap)
 {
     swapInterval_ = refreshesPerSwap;

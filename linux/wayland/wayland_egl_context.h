@@ -67,6 +67,17 @@ public:
     // Drawn over the picture on each surface it is shown on, given the
     // surface's size in pixels (-fps); empty for nothing.
     void drawOverEachSurface(std::function<void(int, int)> draw) { overEachSurface_ = std::move(draw); }
+    // Where GL can make no frame at all for a surface, on the software path,
+    // a black one with paint's drawing (given the frame's size) instead;
+    // empty: the surface keeps its last frame.
+    void paintOverWhereGlFails(std::function<void(QuadSink&, int, int)> paint)
+    {
+        shm_.paintOverWhereGlFails(std::move(paint));
+    }
+    // The picture and what is drawn over it, shown once where no surface
+    // sees it: what GL needs for a frame is had now, where a lack of it can
+    // still be said. False, with error set, where it is not.
+    bool rehearseFrame(std::string& error);
 
     bool setSwapInterval(int refreshesPerSwap) override;
     void swapBuffers() override;

@@ -19,16 +19,19 @@
 #    password unlocks through a broken stack; a missing service is refused;
 #  - short of threads or memory, or with an output past GL's size, the
 #    locker refuses before locking or holds the lock until the password;
+#  - GL that makes no framebuffer once locked (planted) still covers an
+#    output plugged in then, with the prompt;
 #  - nothing left running, and sway started no program (strace).
 # It changes the system's users and PAM services, so it runs only in the
 # trixie tree's chroot, whose changes go with it.
-# Usage: wayland_lock_test.sh CASCADE PAM_SERVICE WORK_DIR
+# Usage: wayland_lock_test.sh CASCADE PAM_SERVICE GL_FAILS_SHIM WORK_DIR
 set -uo pipefail
 # shellcheck source=../support/check_support.sh
 . "$(dirname "$0")/../support/check_support.sh"
 wayland_user_id=4242 lock_user=cascade-lock
 # shellcheck source=../support/lock_support.sh
-. "$(dirname "$0")/../support/lock_support.sh" "$@"
+. "$(dirname "$0")/../support/lock_support.sh" "$1" "$2" "$4"
+readonly gl_fails_shim=$3
 readonly password
 start_lock_sway
 
@@ -155,8 +158,10 @@ auth sufficient pam_faillock.so authsucc $faillock
 auth required pam_deny.so
 EOT
 # Waits, up to the limit, for the COUNTth line of the locker's with TEXT.
+# A check's answer may take longer than a picture on a loaded machine, where
+# the stages share the cores with llvmpipe.
 wait_lines() { # NAME TEXT COUNT
-  local end=$((SECONDS + wait_limit))
+  local end=$((SECONDS + 3 * wait_limit))
   until [ "$(grep -cF "$2" "$work/$1.err")" -ge "$3" ] || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do sleep 0.1; done
   [ "$(grep -cF "$2" "$work/$1.err")" -ge "$3" ] || fail "$1: fewer than $3 lines '$2': $(tail -n 3 "$work/$1.err")"
 }
@@ -279,6 +284,31 @@ wait_covered oversized
 desktop_hidden oversized
 prompt_works oversized
 swaymsg output HEADLESS-4 unplug
+unset "outputs[3]"
+
+# -- GL that makes no framebuffer at all once locked (planted, as a driver
+# with no memory left): an output plugged in then, larger than any before,
+# is covered all the same (the picture keeps its size, the frames are made
+# smaller and scaled) and shows the prompt, the others go on, the password
+# unlocks.
+gl_fails=$scratch/home/gl-fails
+plain=("${user[@]}")
+user=("${plain[@]}" LD_PRELOAD="$gl_fails_shim" CASCADE_TEST_GL_FAILS_AFTER="$gl_fails")
+start_lock gl-fails
+user=("${plain[@]}")
+wait_line gl-fails "cascade: the session is locked"
+touch "$gl_fails"
+swaymsg create_output
+swaymsg output HEADLESS-5 mode 2560x1440
+outputs+=(HEADLESS-5)
+wait_covered gl-fails
+wait_line gl-fails "while locked: OpenGL would not make a "
+"${user[@]}" wtype -s 300 -k BackSpace || fail "wtype"
+prompt_shown gl-fails-prompt
+output_shot "$work/gl-fails-prompt.HEADLESS-5.ppm" HEADLESS-5 && prompt_in "$work/gl-fails-prompt.HEADLESS-5.ppm" ||
+  fail "gl-fails: no prompt on the output plugged in (see $work/gl-fails-prompt.HEADLESS-5.ppm)"
+unlock gl-fails
+swaymsg output HEADLESS-5 unplug
 unset "outputs[3]"
 
 # -- Nothing left but the desktop's window, and sway started no program.
