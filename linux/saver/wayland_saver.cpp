@@ -13,11 +13,13 @@
 #include "linux/common/messages.h"
 #include "linux/common/scene_run.h"
 #include "linux/lock/crash_refusal.h"
+#include "linux/lock/memory_cushion.h"
 #include "linux/lock/screen_lock.h"
 
 #include "front/pixel_format.h"
 
 #include <chrono>
+#include <cstddef>
 #include <memory>
 #include <optional>
 
@@ -28,6 +30,11 @@ using Clock = FramePacing::Clock;
 // Swaps never wait for a refresh: frame callbacks pace the saver (see
 // wayland_egl_context.h).
 constexpr int refreshesPerSwap = 0;
+
+// Address space kept free, while the lock makes ready, for what software GL
+// compiles or allocates once locked: llvmpipe's code for a way of drawing
+// takes a few megabytes, a frame for a new output some more.
+constexpr std::size_t lockCushionBytes = std::size_t{64} << 20;
 
 // Everything one run holds, freed in reverse: the GL context before the
 // surfaces it draws on, those before the connection.
@@ -102,10 +109,16 @@ bool lockSession(WaylandSaver& saver, SceneRun& run, std::string& error)
     int width = 0;
     int height = 0;
     saver.surfaces.largestOutput(width, height);
+    MemoryCushion cushion;
+    if (!cushion.take(lockCushionBytes)) {
+        error = "cannot lock: no memory to spare for what drawing needs once locked";
+        return false;
+    }
     if ((width > 0 && !saver.context.setPictureSize(width, height, error)) || !rehearseFrame(saver, run, error)) {
         error = "cannot lock: no memory for a frame (" + error + ")";
         return false;
     }
+    cushion.giveBack();
     crashesAreCrashes();
     return saver.lock->ask(saver.display, error);
 }

@@ -91,6 +91,9 @@ bool ShmPresenter::rehearse(const PictureBuffer& picture, const std::function<vo
     const int height = std::min(picture.height(), largestFrame_);
     if (!reserveFrame(width, height, error))
         return false;
+    // Scaled for a smaller output, then as it is: each is a way of copying
+    // that software GL makes code for.
+    picture.showIn(std::max(1, width / 2), std::max(1, height / 2), frame_.framebuffer());
     picture.showIn(width, height, frame_.framebuffer());
     if (over)
         over(width, height);

@@ -15,7 +15,8 @@
 #  - the idle watcher's -lock-after turns its saver into the lock: a key
 #    brings the prompt, the password ends the saver, the watcher stays; a
 #    watcher ended meanwhile leaves the locked saver to be unlocked;
-#  - PAM's own words (pam_faillock's held account) are noted and shown; no
+#  - PAM's own words (pam_faillock's held account) are noted and shown, and
+#    "checking" while a slow stack checks; no
 #    password unlocks through a broken stack; a missing service is refused;
 #  - short of threads or memory, or with an output past GL's size, the
 #    locker refuses before locking or holds the lock until the password;
@@ -209,6 +210,18 @@ still_runs "$pid" || fail "broken: a password unlocked through a broken PAM stac
 install -m 644 "$2" /etc/pam.d/cascade
 unlock broken
 
+# -- A slow check (PAM's stack sleeps 5 s first): meanwhile the prompt says
+# "checking", in the message row, before the answer comes.
+{ echo "auth optional pam_exec.so quiet /bin/sleep 5"; cat "$2"; } >/etc/pam.d/cascade
+start_lock slow
+wait_line slow "cascade: the session is locked"
+type_password wrong-horse
+[ "$(message_pixels slow-checking 0)" -gt 0 ] && ! grep -qF "was not accepted" "$work/slow.err" ||
+  fail "slow: the prompt said nothing while the password was checked (see $work/slow-checking.HEADLESS-1.ppm)"
+wait_lines slow "cascade: the password was not accepted" 1
+install -m 644 "$2" /etc/pam.d/cascade
+unlock slow
+
 # The locker $pid refused before locking: exit 1, one line saying why, no
 # lock, the desktop.
 refused() { # NAME
@@ -263,11 +276,12 @@ limited_lock threads-none --nproc=1
 refused_or_works threads-none
 limited_lock threads-one --nproc=$(($(user_tasks) + 2))
 refused_or_works threads-one
-# Address space limits around where a lock once failed its first frame
-# (450000 KB) and where one, held, aborted on a later frame (500000 KB): in
-# that span what runs short first (a thread, a frame, GL's own memory, a
-# module of PAM's) changes with a few megabytes.
-for kb in 350000 400000 450000 500000; do
+# Address space limits from where a lock once failed its first frame
+# (450000 KB) and where one, held, aborted on a later frame (350000 and
+# 500000 KB) up to where it locks (llvmpipe's threads and code take most of
+# it): what runs short first (a thread, a frame, GL's own memory, a module
+# of PAM's) changes with a few megabytes, and each must refuse or hold.
+for kb in 350000 400000 450000 500000 600000 700000 800000 900000; do
   limited_lock memory-$kb --as=$((kb * 1024))
   refused_or_works memory-$kb
 done

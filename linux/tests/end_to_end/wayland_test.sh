@@ -30,8 +30,8 @@
 #  - window mode: a toplevel "Cascade", app id cascade, that draws over its
 #    whole window, made taller too, at -delay's rate, with a 2x buffer on a
 #    2x output, and draws nothing while its workspace is not shown; a key
-#    other than Escape or q leaves it, closing it (swaymsg kill) or q ends it
-#    with 0;
+#    other than Escape or q leaves it, closing it (swaymsg kill), q or
+#    Escape ends it with 0;
 #  - the compositor going away: one line, exit 1, from a saver and a watcher;
 #  - nothing left running, and sway started no program (strace).
 # Usage: wayland_test.sh CASCADE VIRTUAL_POINTER WORK_DIR
@@ -285,6 +285,10 @@ start window-q
 wait_toplevel window-q
 "${user[@]}" wtype -s 300 q
 expect_exit window-q 0
+start window-escape
+wait_toplevel window-escape
+"${user[@]}" wtype -s 300 -k Escape
+expect_exit window-escape 0
 
 # -- Started on idle: the compositor sees no input for a second, swayidle
 # starts Cascade, which covers the screen until a key ends it.

@@ -130,6 +130,7 @@ TEST(PasswordPrompt, ShortcutsAndWhatItTellsOfTheKeyboard)
     type(prompt, "abc");
     press(prompt, 'x', "\x18", true);     // Ctrl+X: a shortcut
     press(prompt, 'y', "y", false, true); // Alt+Y
+    press(prompt, XKB_KEY_u, "u", false, true); // Alt+U or Super+U: not Ctrl's
     EXPECT_STREQ(password.text(), "abc");
     press(prompt, XKB_KEY_u, "\x15", true); // Ctrl+U clears
     EXPECT_TRUE(password.empty());
