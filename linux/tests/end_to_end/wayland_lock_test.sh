@@ -71,7 +71,7 @@ desktop_hidden signals
 
 # -- A wrong password keeps the lock; the right one ends it.
 type_password wrong-horse
-wait_line lock "cascade: the password was not accepted"
+wait_lines lock "cascade: the password was not accepted" 1
 still_runs "$locker" || fail "wrong password: the locker ended"
 # The prompt, which says so, now hides the middle of the scene.
 prompt_shown wrong
@@ -158,14 +158,6 @@ auth [default=die] pam_faillock.so authfail $faillock
 auth sufficient pam_faillock.so authsucc $faillock
 auth required pam_deny.so
 EOT
-# Waits, up to the limit, for the COUNTth line of the locker's with TEXT.
-# A check's answer may take longer than a picture on a loaded machine, where
-# the stages share the cores with llvmpipe.
-wait_lines() { # NAME TEXT COUNT
-  local end=$((SECONDS + 3 * wait_limit))
-  until [ "$(grep -cF "$2" "$work/$1.err")" -ge "$3" ] || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do sleep 0.1; done
-  [ "$(grep -cF "$2" "$work/$1.err")" -ge "$3" ] || fail "$1: fewer than $3 lines '$2': $(tail -n 3 "$work/$1.err")"
-}
 # The message row's colour in the prompt's box on the first output, in
 # pixels: waits, up to the limit, for more than FLOOR.
 message_pixels() { # NAME FLOOR

@@ -102,9 +102,17 @@ wait_line() { # NAME TEXT
 # that showed it typed, and which the desktop's window takes as nothing
 # where a fault let it through), then types TEXT and Enter.
 type_password() { "${user[@]}" wtype -s 300 -k BackSpace -s 200 "$1" -k Return || fail "wtype"; } # TEXT
+# Waits for the COUNTth line of the locker's with TEXT, a check's answer:
+# on a loaded machine, where the stages share the cores with llvmpipe, that
+# may take longer than a picture.
+wait_lines() { # NAME TEXT COUNT
+  local end=$((SECONDS + 3 * wait_limit))
+  until [ "$(grep -cF "$2" "$work/$1.err")" -ge "$3" ] || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do sleep 0.1; done
+  [ "$(grep -cF "$2" "$work/$1.err")" -ge "$3" ] || fail "$1: fewer than $3 lines '$2': $(tail -n 3 "$work/$1.err")"
+}
 # The locker $pid unlocked: its line, exit 0, the desktop again.
 unlocked() { # NAME
-  wait_line "$1" "cascade: the session is unlocked"
+  wait_lines "$1" "cascade: the session is unlocked" 1
   expect_exit "$1" 0
   wait_desktop "$1-unlocked"
 }
