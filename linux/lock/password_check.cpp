@@ -1,5 +1,7 @@
 #include "linux/lock/password_check.h"
 
+#include "linux/lock/pam_conversation.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -10,65 +12,10 @@
 
 namespace {
 
-struct Conversation {
-    const char* password = nullptr;
-    std::string* said = nullptr;
-};
-
 // Where Linux-PAM looks for a service's stack: the administrator's folder,
 // the vendor's, and the old single file.
 const char* const pamFolders[] = {"/etc/pam.d/", "/usr/lib/pam.d/"};
 const char* const pamSingleFile = "/etc/pam.conf";
-
-void wipeAnswers(pam_response* answers, int count)
-{
-    for (int j = 0; j < count; ++j)
-        if (answers[j].resp) {
-            explicit_bzero(answers[j].resp, std::strlen(answers[j].resp));
-            std::free(answers[j].resp);
-        }
-    std::free(answers);
-}
-
-// PAM asks, the answer is the password for every prompt that hides what is
-// typed (and one that shows it: some stacks ask that way); what it only
-// shows is kept for the prompt. PAM frees the answers, having wiped them.
-int converse(int count, const pam_message** messages, pam_response** responses, void* data)
-{
-    if (count <= 0 || count > PAM_MAX_NUM_MSG)
-        return PAM_CONV_ERR;
-    auto* answers = static_cast<pam_response*>(std::calloc(static_cast<std::size_t>(count), sizeof(pam_response)));
-    if (!answers)
-        return PAM_BUF_ERR;
-    const auto* conversation = static_cast<const Conversation*>(data);
-    for (int i = 0; i < count; ++i) {
-        const int style = messages[i]->msg_style;
-        if ((style == PAM_ERROR_MSG || style == PAM_TEXT_INFO) && messages[i]->msg && conversation->said) {
-            // No exception may cross PAM's C code: a message that finds no
-            // memory is lost, the check goes on.
-            try {
-                std::string& said = *conversation->said;
-                said += (said.empty() ? "" : " ") + std::string(messages[i]->msg);
-            } catch (const std::bad_alloc&) {
-            }
-            continue;
-        }
-        if (style != PAM_PROMPT_ECHO_OFF && style != PAM_PROMPT_ECHO_ON)
-            continue;
-        // Asked with no check under way (PAM's start), it gets no answer.
-        if (!conversation->password) {
-            wipeAnswers(answers, i);
-            return PAM_CONV_ERR;
-        }
-        answers[i].resp = strdup(conversation->password);
-        if (!answers[i].resp) {
-            wipeAnswers(answers, i);
-            return PAM_BUF_ERR;
-        }
-    }
-    *responses = answers;
-    return PAM_SUCCESS;
-}
 
 bool serviceNamed(const char* service)
 {
@@ -90,8 +37,8 @@ bool pamCanCheck(const std::string& user, std::string& error)
                 "), so no password could unlock";
         return false;
     }
-    Conversation nobody;
-    const pam_conv none = {converse, &nobody};
+    PamConversation nobody;
+    const pam_conv none = {answerPam, &nobody};
     pam_handle_t* handle = nullptr;
     const int result = pam_start(pamService, user.c_str(), &none, &handle);
     if (result != PAM_SUCCESS)
@@ -162,8 +109,8 @@ PasswordCheck::State PasswordCheck::take()
 // and so sees a stack the administrator has mended meanwhile.
 void PasswordCheck::serve()
 {
-    Conversation nobody;
-    const pam_conv silent = {converse, &nobody};
+    PamConversation nobody;
+    const pam_conv silent = {answerPam, &nobody};
     const int started = pam_start(pamService, user_.c_str(), &silent, &kept_);
     std::unique_lock<std::mutex> hold(mutex_);
     opened_ = started == PAM_SUCCESS;
@@ -190,8 +137,8 @@ void PasswordCheck::run(const char* password)
     int result = PAM_BUF_ERR;
     pam_handle_t* handle = nullptr;
     try {
-        Conversation conversation{password, &said_};
-        const pam_conv pamConversation = {converse, &conversation};
+        PamConversation conversation{password, &said_};
+        const pam_conv pamConversation = {answerPam, &conversation};
         result = pam_start(pamService, user_.c_str(), &pamConversation, &handle);
         if (result == PAM_SUCCESS)
             result = pam_authenticate(handle, 0);

@@ -1,8 +1,10 @@
 #include "linux/lock/password_prompt.h"
+#include "linux/lock/pam_conversation.h"
 
 #include <gtest/gtest.h>
 #include <xkbcommon/xkbcommon-keysyms.h>
 
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -160,4 +162,33 @@ TEST(PasswordPrompt, ShortcutsAndWhatItTellsOfTheKeyboard)
     EXPECT_STREQ(prompt.messageText(), "The account is locked due to 3 failed logins.");
     type(prompt, "a");
     EXPECT_STREQ(prompt.messageText(), "");
+}
+
+// What PAM gets: the password for a prompt that hides what is typed and for
+// one that shows it, nothing for what it only says, which is kept; no
+// answer at all where no check is under way.
+TEST(PamConversation, AnswersEveryPromptAndKeepsWhatPamSays)
+{
+    const pam_message hidden{PAM_PROMPT_ECHO_OFF, "Password: "};
+    const pam_message shown{PAM_PROMPT_ECHO_ON, "Token: "};
+    const pam_message error{PAM_ERROR_MSG, "The account is locked."};
+    const pam_message info{PAM_TEXT_INFO, "1 minute left."};
+    const pam_message* messages[] = {&hidden, &error, &shown, &info};
+    std::string said;
+    PamConversation conversation{"secret", &said};
+    pam_response* answers = nullptr;
+    ASSERT_EQ(answerPam(4, messages, &answers, &conversation), PAM_SUCCESS);
+    EXPECT_STREQ(answers[0].resp, "secret");
+    EXPECT_EQ(answers[1].resp, nullptr);
+    EXPECT_STREQ(answers[2].resp, "secret");
+    EXPECT_EQ(answers[3].resp, nullptr);
+    EXPECT_EQ(said, "The account is locked. 1 minute left.");
+    for (int i = 0; i < 4; ++i)
+        std::free(answers[i].resp);
+    std::free(answers);
+
+    PamConversation idle;
+    answers = nullptr;
+    EXPECT_EQ(answerPam(4, messages, &answers, &idle), PAM_CONV_ERR);
+    EXPECT_EQ(answers, nullptr);
 }
