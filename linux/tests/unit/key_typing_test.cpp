@@ -24,6 +24,19 @@ public:
         context_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
         const xkb_rule_names names = {"evdev", "pc105", layout, variant, options};
         keymap_ = xkb_keymap_new_from_names(context_, &names, XKB_KEYMAP_COMPILE_NO_FLAGS);
+        start();
+    }
+    // A keymap of the user's own, in XKB's text.
+    explicit Keyboard(const char* keymapText)
+    {
+        setenv("LC_ALL", "en_US.UTF-8", 1);
+        context_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+        keymap_ = xkb_keymap_new_from_string(context_, keymapText, XKB_KEYMAP_FORMAT_TEXT_V1,
+                                             XKB_KEYMAP_COMPILE_NO_FLAGS);
+        start();
+    }
+    void start()
+    {
         state_ = xkb_state_new(keymap_);
         compose_ = composeTableForLocale(context_);
         char* text = xkb_keymap_get_as_string(keymap_, XKB_KEYMAP_FORMAT_TEXT_V1);
@@ -156,6 +169,32 @@ TEST(KeyTyping, ShortcutsLocksAndLayouts)
     keyboard.tap(KEY_NUMLOCK);
     EXPECT_TRUE(keyboard.typing.state().numLock);
     EXPECT_EQ(keyboard.tap(KEY_KP1), "1");
+}
+
+// Where Alt itself chooses a key's level, as in a keymap a user wrote, Alt
+// with that key types the level's character: only a modifier the key does
+// not use makes a shortcut.
+TEST(KeyTyping, AModifierTheKeyUsesTypesItsLevel)
+{
+    Keyboard keyboard(R"(xkb_keymap {
+  xkb_keycodes { minimum = 8; maximum = 255; <LALT> = 64; <AC01> = 38; <AC02> = 39; };
+  xkb_types {
+    type "ONE_LEVEL" { modifiers = none; level_name[Level1] = "Any"; };
+    type "ALT_LEVEL" { modifiers = Mod1; map[Mod1] = Level2; level_name[Level1] = "Base"; level_name[Level2] = "Alt"; };
+  };
+  xkb_compatibility { interpret Alt_L { action = SetMods(modifiers = Mod1); }; };
+  xkb_symbols {
+    key <AC01> { type = "ALT_LEVEL", [ a, aacute ] };
+    key <AC02> { [ s ] };
+    key <LALT> { [ Alt_L ] };
+    modifier_map Mod1 { <LALT> };
+  };
+};)");
+    ASSERT_TRUE(keyboard.ok());
+    EXPECT_EQ(keyboard.with(KEY_LEFTALT, {KEY_A}), "á");
+    EXPECT_FALSE(keyboard.last.command);
+    EXPECT_EQ(keyboard.with(KEY_LEFTALT, {KEY_S}), "");
+    EXPECT_TRUE(keyboard.last.command);
 }
 
 TEST(KeyTyping, AHeldKeyRepeatsAtTheCompositorsRate)
