@@ -14,7 +14,8 @@
 #    right password unlocks;
 #  - the idle watcher's -lock-after turns its saver into the lock: a key
 #    brings the prompt, the password ends the saver, the watcher stays; a
-#    watcher ended meanwhile leaves the locked saver to be unlocked;
+#    watcher ended meanwhile leaves the locked saver to be unlocked; no
+#    -frames count ends a saver that has become the lock;
 #  - PAM's own words (pam_faillock's held account) are noted and shown, and
 #    "checking" while a slow stack checks; no
 #    password unlocks through a broken stack; a missing service is refused;
@@ -142,6 +143,19 @@ type_password "$password"
 wait_ended "$saver"
 still_runs "$saver" && fail "own-lock: the saver left behind did not unlock"
 wait_desktop own-lock-left-unlocked
+
+# -- A saver given -frames and -lock-after: once it is the lock no frame
+# count ends it. Its rate, said each second, shows the count passed.
+"${user[@]}" DISPLAY=:none env --default-signal=INT "$cascade" -fullscreen -lock-after 1 -frames 100 -fps-stderr \
+  >/dev/null 2>"$work/counted.err" &
+pid=$!
+wait_line counted "cascade: the session is locked"
+frames_said() { awk '/ fps$/ { sum += $2 } END { print int(sum) }' "$work/counted.err"; }
+end=$((SECONDS + 3 * wait_limit))
+until [ "$(frames_said)" -ge 200 ] || ! still_runs "$pid" || [ $SECONDS -ge $end ]; do sleep 0.5; done
+[ "$(frames_said)" -ge 200 ] || fail "counted: about $(frames_said) frames drawn, too few to pass -frames 100 twice"
+still_runs "$pid" || fail "counted: -frames ended a saver that held the lock"
+unlock counted
 
 # -- PAM's own words: pam_faillock holds the account after three wrong
 # passwords. The locker checks as the user, so the tally is kept in a folder
