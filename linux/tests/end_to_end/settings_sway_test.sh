@@ -12,7 +12,8 @@
 #  - Preview: the saver covers the screen and a key ends it;
 #  - off: the entry is gone, and so is the watcher;
 #  - a read-only configuration folder: the failure in words, no watcher;
-#  - an entry edited by hand is named as such and not replaced unasked;
+#  - an entry edited by hand is named as such, its switch on, and it is not
+#    replaced unasked;
 #  - Tab alone reaches every control, and every control has a name.
 # Usage: settings_sway_test.sh CASCADE CASCADE_SETTINGS WORK_DIR
 set -uo pipefail
@@ -94,6 +95,7 @@ printf '%s\n' "[Desktop Entry]" "Type=Application" "Name=Mine" "Exec=$cascade -i
 chown "$user_id:$user_id" "$entry"
 cp "$entry" "$work/hand-made.desktop"
 eventually driver shows "The login entry" || fail "hand-made: the window does not say that it cannot show the entry"
+driver checked "Start when idle" || fail "hand-made: the switch is off, yet the entry starts a watcher at login"
 driver toggle "Start when idle" || fail "hand-made: the switch cannot be toggled"
 eventually driver press "Keep It" || fail "hand-made: no question before the entry is replaced"
 sleep 1

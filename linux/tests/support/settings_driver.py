@@ -151,6 +151,8 @@ def main(command, *args):
             print(node.getRoleName(), repr(node.name), sorted(states(node)), actions(node))
     elif command == "toggle":
         act(named(app, "check box", args[0]), "toggle")
+    elif command == "checked":
+        sys.exit("checked" not in states(named(app, "check box", args[0])))
     elif command == "press":
         act(named(app, "push button", args[0], prefix=True), "click")
     elif command == "set":
