@@ -19,9 +19,9 @@ constexpr const char* pamService = "cascade";
 
 // Where PAM has no service of that name it takes "other", which on many
 // systems denies everything: a lock then could never be undone. False, with
-// error set, where no PAM configuration names the service, or PAM cannot
-// start it for user.
-bool pamCanCheck(const std::string& user, std::string& error);
+// error set, where no PAM configuration names the service. (Whether PAM
+// can start it for the user, PasswordCheck::prepare finds.)
+bool pamServiceFound(std::string& error);
 
 struct pam_handle;
 

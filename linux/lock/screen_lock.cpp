@@ -50,7 +50,7 @@ std::unique_ptr<ScreenLock> ScreenLock::make(InputRules& rules, WaylandSurfaces&
         error = "cannot lock: the user has no name to check a password for";
         return nullptr;
     }
-    if (!pamCanCheck(found->pw_name, error))
+    if (!pamServiceFound(error))
         return nullptr;
     return std::make_unique<ScreenLock>(rules, surfaces, found->pw_name);
 }
@@ -68,8 +68,12 @@ ScreenLock::~ScreenLock()
         ext_session_lock_v1_destroy(lock_);
 }
 
-bool ScreenLock::prepare(std::string& error)
+bool ScreenLock::prepare(const WaylandDisplay& display, std::string& error)
 {
+    if (!display.sessionLocks()) {
+        error = "cannot lock: the Wayland compositor does not offer ext-session-lock-v1";
+        return false;
+    }
     // A lock no password could be typed into would hold the session for good.
     if (!password_.usable()) {
         error = "cannot lock: no memory for the password";
@@ -80,11 +84,7 @@ bool ScreenLock::prepare(std::string& error)
 
 bool ScreenLock::ask(WaylandDisplay& display, std::string& error)
 {
-    if (!display.sessionLocks()) {
-        error = "cannot lock: the Wayland compositor does not offer ext-session-lock-v1";
-        return false;
-    }
-    if (!prepare(error))
+    if (!prepare(display, error))
         return false;
     guardProcess();
     if (!password_.lockedInMemory())

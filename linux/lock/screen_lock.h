@@ -34,12 +34,13 @@ public:
     ScreenLock(const ScreenLock&) = delete;
     ScreenLock& operator=(const ScreenLock&) = delete;
 
-    // What checking a password needs, had first, while the lock can still
-    // be refused: the password's memory, the check's thread, PAM's stack.
-    // False, with error set, where one is lacking.
-    bool prepare(std::string& error);
+    // What the lock needs, had first, while it can still be refused: the
+    // compositor's lock protocol, the password's memory, the check's thread,
+    // PAM's stack. False, with error set, where one is lacking; once true,
+    // true again.
+    bool prepare(const WaylandDisplay& display, std::string& error);
     // Asks the compositor for the lock (preparing first, where the caller
-    // has not); false, with error set, where it offers none.
+    // has not); false, with error set, where it cannot.
     bool ask(WaylandDisplay& display, std::string& error);
     // After each wait for events: takes in the compositor's answer, the
     // prompt's time and the password's check. Refused and Unlocked end the

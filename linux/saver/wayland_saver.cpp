@@ -67,9 +67,6 @@ struct WaylandSaver {
     std::optional<Clock::time_point> lockDue;
     // A failure while locked is said once, not every frame.
     bool lockFailureSaid = false;
-    // The frame drawn before the lock is asked for draws the prompt, shown
-    // or not.
-    bool rehearsing = false;
 };
 
 // A dead compositor leaves nothing to tear down politely: say so and go, as
@@ -87,16 +84,14 @@ bool rehearseFrame(WaylandSaver& saver, SceneRun& run, std::string& error)
     run.resize(saver.context.pictureWidth(), saver.context.pictureHeight());
     saver.context.showNextOn({});
     run.frame(saver.context);
-    saver.rehearsing = true;
-    const bool ok = saver.context.rehearseFrame(error);
-    saver.rehearsing = false;
-    return ok;
+    const ScreenLock& lock = *saver.lock;
+    return saver.context.rehearseFrame([&lock](int width, int height) { lock.rehearsePrompt(width, height); }, error);
 }
 
 bool lockSession(WaylandSaver& saver, SceneRun& run, std::string& error)
 {
     saver.lock = ScreenLock::make(saver.rules, saver.surfaces, error);
-    if (!saver.lock || !saver.lock->prepare(error))
+    if (!saver.lock || !saver.lock->prepare(saver.display, error))
         return false;
     // Without the locale's compose table dead keys type nothing, which a
     // password may need.
@@ -382,9 +377,7 @@ bool runLoop(WaylandSaver& saver, std::string& error)
         saver.context.drawOverEachSurface([&drawing, &saver, showFps](int width, int height) {
             if (showFps)
                 drawing.overlay.draw(width, height);
-            if (saver.lock && saver.rehearsing)
-                saver.lock->rehearsePrompt(width, height);
-            else if (saver.lock)
+            if (saver.lock)
                 saver.lock->drawPrompt(width, height);
         });
     if (locks)
@@ -415,15 +408,10 @@ int runWaylandSaver(const Options& options)
     if (options.target == Target::Lock)
         refuseOnCrash();
     WaylandSaver saver(options);
-    if (!open(saver, error)) {
+    if (!open(saver, error) || !runLoop(saver, error)) {
         // A lock refused ends at once: where llvmpipe could not make its
         // threads, tearing GL down waits for them for ever, and whoever
         // started the locker would never hear of the refusal.
-        if (options.target == Target::Lock)
-            endAtOnce(error, exitFault);
-        return fail(error);
-    }
-    if (!runLoop(saver, error)) {
         if (options.target == Target::Lock)
             endAtOnce(error, exitFault);
         return fail(error);

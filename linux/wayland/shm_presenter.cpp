@@ -94,11 +94,9 @@ bool ShmPresenter::rehearse(const PictureBuffer& picture, const std::function<vo
     // Scaled for a smaller output, then as it is: each is a way of copying
     // that software GL makes code for.
     picture.showIn(std::max(1, width / 2), std::max(1, height / 2), frame_.framebuffer());
-    picture.showIn(width, height, frame_.framebuffer());
-    if (over)
-        over(width, height);
+    const GLuint frame = frameFor(picture, over, width, height, error);
     std::uint32_t pixel = 0;
-    readInto(frame_.framebuffer(), 1, 1, &pixel);
+    readInto(frame, 1, 1, &pixel);
     glFinish();
     if (glGetError() == GL_OUT_OF_MEMORY) {
         error = "OpenGL ran out of memory drawing a frame";

@@ -213,10 +213,10 @@ bool WaylandEglContext::setPictureSize(int width, int height, std::string& error
     return false;
 }
 
-bool WaylandEglContext::rehearseFrame(std::string& error)
+bool WaylandEglContext::rehearseFrame(const std::function<void(int, int)>& over, std::string& error)
 {
     if (path_ == PresentPath::Shm)
-        return shm_.rehearse(picture_, overEachSurface_, error);
+        return shm_.rehearse(picture_, over, error);
     // On a GPU's path the window surfaces' memory is the driver's, had with
     // them; what is drawn over them cannot be drawn into the picture, which
     // the scene never clears.

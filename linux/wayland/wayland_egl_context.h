@@ -74,10 +74,10 @@ public:
     {
         shm_.paintOverWhereGlFails(std::move(paint));
     }
-    // The picture and what is drawn over it, shown once where no surface
-    // sees it: what GL needs for a frame is had now, where a lack of it can
+    // The picture and over drawn on it, shown once where no surface sees
+    // it: what GL needs for a frame is had now, where a lack of it can
     // still be said. False, with error set, where it is not.
-    bool rehearseFrame(std::string& error);
+    bool rehearseFrame(const std::function<void(int, int)>& over, std::string& error);
 
     bool setSwapInterval(int refreshesPerSwap) override;
     void swapBuffers() override;
