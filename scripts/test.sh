@@ -50,14 +50,18 @@ await_background() {
   [ "$status" -eq 0 ]
 }
 
-# The trixie stages' tree (Debian 13 from the archive: minutes of download
-# and unpacking, little CPU) is built beside the Windows stages rather than
-# inside the ci stage, whose fixture then finds it, or waits on its lock.
-# Its own failure or skip is the fixture's to report: here it only starts
+# The trixie stages' trees (Debian 13 from the archive: minutes of download
+# and unpacking, little CPU; sway's, and Plasma's for the lock-screen
+# wallpaper) are built beside the Windows stages rather than inside the ci
+# stage, whose fixtures then find them, or wait on their locks. They are
+# kept outside the clone for the week, so a fresh clone finds them built.
+# Their own failure or skip is the fixtures' to report: here they only start
 # early.
 trixie_log=build/trixie-tree.log
+trixie_cache=${CASCADE_TRIXIE_CACHE:-/var/cache/cascade/trixie}
 mkdir -p build
-start_background "$trixie_log" bash -c "linux/tests/end_to_end/trixie_tree_setup.sh build/ci/trixie || true"
+start_background "$trixie_log" bash -c "linux/tests/end_to_end/trixie_tree_setup.sh $trixie_cache/sway || true;
+  CASCADE_TRIXIE_TREE=plasma linux/tests/end_to_end/trixie_tree_setup.sh $trixie_cache/plasma || true"
 
 # cascade.scr (32-bit) with its import and x87 checks, and its whole Wine
 # suite: natively where the machine runs 32-bit code, else (or everywhere,
@@ -82,7 +86,7 @@ start_background "$emulated_log" bash -c "cmake --build --preset windows -j $job
 
 for preset in ci ci-asan; do
   stage "$preset"
-  cmake --preset "$preset" >/dev/null
+  cmake --preset "$preset" -DCASCADE_TRIXIE_CACHE="$trixie_cache" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
   # Minutes-long runs measure memory, which a sanitizer's quarantine grows;
   # the package, and the daemon test that runs it, come from the release

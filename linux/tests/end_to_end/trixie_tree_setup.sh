@@ -2,7 +2,8 @@
 # Builds the Debian 13 (trixie) tree the trixie stages run in, or finds this
 # week's. It is built under a temporary name and renamed only once complete,
 # so an interrupted build is never taken for a tree; the lock keeps two runs
-# from building at once. Older trees go once a new one stands.
+# from building at once. Trees of earlier weeks go once a new one stands;
+# this week's trees of other package lists stay, for the clones that use them.
 # Usage: trixie_tree_setup.sh CACHE_DIR
 set -uo pipefail
 # shellcheck source=../support/trixie_tree.sh
@@ -12,7 +13,7 @@ key=$(trixie_key)
 tree=$cache/$key
 # The stages take the tree this names, so that a run crossing into a new
 # week between this and them still finds one.
-name_current() { ln -sfn "$key" "$cache/current"; }
+name_current() { ln -sfn "$key" "$cache/current-$(trixie_list_hash)"; }
 if [ -d "$tree" ]; then
   name_current
   echo "trixie tree $key: present, nothing downloaded"
@@ -43,6 +44,9 @@ mmdebstrap --mode=root --variant=apt --include="$(
 mv "$tree.partial" "$tree"
 name_current
 for old in "$cache"/*; do
-  [ "$old" = "$tree" ] || [ -L "$old" ] || [ ! -d "$old" ] || rm -rf "$old"
+  [[ $(basename "$old") == "$(trixie_week)"-* ]] || [ -L "$old" ] || [ ! -d "$old" ] || rm -rf "$old"
+done
+for old in "$cache"/current-*; do
+  [ -e "$old" ] || rm -f "$old"
 done
 echo "trixie tree $key: built in $((SECONDS - started)) s, $(du -sm "$tree" | cut -f1) MB"

@@ -38,9 +38,25 @@ if [ "${CASCADE_TRIXIE_TREE:-}" = gnome ]; then
   trixie_packages+=(gnome-shell gnome-session-bin gnome-settings-daemon gjs mutter dbus-daemon pipewire wireplumber
     gstreamer1.0-pipewire gstreamer1.0-plugins-good gstreamer1.0-tools python3-gi gir1.2-glib-2.0 libglib2.0-bin)
 fi
+# Plasma 6 for our lock-screen wallpaper (CASCADE_TRIXIE_TREE=plasma): KDE's
+# greeter and the lock screen's QML it shows the wallpaper in, KWin for its
+# real lock, what builds the wallpaper's Qt item there, and what the KWin
+# stage's logind stand-in needs. Built on every run, as the default tree is.
+if [ "${CASCADE_TRIXIE_TREE:-}" = plasma ]; then
+  trixie_packages+=(libkscreenlocker6 layer-shell-qt plasma-workspace plasma-desktop-data kwin-wayland
+    qt6-base-dev qt6-declarative-dev cmake g++ ninja-build libglu1-mesa-dev libgl-dev pkgconf dpkg-dev
+    dbus-daemon python3-gi gir1.2-glib-2.0 libglib2.0-bin)
+fi
+trixie_week() { date -u +%G-w%V; }
 trixie_key() {
-  echo "$(date -u +%G-w%V)-$(echo "${trixie_packages[*]}" | sha256sum | cut -c1-8)"
+  echo "$(trixie_week)-$(trixie_list_hash)"
 }
+trixie_list_hash() { echo "${trixie_packages[*]}" | sha256sum | cut -c1-8; }
+# Where the trees are kept: outside any clone, so that a fresh clone (CI's)
+# finds this week's trees instead of downloading them again, and every
+# clone on the machine shares them. A tree's name holds its package list, so
+# clones whose lists differ keep a tree each.
+trixie_cache_root() { echo "${CASCADE_TRIXIE_CACHE:-/var/cache/cascade/trixie}"; }
 # The reason this machine cannot build a tree, or nothing where it can.
 trixie_unbuildable() {
   local probe
@@ -71,7 +87,7 @@ trixie_skip() { # REASON
 trixie_tree_or_skip() { # CACHE_DIR
   local reason
   [ "$(id -u)" -eq 0 ] || trixie_skip "needs root, to chroot into the trixie tree"
-  tree=$(readlink -e "$1/current") && return
+  tree=$(readlink -e "$1/current-$(trixie_list_hash)") && return
   reason=$(trixie_unbuildable)
   trixie_skip "${reason:-the trixie_tree test did not build it (see $1/build.log)}"
 }

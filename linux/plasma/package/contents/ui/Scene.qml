@@ -1,0 +1,5 @@
+import QtQuick
+import org.cascade.scene 1.0
+
+CascadeScene {
+}
