@@ -149,6 +149,12 @@ void SceneRenderer::fail(const char* what)
     if (!failed_)
         qWarning("cascade: the scene stops, the background stays black: %s", what);
     failed_ = true;
+    // A throw may have cut a glBegin or a display list short, and inside
+    // either GL refuses everything Qt draws next: the lock screen's prompt
+    // included. Outside them these calls are errors, drained below.
+    glEnd();
+    glEndList();
+    drainGlErrors();
     try {
         stopScene();
     } catch (...) {
