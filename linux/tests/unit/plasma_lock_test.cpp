@@ -127,12 +127,16 @@ TEST_F(LockSettingsFile, TheSwitchWritesOnlyItsChoiceAndReadsItBack)
 TEST_F(LockSettingsFile, WhatCannotBeReadIsSaidAndLeftAlone)
 {
     ASSERT_EQ(::mkdir((folder_ + "/config").c_str(), 0700), 0);
-    ASSERT_EQ(::mkdir(path_.c_str(), 0700), 0); // a folder where the file should be
     std::string error;
-    EXPECT_NE(readLockWallpaper(path_).problem, "");
-    EXPECT_FALSE(showSceneBehindLock(path_, true, error));
-    EXPECT_NE(error.find("kscreenlockerrc"), std::string::npos) << error;
-    ASSERT_EQ(::rmdir(path_.c_str()), 0);
+    // A folder, or a FIFO that would hang a blocking read, where the file should be.
+    for (const bool folder : {true, false}) {
+        ASSERT_EQ(folder ? ::mkdir(path_.c_str(), 0700) : ::mkfifo(path_.c_str(), 0600), 0);
+        EXPECT_NE(readLockWallpaper(path_).problem, "") << folder;
+        error.clear();
+        EXPECT_FALSE(showSceneBehindLock(path_, true, error));
+        EXPECT_NE(error.find("kscreenlockerrc"), std::string::npos) << error;
+        ASSERT_EQ(::remove(path_.c_str()), 0);
+    }
 
     // Write-protected: read as it is, and not changed.
     write("[Greeter]\nWallpaperPlugin=org.cascade.scene\n");
