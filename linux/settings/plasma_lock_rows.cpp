@@ -70,7 +70,20 @@ void PlasmaLockRows::switchToggled()
     else
         showProblem_(std::string(on ? "Showing the scene behind the lock failed: "
                                     : "Taking the scene from the lock failed: ") + error);
-    showFile();
+    showFileSoon();
+}
+
+// Not from within the switch's own change: a switch set back while its
+// change is still being announced announces a change of the user's after it.
+void PlasmaLockRows::showFileSoon()
+{
+    using Later = std::pair<PlasmaLockRows*, std::weak_ptr<bool>>;
+    g_idle_add_full(G_PRIORITY_DEFAULT_IDLE, +[](gpointer data) -> gboolean {
+        const Later* later = static_cast<Later*>(data);
+        if (!later->second.expired())
+            later->first->showFile();
+        return G_SOURCE_REMOVE;
+    }, new Later(this, alive_), +[](gpointer data) { delete static_cast<Later*>(data); });
 }
 
 // A plugin that is not installed cannot be chosen, but a choice of it made

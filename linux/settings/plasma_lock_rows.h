@@ -23,6 +23,7 @@ private:
     void openScreenLocking();
     void switchToggled();
     void showFile();
+    void showFileSoon();
 
     const SessionFacts& facts_;
     std::function<void(const std::string&)> showProblem_;
