@@ -130,9 +130,10 @@ LockWallpaper readLockWallpaper(const std::string& path)
     return wallpaper;
 }
 
-bool showSceneBehindLock(const std::string& path, bool on, std::string& error)
+bool showSceneBehindLock(const std::string& settingsPath, bool on, std::string& error)
 {
-    if (!makeFolder(path.substr(0, path.rfind('/')), error))
+    std::string path = settingsPath;
+    if (!followLinks(path, error) || !makeFolder(path.substr(0, path.rfind('/')), error))
         return false;
     for (int attempt = 0; attempt < replaceAttempts; ++attempt) {
         FileSnapshot snapshot;

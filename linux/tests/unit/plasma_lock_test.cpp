@@ -122,6 +122,14 @@ TEST_F(LockSettingsFile, TheSwitchWritesOnlyItsChoiceAndReadsItBack)
     EXPECT_FALSE(readLockWallpaper(path_).scene);
     EXPECT_TRUE(showSceneBehindLock(path_, false, error)) << error;
     EXPECT_EQ(text(), potd);
+
+    // A dotfile linked in stays linked: its target is written.
+    ASSERT_EQ(::rename(path_.c_str(), (folder_ + "/kept").c_str()), 0);
+    ASSERT_EQ(::symlink("../kept", path_.c_str()), 0);
+    EXPECT_TRUE(showSceneBehindLock(path_, true, error)) << error;
+    struct stat link {};
+    EXPECT_TRUE(::lstat(path_.c_str(), &link) == 0 && S_ISLNK(link.st_mode));
+    EXPECT_TRUE(readLockWallpaper(folder_ + "/kept").scene);
 }
 
 TEST_F(LockSettingsFile, WhatCannotBeReadIsSaidAndLeftAlone)
