@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,8 +52,8 @@ TEST(KConfigText, SetsTheKeyInItsOwnGroupAndNowhereElse)
          "[Greeter][Wallpaper]\r\nWallpaperPlugin=z\r\n[Greeter][$i]\r\nWallpaperPlugin[$i]=org.kde.potd",
          "[Greeter]\r\nWallpaperPlugin=org.cascade.scene\r\nWallpaperPlugin[de]=y\r\n"
          "[Greeter][Wallpaper]\r\nWallpaperPlugin=z\r\n[Greeter][$i]\r\nWallpaperPlugin=org.cascade.scene"},
-        {"CRLF file, [Greeter] last without a final newline", "[Daemon]\r\nLock=true\r\n[Greeter]",
-         "[Daemon]\r\nLock=true\r\n[Greeter]\r\nWallpaperPlugin=org.cascade.scene\r\n"},
+        {"CRLF file, [Greeter] indented and last without a final newline", "[Daemon]\r\nLock=true\r\n\t[Greeter]",
+         "[Daemon]\r\nLock=true\r\n\t[Greeter]\r\nWallpaperPlugin=org.cascade.scene\r\n"},
         {"key only in the default group and another group", "WallpaperPlugin=a\n[Other]\nWallpaperPlugin=b\n",
          "WallpaperPlugin=a\n[Other]\nWallpaperPlugin=b\n\n[Greeter]\nWallpaperPlugin=org.cascade.scene\n"},
     };
@@ -74,6 +76,32 @@ TEST(KConfigText, RemovingTheKeyPutsBackWhatWasThereBeforeIt)
               "[Greeter]\nTheme=x\n[Greeter][Wallpaper]\nWallpaperPlugin=y");
     EXPECT_EQ(off(plasmaFile), plasmaFile);
     EXPECT_EQ(off(""), "");
+}
+
+// Random files of the pieces the format gives meaning to: the key is set and
+// read back, set once for good, removed; every other byte stays, but for a
+// line end given to a last line that had none.
+TEST(KConfigText, AnyFileKeepsEveryOtherLine)
+{
+    const std::vector<std::string> pieces = {"[Greeter]", "[Greeter][Wallpaper]", "[$i]", "[Daemon]", "[", "]",
+                                             "WallpaperPlugin", "[de]", "=", "x", " ", "\t", "#", "\n", "\r\n"};
+    const auto flat = [](std::string text) {
+        text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }),
+                   text.end());
+        return text;
+    };
+    std::mt19937 random(20261211);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        for (std::size_t count = random() % 24; count > 0; --count)
+            text += pieces[random() % pieces.size()];
+        const std::string set = on(text);
+        ASSERT_EQ(kconfigEntry(set, group, key), scene) << text;
+        ASSERT_EQ(on(set), set) << text;
+        ASSERT_EQ(kconfigEntry(off(text), group, key), std::nullopt) << text;
+        const std::string kept = flat(off(set));
+        ASSERT_TRUE(kept == flat(off(text)) || kept == flat(off(text)) + "[Greeter]") << text;
+    }
 }
 
 class LockSettingsFile : public ::testing::Test {
