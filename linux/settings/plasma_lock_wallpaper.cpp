@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -23,6 +24,10 @@ constexpr const char* pluginKey = "WallpaperPlugin";
 // Plasma 6 reads metadata.json; Plasma 5 also metadata.desktop.
 const char* const metadataFiles[] = {"metadata.json", "metadata.desktop"};
 constexpr const char* defaultDataDirs = "/usr/local/share:/usr/share";
+constexpr const char* defaultConfigDirs = "/etc/xdg";
+constexpr const char* settingsName = "kscreenlockerrc";
+// KDE's own default, which a system-wide choice of ours is overridden with.
+constexpr const char* kdeDefaultPlugin = "org.kde.image";
 // A writer that keeps changing the file between our read and our swap
 // (KDE's settings saving as we do) is given this many chances.
 constexpr int replaceAttempts = 3;
@@ -38,11 +43,13 @@ std::string dataHome()
     return std::string(home ? home : "") + "/.local/share";
 }
 
-std::vector<std::string> dataFolders()
+// The absolute folders of a colon-separated list in variable (fallback where
+// it is unset or empty), in its order.
+std::vector<std::string> listedFolders(const char* variable, const char* fallback)
 {
-    std::vector<std::string> folders{dataHome()};
-    const char* listed = std::getenv("XDG_DATA_DIRS");
-    std::string dirs = listed && *listed ? listed : defaultDataDirs;
+    std::vector<std::string> folders;
+    const char* listed = std::getenv(variable);
+    const std::string dirs = listed && *listed ? listed : fallback;
     for (std::size_t begin = 0; begin <= dirs.size();) {
         std::size_t colon = dirs.find(':', begin);
         if (colon == std::string::npos)
@@ -99,18 +106,49 @@ bool readText(const std::string& path, std::string& text, std::string& error)
     return read;
 }
 
-bool choosesScene(const std::string& text)
+// The choice of the system-wide files, which KDE reads beneath the user's:
+// the first folder of $XDG_CONFIG_DIRS that makes one wins.
+std::optional<std::string> systemChoice()
 {
-    return kconfigEntry(text, greeterGroup, pluginKey) == std::string(sceneWallpaperPlugin);
+    for (const std::string& folder : listedFolders("XDG_CONFIG_DIRS", defaultConfigDirs)) {
+        std::string text;
+        std::string ignored;
+        if (!readText(folder + "/" + settingsName, text, ignored))
+            continue;
+        if (std::optional<std::string> plugin = kconfigEntry(text, greeterGroup, pluginKey))
+            return plugin;
+    }
+    return std::nullopt;
+}
+
+// The user's file's choice where it makes one, else the system's.
+bool choosesScene(const std::string& userText)
+{
+    std::optional<std::string> plugin = kconfigEntry(userText, greeterGroup, pluginKey);
+    if (!plugin)
+        plugin = systemChoice();
+    return plugin == std::string(sceneWallpaperPlugin);
+}
+
+// Off takes our choice out of the user's file; where the system's files make
+// it too, KDE's default is written over it.
+std::string withoutScene(const std::string& userText)
+{
+    const std::string text = withoutKConfigEntry(userText, greeterGroup, pluginKey);
+    if (systemChoice() == std::string(sceneWallpaperPlugin))
+        return withKConfigEntry(text, greeterGroup, pluginKey, kdeDefaultPlugin);
+    return text;
 }
 
 } // namespace
 
-std::string lockSettingsPath() { return configHome() + "/kscreenlockerrc"; }
+std::string lockSettingsPath() { return configHome() + "/" + settingsName; }
 
 bool sceneWallpaperInstalled()
 {
-    for (const std::string& folder : dataFolders()) {
+    std::vector<std::string> folders = listedFolders("XDG_DATA_DIRS", defaultDataDirs);
+    folders.insert(folders.begin(), dataHome());
+    for (const std::string& folder : folders) {
         for (const char* metadata : metadataFiles) {
             const std::string path = folder + "/plasma/wallpapers/" + sceneWallpaperPlugin + "/" + metadata;
             if (::access(path.c_str(), R_OK) == 0)
@@ -142,13 +180,13 @@ bool showSceneBehindLock(const std::string& settingsPath, bool on, std::string& 
         const std::string& text = snapshot.bytes;
         // Off takes back only our own choice: a wallpaper chosen in KDE's
         // settings since the window read the file stays.
-        if (choosesScene(text) == on || (!on && !snapshot.exists))
+        if (choosesScene(text) == on)
             return true;
         ReplaceRequest request;
         request.path = path;
         request.snapshot = &snapshot;
         request.bytes = on ? withKConfigEntry(text, greeterGroup, pluginKey, sceneWallpaperPlugin)
-                           : withoutKConfigEntry(text, greeterGroup, pluginKey);
+                           : withoutScene(text);
         std::string backup;
         switch (replaceIfUnchanged(request, backup, error)) {
         case ReplaceResult::Replaced:

@@ -23,7 +23,10 @@ struct LockWallpaper {
 };
 LockWallpaper readLockWallpaper(const std::string& path);
 
-// On chooses the plugin; off removes the choice where it is ours, so that
-// KDE's default wallpaper (or an administrator's) applies again, as KDE's
-// own settings leave the file for the default. False with one line in error.
+// The choice as KDE reads it: the user's file over the system-wide ones in
+// $XDG_CONFIG_DIRS (or /etc/xdg). On chooses the plugin; off removes the
+// choice where it is ours, so that KDE's default wallpaper (or an
+// administrator's) applies again, as KDE's own settings leave the file for
+// the default; where the system's files choose ours, off writes KDE's
+// default over it. False with one line in error.
 bool showSceneBehindLock(const std::string& path, bool on, std::string& error);

@@ -112,9 +112,14 @@ protected:
         ASSERT_NE(::mkdtemp(pattern), nullptr);
         folder_ = pattern;
         ::setenv("XDG_CONFIG_HOME", (folder_ + "/config").c_str(), 1);
+        ::setenv("XDG_CONFIG_DIRS", (folder_ + "/none:" + folder_ + "/system").c_str(), 1);
         path_ = lockSettingsPath();
     }
-    void TearDown() override { std::system(("rm -rf '" + folder_ + "'").c_str()); }
+    void TearDown() override
+    {
+        std::system(("rm -rf '" + folder_ + "'").c_str());
+        ::unsetenv("XDG_CONFIG_DIRS");
+    }
     std::string text() const
     {
         std::ifstream file(path_, std::ios::binary);
@@ -158,6 +163,21 @@ TEST_F(LockSettingsFile, TheSwitchWritesOnlyItsChoiceAndReadsItBack)
     struct stat link {};
     EXPECT_TRUE(::lstat(path_.c_str(), &link) == 0 && S_ISLNK(link.st_mode));
     EXPECT_TRUE(readLockWallpaper(folder_ + "/kept").scene);
+}
+
+// An administrator's choice of ours in /etc/xdg is read beneath the user's
+// file, and off must override it, not just leave the user's file alone.
+TEST_F(LockSettingsFile, TheSystemsChoiceIsReadBeneathTheUsers)
+{
+    ASSERT_EQ(::mkdir((folder_ + "/system").c_str(), 0700), 0);
+    std::ofstream(folder_ + "/system/kscreenlockerrc") << "[Greeter]\nWallpaperPlugin=org.cascade.scene\n";
+    EXPECT_TRUE(readLockWallpaper(path_).scene);
+    std::string error;
+    EXPECT_TRUE(showSceneBehindLock(path_, false, error)) << error;
+    EXPECT_EQ(text(), "[Greeter]\nWallpaperPlugin=org.kde.image\n");
+    EXPECT_FALSE(readLockWallpaper(path_).scene);
+    EXPECT_TRUE(showSceneBehindLock(path_, true, error)) << error;
+    EXPECT_TRUE(readLockWallpaper(path_).scene);
 }
 
 TEST_F(LockSettingsFile, WhatCannotBeReadIsSaidAndLeftAlone)
