@@ -9,7 +9,6 @@
 #include "linux/safe_replace/snapshot_replace.h"
 
 #include <cerrno>
-#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -28,8 +27,6 @@ constexpr int exitBadArgument = 2;
 // A settings program rewriting the file as we work makes us start again;
 // more rewrites than this in a row and we leave it to the user.
 constexpr int maxAttempts = 5;
-// Symbolic links followed to the real file, as the kernel allows.
-constexpr int maxLinks = 40;
 
 volatile std::sig_atomic_t stopRequested = 0;
 
@@ -68,27 +65,6 @@ int refuse(const std::string& message)
 // Messages are best effort: failing to print them changes nothing that
 // happened to the file.
 void say(const std::string& line) { std::fprintf(stdout, "%s\n", line.c_str()); }
-
-// A dotfile kept elsewhere and linked here stays linked: the target is
-// rewritten, even where it does not exist yet.
-bool followLinks(std::string& path, std::string& error)
-{
-    for (int hop = 0; hop < maxLinks; ++hop) {
-        char target[PATH_MAX];
-        const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
-        if (length < 0 && (errno == EINVAL || errno == ENOENT))
-            return true; // not a link, or nothing there yet
-        if (length < 0) {
-            error = "cannot follow the link " + path + ": " + std::strerror(errno);
-            return false;
-        }
-        const std::string link(target, static_cast<std::size_t>(length));
-        const auto slash = path.rfind('/');
-        path = link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
-    }
-    error = "cannot follow the link " + path + ": too many links";
-    return false;
-}
 
 bool readSystemFile(const std::string& path, std::string& bytes)
 {

@@ -53,15 +53,6 @@ const Compositor compositors[] = {
      [](const auto& a) { return "riverctl spawn " + shellLine({shellLine(a)}); }},
 };
 
-std::string configHome()
-{
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/')
-        return config;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.config";
-}
-
 std::string programPath()
 {
     char path[PATH_MAX];
@@ -226,6 +217,15 @@ int turnOff(const std::string& path)
 }
 
 } // namespace
+
+std::string configHome()
+{
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && config[0] == '/')
+        return config;
+    const char* home = std::getenv("HOME");
+    return std::string(home ? home : "") + "/.config";
+}
 
 std::vector<std::string> watcherCommand(const std::string& program, const Options& options)
 {

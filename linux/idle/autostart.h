@@ -29,6 +29,9 @@ AutostartEntry parseAutostartEntry(const std::string& text);
 
 // Where the entry is.
 std::string autostartEntryPath();
+// The user's configuration folder: $XDG_CONFIG_HOME where it is absolute,
+// else ~/.config.
+std::string configHome();
 
 // The pid of the session's idle watcher running now, 0 if none.
 pid_t runningWatcher();

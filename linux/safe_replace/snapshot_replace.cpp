@@ -4,6 +4,7 @@
 #include "linux/safe_replace/beside_file.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -18,6 +19,8 @@ constexpr int maxBackupNumber = 999;
 constexpr std::size_t readChunk = 65536;
 // Unnamed or not, a file written beside the user's starts private.
 constexpr mode_t privateMode = 0600;
+// Symbolic links followed to the real file, as the kernel allows.
+constexpr int maxLinks = 40;
 
 std::string describe(const std::string& what, const std::string& path, int error)
 {
@@ -285,4 +288,23 @@ ReplaceResult replaceIfUnchanged(const ReplaceRequest& request, std::string& bac
         return placed == Placed::Changed ? ReplaceResult::FileChanged : ReplaceResult::Failed;
     }
     return ReplaceResult::Replaced;
+}
+
+bool followLinks(std::string& path, std::string& error)
+{
+    for (int hop = 0; hop < maxLinks; ++hop) {
+        char target[PATH_MAX];
+        const ssize_t length = ::readlink(path.c_str(), target, sizeof target - 1);
+        if (length < 0 && (errno == EINVAL || errno == ENOENT))
+            return true; // not a link, or nothing there yet
+        if (length < 0) {
+            error = "cannot follow the link " + path + ": " + std::strerror(errno);
+            return false;
+        }
+        const std::string link(target, static_cast<std::size_t>(length));
+        const auto slash = path.rfind('/');
+        path = link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
+    }
+    error = "cannot follow the link " + path + ": too many links";
+    return false;
 }

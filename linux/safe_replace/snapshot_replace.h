@@ -18,6 +18,11 @@ struct FileSnapshot {
     std::string bytes;
 };
 
+// A dotfile kept elsewhere and linked here stays linked: path becomes the
+// file its symbolic links lead to, even one that does not exist yet. False
+// with one line in error where a link cannot be read, or too many follow.
+bool followLinks(std::string& path, std::string& error);
+
 // Reads path (which must not be a symbolic link) whole. Refuses at once, with
 // one line in error, what is not a regular file the user may write: a FIFO, a
 // directory, a device, a write-protected file.

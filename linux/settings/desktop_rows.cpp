@@ -1,50 +1,40 @@
 // The desktop's rows: a compositor's line with a button that copies it, or
-// XScreenSaver's two buttons (put Cascade in its list, open its settings).
+// XScreenSaver's two buttons (put Cascade in its list, open its settings);
+// on KDE Plasma besides, the lock screen's (PlasmaLockRows).
 #include "linux/settings/desktop_rows.h"
 
 #include "linux/idle/autostart.h"
 #include "linux/settings/cascade_program.h"
+#include "linux/settings/plasma_lock_rows.h"
 
 #include <adwaita.h>
 
 #include <utility>
 
-namespace {
-
-GtkWidget* buttonRow(GtkWidget* group, const char* title, const char* subtitle, const char* label)
-{
-    GtkWidget* row = adw_action_row_new();
-    adw_preferences_row_set_title(ADW_PREFERENCES_ROW(row), title);
-    if (subtitle)
-        adw_action_row_set_subtitle(ADW_ACTION_ROW(row), subtitle);
-    GtkWidget* button = gtk_button_new_with_label(label);
-    gtk_widget_set_valign(button, GTK_ALIGN_CENTER);
-    adw_action_row_add_suffix(ADW_ACTION_ROW(row), button);
-    // The row's title names the button for screen readers.
-    adw_action_row_set_activatable_widget(ADW_ACTION_ROW(row), button);
-    adw_preferences_group_add(ADW_PREFERENCES_GROUP(group), row);
-    return button;
-}
-
-} // namespace
-
 DesktopRows::DesktopRows(const SessionFacts& facts, std::string cascade,
                          std::function<void(const std::string&)> showProblem)
     : facts_(facts), cascade_(std::move(cascade)), showProblem_(std::move(showProblem))
 {
-    if (facts_.wayland && compositorLines({}).empty())
+    const bool compositor = facts_.wayland && !compositorLines({}).empty();
+    if (facts_.wayland && !compositor && !facts_.plasma)
         return;
     group_ = adw_preferences_group_new();
-    if (facts_.wayland)
+    if (compositor)
         addCompositorRows();
-    else
+    else if (!facts_.wayland)
         addX11Rows();
+    else
+        adw_preferences_group_set_title(ADW_PREFERENCES_GROUP(group_), "KDE Plasma");
+    if (facts_.plasma)
+        plasma_ = std::make_unique<PlasmaLockRows>(group_, facts_, showProblem_);
 }
+
+DesktopRows::~DesktopRows() = default;
 
 void DesktopRows::addCompositorRows()
 {
     adw_preferences_group_set_title(ADW_PREFERENCES_GROUP(group_), "Your compositor");
-    GtkWidget* copy = buttonRow(group_, "", nullptr, "Copy");
+    GtkWidget* copy = addButtonRow(group_, "", nullptr, "Copy");
     compositorRow_ = gtk_widget_get_ancestor(copy, ADW_TYPE_ACTION_ROW);
     gtk_widget_set_tooltip_text(copy, "Copy the line for the compositor's configuration");
     g_signal_connect_swapped(copy, "clicked", G_CALLBACK(+[](DesktopRows* self) {
@@ -78,11 +68,11 @@ void DesktopRows::addX11Rows()
         return;
     }
     const bool adder = !facts_.addToXscreensaver.empty();
-    GtkWidget* add = buttonRow(group_, "Put Cascade in XScreenSaver's list",
+    GtkWidget* add = addButtonRow(group_, "Put Cascade in XScreenSaver's list",
                                adder ? "~/.xscreensaver" : "cascade-add-to-xscreensaver is not installed", "Add");
     gtk_widget_set_sensitive(add, adder);
     g_signal_connect_swapped(add, "clicked", G_CALLBACK(+[](DesktopRows* self) { self->addToXscreensaver(); }), this);
-    GtkWidget* open = buttonRow(group_, "XScreenSaver's settings", "Choose Cascade and the times there", "Open");
+    GtkWidget* open = addButtonRow(group_, "XScreenSaver's settings", "Choose Cascade and the times there", "Open");
     gtk_widget_set_sensitive(open, !facts_.xscreensaverSettings.empty());
     g_signal_connect_swapped(open, "clicked", G_CALLBACK(+[](DesktopRows* self) {
         runProgram({self->facts_.xscreensaverSettings}, [](bool, const std::string&) {});
@@ -96,4 +86,19 @@ void DesktopRows::addToXscreensaver()
         if (!alive.expired())
             showProblem_(ok ? "" : "Adding Cascade to XScreenSaver failed: " + problem);
     });
+}
+
+GtkWidget* addButtonRow(GtkWidget* group, const char* title, const char* subtitle, const char* label)
+{
+    GtkWidget* row = adw_action_row_new();
+    adw_preferences_row_set_title(ADW_PREFERENCES_ROW(row), title);
+    if (subtitle)
+        adw_action_row_set_subtitle(ADW_ACTION_ROW(row), subtitle);
+    GtkWidget* button = gtk_button_new_with_label(label);
+    gtk_widget_set_valign(button, GTK_ALIGN_CENTER);
+    adw_action_row_add_suffix(ADW_ACTION_ROW(row), button);
+    // The row's title names the button for screen readers.
+    adw_action_row_set_activatable_widget(ADW_ACTION_ROW(row), button);
+    adw_preferences_group_add(ADW_PREFERENCES_GROUP(group), row);
+    return button;
 }

@@ -1,7 +1,8 @@
 // The settings window's rows for what the session's desktop needs beyond
 // the login entry: the line for a compositor that reads no autostart
 // entries (the same line cascade -autostart on prints), or, on X11,
-// XScreenSaver, which is the host there.
+// XScreenSaver, which is the host there; and on KDE Plasma, where its lock
+// screen is given the scene.
 #pragma once
 
 #include "linux/common/options.h"
@@ -12,11 +13,17 @@
 #include <string>
 
 typedef struct _GtkWidget GtkWidget;
+class PlasmaLockRows;
+
+// A row of group with a button labelled label at its end, which the row's
+// title names; the button.
+GtkWidget* addButtonRow(GtkWidget* group, const char* title, const char* subtitle, const char* label);
 
 class DesktopRows {
 public:
     // showProblem(text) puts a failure on the window's problem line ("" clears it).
     DesktopRows(const SessionFacts& facts, std::string cascade, std::function<void(const std::string&)> showProblem);
+    ~DesktopRows();
     DesktopRows(const DesktopRows&) = delete;
     DesktopRows& operator=(const DesktopRows&) = delete;
 
@@ -37,6 +44,7 @@ private:
     GtkWidget* group_ = nullptr;
     GtkWidget* compositorRow_ = nullptr;
     std::string compositorLine_;
+    std::unique_ptr<PlasmaLockRows> plasma_; // on KDE Plasma
     // Cleared when the rows go: a program that ends later finds nothing to
     // report to.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

@@ -7,6 +7,7 @@
 #include "linux/idle/bus_calls.h"
 #include "linux/idle/gnome_blank_delay.h"
 #include "linux/settings/cascade_program.h"
+#include "linux/settings/plasma_lock_wallpaper.h"
 
 #include <gio/gio.h>
 
@@ -19,10 +20,21 @@ namespace {
 // hung one, so that the window still opens promptly.
 constexpr int busAnswerMs = 300;
 
-bool gnomeDesktop()
+bool currentDesktop(const char* name)
 {
     const char* desktops = std::getenv("XDG_CURRENT_DESKTOP");
-    return desktops && std::strstr(desktops, "GNOME");
+    return desktops && std::strstr(desktops, name);
+}
+
+// Plasma 6's System Settings and its page's name; where only Plasma 5's is
+// installed, its own. Where neither is, the start's failure says so.
+std::vector<std::string> screenLockingPage()
+{
+    const std::string plasma6 = onPath("systemsettings");
+    const std::string plasma5 = onPath("systemsettings5");
+    if (plasma6.empty() && !plasma5.empty())
+        return {plasma5, "screenlocker"};
+    return {plasma6.empty() ? "systemsettings" : plasma6, "kcm_screenlocker"};
 }
 
 bool logindAnswers()
@@ -42,7 +54,7 @@ SessionFacts readSessionFacts()
 {
     SessionFacts facts;
     facts.wayland = std::getenv("WAYLAND_DISPLAY") != nullptr;
-    facts.gnome = gnomeDesktop();
+    facts.gnome = currentDesktop("GNOME");
     if (facts.gnome)
         facts.gnomeBlankSeconds = GnomeBlankDelay().seconds();
     facts.logindAnswers = logindAnswers();
@@ -51,6 +63,11 @@ SessionFacts readSessionFacts()
     if (facts.xscreensaverSettings.empty())
         facts.xscreensaverSettings = onPath("xscreensaver-demo");
     facts.addToXscreensaver = findCompanion("cascade-add-to-xscreensaver");
+    facts.plasma = currentDesktop("KDE");
+    if (facts.plasma) {
+        facts.sceneWallpaperInstalled = sceneWallpaperInstalled();
+        facts.screenLockingPage = screenLockingPage();
+    }
     return facts;
 }
 

@@ -1,9 +1,11 @@
 // What the settings window says about the session it runs in: the window
 // system, which idle signal the desktop offers the watcher, GNOME's own
-// blank delay, whether logind can lock it, and XScreenSaver on X11.
+// blank delay, whether logind can lock it, XScreenSaver on X11, and on KDE
+// Plasma our lock-screen wallpaper and System Settings.
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct SessionFacts {
     bool wayland = false;        // WAYLAND_DISPLAY set
@@ -13,6 +15,9 @@ struct SessionFacts {
     std::string xscreensaver;    // the daemon's path, "" where not installed
     std::string xscreensaverSettings; // xscreensaver-settings or -demo
     std::string addToXscreensaver;    // cascade-add-to-xscreensaver
+    bool plasma = false;              // XDG_CURRENT_DESKTOP names KDE
+    bool sceneWallpaperInstalled = false; // on Plasma: our wallpaper plugin
+    std::vector<std::string> screenLockingPage; // on Plasma: System Settings at its Screen Locking page
 };
 
 SessionFacts readSessionFacts();

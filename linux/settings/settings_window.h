@@ -1,8 +1,9 @@
 // The settings window: the live preview (PreviewWidget), the watcher's
 // settings (WatcherControls, on Wayland), one status line, the full-screen
 // preview, one problem line, and what the session's desktop needs besides
-// (DesktopRows). Every change goes through the cascade program
-// (-autostart on|off), as a user at a terminal would make it.
+// (DesktopRows). Every change of ours goes through the cascade program
+// (-autostart on|off), as a user at a terminal would make it; KDE's own
+// setting of its lock screen's wallpaper the desktop rows write themselves.
 #pragma once
 
 #include "linux/settings/desktop_rows.h"

@@ -14,7 +14,15 @@
 #  - a read-only configuration folder: the failure in words, no watcher;
 #  - an entry edited by hand is named as such, its switch on, and it is not
 #    replaced unasked;
-#  - Tab alone reaches every control, and every control has a name.
+#  - KDE Plasma's rows (the session says KDE; our wallpaper plugin in the
+#    user's data folder): Open runs System Settings at its Screen Locking
+#    page (a stub that records its arguments), or says that it cannot;
+#    "Show the scene behind the lock" writes [Greeter] WallpaperPlugin into
+#    kscreenlockerrc, every other byte kept, and off puts the file back; a
+#    write-protected file is named, kept, and the switch goes back off;
+#  - Tab alone reaches every control, and every control has a name;
+#  - without the plugin, and with Plasma 5's System Settings only: the row
+#    names the package to install, and Open runs Plasma 5's page.
 # Usage: settings_sway_test.sh CASCADE CASCADE_SETTINGS WORK_DIR
 set -uo pipefail
 # shellcheck source=../support/check_support.sh
@@ -37,6 +45,23 @@ output_shot() { "${user[@]}" grim -t ppm -o "$2" - >"$1"; } # FILE OUTPUT
 output_shot "$work/empty.ppm" HEADLESS-1 || fail "grim"
 background=$(pixel "$work/empty.ppm" 0 0)
 start_session_bus
+# A Plasma session's marks, under sway: System Settings a stub of ours that
+# only records how it was run (it shows nothing), the plugin's metadata.
+user+=(XDG_CURRENT_DESKTOP=KDE PATH="$scratch/bin:/usr/bin:/bin")
+lockrc=$scratch/home/.config/kscreenlockerrc
+plugin=$scratch/home/.local/share/plasma/wallpapers/org.cascade.scene
+system_settings_stub() { # NAME
+  mkdir -p "$scratch/bin"
+  printf '#!/bin/sh\nprintf "%%s\\n" "$0" "$@" >"$HOME/system-settings.args"\n' >"$scratch/bin/$1"
+  chmod 755 "$scratch/bin/$1"
+}
+system_settings_stub systemsettings
+mkdir -p "$plugin" "$(dirname "$lockrc")"
+echo '{"KPlugin": {"Id": "org.cascade.scene"}}' >"$plugin/metadata.json"
+printf '%s\r\n' '[Daemon]' 'Timeout=5' '' '[Greeter]' '# mine' 'Theme=breeze' '' \
+  '[Greeter][Wallpaper][org.kde.image][General]' 'WallpaperPlugin=x' >"$lockrc"
+cp "$lockrc" "$work/kscreenlockerrc.before"
+chown -R "$user_id:$user_id" "$scratch/home"
 start_settings
 eventually driver shows "No watcher runs now" ||
   fail "the window does not show, or not its status: $(cat "$work/settings.err" "$work/driver.err")"
@@ -102,9 +127,53 @@ sleep 1
 cmp -s "$entry" "$work/hand-made.desktop" || fail "hand-made: the entry was changed: $(cat "$entry" 2>&1)"
 rm "$entry"
 
+# -- KDE Plasma: Open runs System Settings at Screen Locking; one that
+# cannot start is named on the problem line.
+driver shows "Choose Cascade in System Settings › Screen Locking" || fail "Plasma: no row says where to choose"
+driver press "Open The lock screen" || fail "Plasma: Open cannot be pressed"
+stub_ran() { [ "$(tr '\n' ' ' 2>/dev/null <"$scratch/home/system-settings.args")" = "$1 " ]; }
+eventually stub_ran "$scratch/bin/systemsettings kcm_screenlocker" ||
+  fail "Plasma: Open did not run systemsettings kcm_screenlocker: $(cat "$scratch/home/system-settings.args" 2>&1)"
+chmod 644 "$scratch/bin/systemsettings"
+driver press "Open The lock screen" || fail "Plasma: Open cannot be pressed again"
+eventually driver shows "Opening System Settings failed" || fail "Plasma: a failed start is not on the problem line"
+chmod 755 "$scratch/bin/systemsettings"
+
+# -- The switch: the plugin in [Greeter], every other line as it was (CRLF,
+# comment, the nested group's key of the same name); off, the file as before.
+driver checked "Show the scene behind the lock" && fail "Plasma: the switch is on, yet the file chooses no plugin"
+driver toggle "Show the scene behind the lock" || fail "Plasma: the switch cannot be toggled"
+printf '%s\r\n' '[Daemon]' 'Timeout=5' '' '[Greeter]' '# mine' 'Theme=breeze' 'WallpaperPlugin=org.cascade.scene' '' \
+  '[Greeter][Wallpaper][org.kde.image][General]' 'WallpaperPlugin=x' >"$work/kscreenlockerrc.on"
+eventually cmp -s "$lockrc" "$work/kscreenlockerrc.on" ||
+  fail "Plasma: on: kscreenlockerrc is not the one expected: $(diff "$work/kscreenlockerrc.on" "$lockrc" | cat -A)"
+driver checked "Show the scene behind the lock" || fail "Plasma: on: the switch does not read the file back"
+driver toggle "Show the scene behind the lock" || fail "Plasma: the switch cannot be toggled back"
+eventually cmp -s "$lockrc" "$work/kscreenlockerrc.before" ||
+  fail "Plasma: off: kscreenlockerrc is not as before: $(diff "$work/kscreenlockerrc.before" "$lockrc" | cat -A)"
+# A file the switch cannot change: the failure in words, the switch back off.
+chmod 444 "$lockrc"
+driver toggle "Show the scene behind the lock" || fail "Plasma: read-only: the switch cannot be toggled"
+eventually driver shows "Showing the scene behind the lock failed" || fail "Plasma: read-only: no failure shown"
+switch_off() { ! driver checked "Show the scene behind the lock"; }
+eventually switch_off || fail "Plasma: read-only: the switch stays on, yet the file is as before"
+cmp -s "$lockrc" "$work/kscreenlockerrc.before" || fail "Plasma: read-only: the file was changed"
+chmod 644 "$lockrc"
+
 # -- The keyboard alone reaches every control.
 driver tab-walk >"$work/tab-walk.log" || fail "keyboard: $(cat "$work/tab-walk.log")"
 
+kill "$settings"
+wait "$settings"
+
+# -- Without the plugin, and with Plasma 5's System Settings alone.
+rm -r "$plugin" "$scratch/bin/systemsettings"
+system_settings_stub systemsettings5
+start_settings
+eventually driver shows "Install the package cascade-plasma" || fail "Plasma: no plugin, yet no package named"
+driver press "Open The lock screen" || fail "Plasma 5: Open cannot be pressed"
+eventually stub_ran "$scratch/bin/systemsettings5 screenlocker" ||
+  fail "Plasma 5: Open did not run systemsettings5 screenlocker: $(cat "$scratch/home/system-settings.args" 2>&1)"
 kill "$settings"
 wait "$settings"
 nothing_left
