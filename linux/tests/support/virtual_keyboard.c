@@ -5,7 +5,9 @@
  * and the modifiers and layout it gives go to the compositor after each one,
  * so Shift, Caps Lock, AltGr, NumLock and a layout switch arrive as from a
  * keyboard on the desk; a virtual keyboard's keys alone change nothing of
- * the seat's state. It reads one command a line from stdin and answers "ok"
+ * the seat's state. In KWin, which offers no virtual keyboard, the keys go
+ * through KWin's fake input instead, by the same places, and KWin's own
+ * keymap and state make them characters. It reads one command a line from stdin and answers "ok"
  * once the compositor has taken it:
  *   d KEY   presses KEY, by its XKB name (AC01, LFSH, CAPS, RALT, BKSP, ...)
  *   u KEY   releases it
@@ -22,6 +24,7 @@
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 
+#include "fake-input-client-protocol.h"
 #include "virtual-keyboard-unstable-v1-client-protocol.h"
 
 /* Wayland key codes are evdev codes; XKB's are 8 higher, as in X11. */
@@ -29,15 +32,17 @@ enum { evdevToXkb = 8 };
 
 static struct wl_seat* seat;
 static struct zwp_virtual_keyboard_manager_v1* manager;
+static struct org_kde_kwin_fake_input* fakeInput;
 
 static void announced(void* data, struct wl_registry* registry, uint32_t name, const char* interface, uint32_t version)
 {
     (void)data;
-    (void)version;
     if (strcmp(interface, wl_seat_interface.name) == 0)
         seat = wl_registry_bind(registry, name, &wl_seat_interface, 1);
     else if (strcmp(interface, zwp_virtual_keyboard_manager_v1_interface.name) == 0)
         manager = wl_registry_bind(registry, name, &zwp_virtual_keyboard_manager_v1_interface, 1);
+    else if (strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 4)
+        fakeInput = wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, 4);
 }
 
 static void withdrawn(void* data, struct wl_registry* registry, uint32_t name)
@@ -90,6 +95,11 @@ static uint32_t milliseconds(void)
 static void sendKey(struct zwp_virtual_keyboard_v1* keyboard, struct xkb_state* state, xkb_keycode_t key, int down)
 {
     xkb_state_update_key(state, key, down ? XKB_KEY_DOWN : XKB_KEY_UP);
+    if (!keyboard) {
+        org_kde_kwin_fake_input_keyboard_key(fakeInput, key - evdevToXkb,
+                                             down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
+        return;
+    }
     zwp_virtual_keyboard_v1_key(keyboard, milliseconds(), key - evdevToXkb,
                                 down ? WL_KEYBOARD_KEY_STATE_PRESSED : WL_KEYBOARD_KEY_STATE_RELEASED);
     zwp_virtual_keyboard_v1_modifiers(keyboard, xkb_state_serialize_mods(state, XKB_STATE_MODS_DEPRESSED),
@@ -143,12 +153,16 @@ int main(int argc, char** argv)
     }
     wl_registry_add_listener(wl_display_get_registry(display), &registryListener, NULL);
     wl_display_roundtrip(display);
-    if (!seat || !manager) {
+    struct zwp_virtual_keyboard_v1* keyboard = NULL;
+    if (seat && manager) {
+        keyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(manager, seat);
+    } else if (fakeInput) {
+        org_kde_kwin_fake_input_authenticate(fakeInput, "Cascade's tests", "to type a password as a user does");
+    } else {
         fprintf(stderr, "virtual_keyboard: the compositor offers no seat or no virtual keyboard\n");
         return 1;
     }
-    struct zwp_virtual_keyboard_v1* keyboard = zwp_virtual_keyboard_manager_v1_create_virtual_keyboard(manager, seat);
-    if (!uploadKeymap(keyboard, keymap)) {
+    if (keyboard && !uploadKeymap(keyboard, keymap)) {
         fprintf(stderr, "virtual_keyboard: the keymap could not be handed over\n");
         return 1;
     }
@@ -162,7 +176,8 @@ int main(int argc, char** argv)
         printf("ok\n");
         fflush(stdout);
     }
-    zwp_virtual_keyboard_v1_destroy(keyboard);
+    if (keyboard)
+        zwp_virtual_keyboard_v1_destroy(keyboard);
     wl_display_roundtrip(display);
     wl_display_disconnect(display);
     xkb_state_unref(state);
