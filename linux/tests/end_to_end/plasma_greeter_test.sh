@@ -23,15 +23,9 @@ wayland_user_id=4246
 . "$(dirname "$0")/../support/wayland_support.sh" "$1" "$5"
 # shellcheck source=../support/keyboard_support.sh
 . "$(dirname "$0")/../support/keyboard_support.sh"
-readonly deb=$2 virtual_keyboard=$3 fault_shim=$4 greeter=/usr/lib/x86_64-linux-gnu/libexec/kscreenlocker_greet
-readonly password=plasma42lock lock_user=cascade-plasma
-DEBIAN_FRONTEND=noninteractive apt-get install -y "$deb" >"$work/apt.log" 2>&1 ||
-  { echo "FAIL: apt could not install the package: $(grep -E '^(E|W):| : Depends' "$work/apt.log")"; exit 1; }
-/usr/sbin/groupadd -g "$user_id" "$lock_user" && /usr/sbin/useradd -u "$user_id" -g "$user_id" -d "$scratch/home" "$lock_user" &&
-  /usr/sbin/chpasswd <<<"$lock_user:$password" || { echo "FAIL: the test user could not be set up"; exit 1; }
-mkdir -p "$scratch/home/.config"
-printf '[Greeter]\nWallpaperPlugin=org.cascade.scene\n' >"$scratch/home/.config/kscreenlockerrc"
-chown -R "$user_id:$user_id" "$scratch/home"
+readonly virtual_keyboard=$3 fault_shim=$4 greeter=/usr/lib/x86_64-linux-gnu/libexec/kscreenlocker_greet
+# shellcheck source=../support/plasma_support.sh
+. "$(dirname "$0")/../support/plasma_support.sh" "$2" cascade-plasma
 # Qt repeats a key whose release it reads late; on a loaded machine, late
 # is common.
 start_sway "input * repeat_delay 5000"
