@@ -376,6 +376,10 @@ disown "$watcher" # no "Killed" from bash
 kill -KILL "$watcher"
 wait_ended "$saver"
 still_runs "$saver" && fail "killed: the saver outlived its watcher"
+# Its lease goes only once its exit closes its files, after its program
+# link: until then -autostart would find a lease held by a pid it cannot
+# prove a watcher.
+wait_ended "$watcher"
 
 # -- -autostart takes effect at once: on starts the watcher, detached in a
 # session of its own, which brings the saver; on with a new idle time
