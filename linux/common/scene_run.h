@@ -7,9 +7,16 @@
 #include "linux/common/options.h"
 #include "linux/common/scene_clock.h"
 
+#include "front/pixel_format.h"
+
 #include <cstdint>
 
 class GLContext;
+
+// The framebuffer a run with these options asks for. The batched way has no
+// depth buffer, since none of the scene's passes tests depth; -draw exact
+// keeps the framebuffer the Windows saver has.
+FramebufferFormat framebufferFor(const Options& options);
 
 class SceneRun {
 public:
