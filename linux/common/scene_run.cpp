@@ -22,6 +22,7 @@ void SceneRun::start(const Options& options, int width, int height)
     // benchmark runs both orders in one process.
     const bool batched = options.draw == DrawOrder::Batched;
     cascade::streaks.lineOrder = batched ? StreakField::LineOrder::byWidth : StreakField::LineOrder::byIndex;
+    cascade::backdrop.fadeWay = batched ? Backdrop::FadeWay::alone : Backdrop::FadeWay::blended;
     startScene(width, height);
 
     // sceneReset has just written every setting: the hooks go in after it.

@@ -1,7 +1,8 @@
 // One run of the scene with the Linux front's options, around the shared
 // driver (front/scene_driver.h): the scripted clock of -frame-ms, the
-// streaks' drawing order (-draw), the developer hooks (-overlay, -letterbox),
-// the window's size as it changes, and the count of frames drawn.
+// streaks' drawing order and the fade's way (-draw), the developer hooks
+// (-overlay, -letterbox), the window's size as it changes, and the count of
+// frames drawn.
 #pragma once
 
 #include "linux/common/options.h"
@@ -14,8 +15,9 @@
 class GLContext;
 
 // The framebuffer a run with these options asks for. The batched way has no
-// depth buffer, since none of the scene's passes tests depth; -draw exact
-// keeps the framebuffer the Windows saver has.
+// depth buffer, since none of the scene's passes tests depth, and SceneRun
+// lays its fade for that; -draw exact keeps the framebuffer and the fade of
+// the Windows saver.
 FramebufferFormat framebufferFor(const Options& options);
 
 class SceneRun {
