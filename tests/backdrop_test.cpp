@@ -57,7 +57,8 @@ TEST(Backdrop, AloneFadeIsItsOwnBatchWithTheStraightBlendsLevels)
               (Calls{Call("glFlush"), Call("glDisable", {GL_BLEND}), Call("glColor4f", {0, 0, 0, 1}),
                      Call("glBegin", {GL_QUADS})} +
                   vertices2f({0, 0, 800, 0, 800, 1, 0, 1, 0, 599, 800, 599, 800, 600, 0, 600}) +
-                  Calls{Call("glEnd"), Call("glEnable", {GL_BLEND}), Call("glBlendFunc", {GL_ONE, GL_ONE_MINUS_SRC_ALPHA}),
+                  Calls{Call("glEnd"), Call("glEnable", {GL_BLEND}),
+                        Call("glBlendFunc", {GL_ONE, GL_ONE_MINUS_SRC_ALPHA}),
                         Call("glColor4f", {level(13), level(7), level(2), level(26)}), Call("glBegin", {GL_QUADS})} +
                   vertices2f({0, 0, 800, 0, 800, 599, 0, 599}) + Calls{Call("glEnd"), Call("glFlush")}));
 

@@ -308,7 +308,8 @@ TEST(Render, BatchedWayKeepsTheExactWaysLook)
     EXPECT_NEAR(batchedLook.mean, exactLook.mean, 1.0);
     EXPECT_NEAR(batchedLook.skyLevel, exactLook.skyLevel, 1);
     const Difference difference = differenceOf(exact, batched);
-    EXPECT_LT(difference.pixelsBeyondLook, 640L * 480 / 1000) << difference.pixelsBeyondLook << " pixels differ by more than 8";
+    EXPECT_LT(difference.pixelsBeyondLook, 640L * 480 / 1000)
+        << difference.pixelsBeyondLook << " pixels differ by more than 8";
     // Not an empty picture agreeing with another: the cascade is there, over
     // the sky's dark blue.
     EXPECT_GT(statsOf(exact, 240, 478).bright, 640L * 238 / 20);
