@@ -15,9 +15,12 @@
 # X11's: as the ratio of the medians, and as the median of each round's ratio
 # to the X11 run next to it, which leaves out a load that drifts from one
 # round to the next. Needs root (sway refuses it, so it runs as the user
-# nobody). Compare bench/saver_cpu.sh for X11 alone.
+# nobody). Compare bench/saver_cpu.sh for X11 alone. With -b, another build
+# of the saver (an earlier commit's, say) runs each case too, right after
+# PROGRAM, and the table adds its CPU milliseconds per frame and PROGRAM's
+# against it: the median of the rounds' ratios, and their range.
 #
-#   bench/wayland_cpu.sh [-p PROGRAM] [-r ROUNDS] [-s SECONDS_PER_RUN] [-c "CASE..."] [SAVER_OPTIONS]
+#   bench/wayland_cpu.sh [-p PROGRAM] [-b BEFORE] [-r ROUNDS] [-s SECONDS_PER_RUN] [-c "CASE..."] [SAVER_OPTIONS]
 #
 # CASEs, in the order run in each round: egl-1 shm-1 x11 shm-2 egl-2 (the
 # default), x11 always among them.
@@ -25,6 +28,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
 
 program=build/release/linux/cascade
+before=
 # The Wayland way and the number of outputs, or X11; the runs that ratios
 # pair are next to each other.
 cases=(egl-1 shm-1 x11 shm-2 egl-2)
@@ -34,6 +38,7 @@ warm_up=2
 while [ $# -ge 2 ]; do
   case $1 in
     -p) program=$2 ;;
+    -b) before=$2 ;;
     -r) rounds=$2 ;;
     -s) seconds=$2 ;;
     -c) read -r -a cases <<<"$2" ;;
@@ -43,6 +48,7 @@ while [ $# -ge 2 ]; do
 done
 read -r -a options <<<"${1:-}"
 [ -x "$program" ] || { echo "no program at $program: build --preset release first" >&2; exit 1; }
+[ -z "$before" ] || [ -x "$before" ] || { echo "no program at $before" >&2; exit 1; }
 [[ " ${cases[*]} " == *" x11 "* ]] || { echo "the cases must hold x11, the measure of the others" >&2; exit 1; }
 
 workdir=$(mktemp -d)
@@ -52,6 +58,12 @@ workdir=$(mktemp -d)
 . linux/tests/support/wayland_support.sh "$program" "$workdir/wayland"
 xvfb_pid=
 trap '[ -n "$xvfb_pid" ] && kill "$xvfb_pid"; stop_all; rm -rf "$workdir"' EXIT
+# The earlier build beside the copy of PROGRAM, where the user can run it.
+cascade_before=
+if [ -n "$before" ]; then
+  cascade_before=$scratch/cascade-before
+  install -m 755 "$before" "$cascade_before"
+fi
 
 echo "xwayland disable" >"$scratch/config"
 start_compositor env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$scratch/config"
@@ -75,14 +87,16 @@ cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
 minor_faults() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $8 }'; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# One run, CASE one of the cases below; appends "saver server fps" to
-# $workdir/runs.CASE.
+# One run, CASE one of the cases below, of PROGRAM ($cascade unless given);
+# appends "saver server fps saver-ms/frame +server-ms/frame faults/frame" to
+# $workdir/runs.CASE (runs.CASE.before for the earlier build).
 measure() {
-  local case=$1 server saver0 server0 start end saver1 server1 fps rates0 rates1 faults0 faults1
+  local case=$1 program=${2:-$cascade} runs=$workdir/runs.$1${2:+.before}
+  local server saver0 server0 start end saver1 server1 fps rates0 rates1 faults0 faults1
   local -a run=("${user[@]}")
   case $case in
-    x11) server=$xvfb_pid; run+=(DISPLAY=":$display" "$cascade" -x11) ;;
-    *) server=$compositor_pid; run+=(CASCADE_WAYLAND_PRESENT="${case%-*}" "$cascade") ;;
+    x11) server=$xvfb_pid; run+=(DISPLAY=":$display" "$program" -x11) ;;
+    *) server=$compositor_pid; run+=(CASCADE_WAYLAND_PRESENT="${case%-*}" "$program") ;;
   esac
   [[ $case == *-2 ]] && swaymsg output HEADLESS-2 enable
   "${run[@]}" -fullscreen "${options[@]}" -fps-stderr 2>"$workdir/fps" &
@@ -105,8 +119,8 @@ measure() {
     -v f="$fps" -v g="$faults0" -v h="$faults1" 'BEGIN { saver = (b - a) / t / (e - s); server = (d - c) / t / (e - s)
       frames = f * (e - s)
       printf "%.3f %.3f %s %.1f %.1f %.0f\n", saver, server, f, (f > 0 ? 1000 * saver / f : 0),
-        (f > 0 ? 1000 * (saver + server) / f : 0), (frames > 0 ? (h - g) / frames : 0) }' >>"$workdir/runs.$case"
-  echo "round $round: $case: $(tail -1 "$workdir/runs.$case")" \
+        (f > 0 ? 1000 * (saver + server) / f : 0), (frames > 0 ? (h - g) / frames : 0) }' >>"$runs"
+  echo "round $round: $case${2:+ (before)}: $(tail -1 "$runs")" \
     "(saver cores, server cores, fps, saver ms/frame, with the server's, saver faults/frame)"
 }
 
@@ -128,7 +142,10 @@ paired_ratio() {
 echo "$(basename "$program") -fullscreen ${options[*]} at 1920x1080, $seconds s per run, $rounds rounds;" \
   "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 for ((round = 1; round <= rounds; ++round)); do
-  for case in "${cases[@]}"; do measure "$case"; done
+  for case in "${cases[@]}"; do
+    measure "$case"
+    [ -n "$cascade_before" ] && measure "$case" "$cascade_before"
+  done
 done
 echo
 x11_ms=$(median_of x11 4)
@@ -146,4 +163,15 @@ for case in "${cases[@]}"; do
     "$ms" "$(ratio "$ms" "$x11_ms")" "$(paired_ratio "$case" 4)" "$all" "$(ratio "$all" "$x11_all")" \
     "$(paired_ratio "$case" 5)" "$(median_of "$case" 6)"
 done
+if [ -n "$cascade_before" ]; then
+  echo
+  printf '%-28s %12s %12s %24s\n' "saver ms/frame, medians" "this build" "before" "ratio, paired (range)"
+  for case in "${cases[@]}"; do
+    printf '%-28s %12s %12s %24s\n' "$(label "$case")" "$(median_of "$case" 4)" \
+      "$(cut -d' ' -f4 "$workdir/runs.$case.before" | median)" \
+      "$(paste -d' ' "$workdir/runs.$case" "$workdir/runs.$case.before" | awk '{ print ($10 > 0 ? $4 / $10 : 0) }' |
+        sort -g | awk '{ v[NR] = $1 } END { m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+          printf "%.2fx (%.2f-%.2f)", m, v[1], v[NR] }')"
+  done
+fi
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

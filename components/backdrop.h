@@ -7,6 +7,13 @@
 
 class Backdrop {
 public:
+    // How a translucent fill is laid. blended: over whatever the frame has
+    // drawn so far, with the depth buffer cleared first. alone: for a
+    // framebuffer without a depth buffer, the bars and the fill are flushed
+    // as a batch of their own, so that a software rasterizer can lay them
+    // with its fast path for plain rectangles.
+    enum class FadeWay { blended, alone };
+
     Backdrop();
     virtual ~Backdrop();
 
@@ -22,4 +29,9 @@ public:
     float width;
     float height;
     float letterbox = 0.0f;
+    FadeWay fadeWay = FadeWay::blended;
+
+private:
+    void setBlendedFill() const;
+    void setAloneFill() const;
 };

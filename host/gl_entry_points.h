@@ -26,6 +26,7 @@
     X(void, glEnable, (GLenum cap), (cap)) \
     X(void, glEnd, (), ()) \
     X(void, glEndList, (), ()) \
+    X(void, glFlush, (), ()) \
     X(void, glFogf, (GLenum pname, GLfloat param), (pname, param)) \
     X(void, glFogfv, (GLenum pname, const GLfloat *params), (pname, params)) \
     X(void, glFogi, (GLenum pname, GLint param), (pname, param)) \

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 int scriptedMilliseconds = 0;
@@ -157,6 +159,19 @@ TEST(Scene, LetterboxWorldSwitchFlatPassAndRelease)
     gldouble::reset();
     sceneRelease();
     EXPECT_EQ(gldouble::calls(), (Calls{Call("glDeleteLists", {double(list), 1})}));
+}
+
+TEST(Scene, NoPassTestsDepthWithOrWithoutTheOverlay)
+{
+    // The Linux front draws without a depth buffer on this promise.
+    startFresh(800, 600);
+    for (int overlay : {0, 1}) {
+        cascade::scene.overlayOn = overlay;
+        frameAt(16 + overlay * 16);
+        ASSERT_GT(gldouble::countOf("glVertex3d"), 0u);
+        const Calls enabled = gldouble::callsNamed("glEnable");
+        EXPECT_EQ(std::count(enabled.begin(), enabled.end(), Call("glEnable", {GL_DEPTH_TEST})), 0) << overlay;
+    }
 }
 
 TEST(Scene, CameraFollowsTheOscillatorsInScaledUnits)

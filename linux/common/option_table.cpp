@@ -186,7 +186,8 @@ const OptionEntry entries[] = {
                 std::to_string(microsecondsPerSecond / defaultDelayMicroseconds) + " a second";
      }},
     {"-draw", nullptr, applyDraw, "exact|batched",
-     "streaks one by one in the Windows saver's order, or grouped by line width: the same picture, cheaper",
+     "as the Windows saver draws, or streaks grouped by line width, no depth buffer and the fade alone: "
+     "the same picture, cheaper",
      [] { return std::string(Options{}.draw == DrawOrder::Batched ? "batched" : "exact"); }},
     {"-fps", [](ParseState& state) { state.parsed.showFps = true; }, nullptr, nullptr,
      "draw the frame rate in the picture's lower-left corner", nullptr},

@@ -3,6 +3,11 @@
 #include "front/scene_driver.h"
 #include "scene/scene_state.h"
 
+FramebufferFormat framebufferFor(const Options& options)
+{
+    return options.draw == DrawOrder::Batched ? depthlessFramebuffer : saverFramebuffer;
+}
+
 void SceneRun::start(const Options& options, int width, int height)
 {
     if (options.frameMs >= 0)
@@ -15,8 +20,9 @@ void SceneRun::start(const Options& options, int width, int height)
 
     // Set on every start, since the field outlives one run: the render
     // benchmark runs both orders in one process.
-    cascade::streaks.lineOrder = options.draw == DrawOrder::Batched ? StreakField::LineOrder::byWidth
-                                                                    : StreakField::LineOrder::byIndex;
+    const bool batched = options.draw == DrawOrder::Batched;
+    cascade::streaks.lineOrder = batched ? StreakField::LineOrder::byWidth : StreakField::LineOrder::byIndex;
+    cascade::backdrop.fadeWay = batched ? Backdrop::FadeWay::alone : Backdrop::FadeWay::blended;
     startScene(width, height);
 
     // sceneReset has just written every setting: the hooks go in after it.

@@ -1,15 +1,24 @@
 // One run of the scene with the Linux front's options, around the shared
 // driver (front/scene_driver.h): the scripted clock of -frame-ms, the
-// streaks' drawing order (-draw), the developer hooks (-overlay, -letterbox),
-// the window's size as it changes, and the count of frames drawn.
+// streaks' drawing order and the fade's way (-draw), the developer hooks
+// (-overlay, -letterbox), the window's size as it changes, and the count of
+// frames drawn.
 #pragma once
 
 #include "linux/common/options.h"
 #include "linux/common/scene_clock.h"
 
+#include "front/pixel_format.h"
+
 #include <cstdint>
 
 class GLContext;
+
+// The framebuffer a run with these options asks for. The batched way has no
+// depth buffer, since none of the scene's passes tests depth, and SceneRun
+// lays its fade for that; -draw exact keeps the framebuffer and the fade of
+// the Windows saver.
+FramebufferFormat framebufferFor(const Options& options);
 
 class SceneRun {
 public:

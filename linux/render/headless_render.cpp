@@ -22,7 +22,7 @@ constexpr int maxDrainedErrors = 64;
 bool drawPicture(const Options& options, std::vector<std::uint8_t>& pixels, std::string& error)
 {
     EglContext context;
-    if (!context.create(options.width, options.height, saverFramebuffer, error))
+    if (!context.create(options.width, options.height, framebufferFor(options), error))
         return false;
 
     // A new pbuffer holds whatever its memory held, and the scene's frames

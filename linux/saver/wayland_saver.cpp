@@ -129,8 +129,8 @@ bool open(WaylandSaver& saver, std::string& error)
         error = "the Wayland compositor offers no xdg_wm_base, so no window (-fullscreen may work)";
         return false;
     }
-    if (!saver.context.create(saver.display.display(), saver.display.shm(), saver.display.viewporter(), saverFramebuffer,
-                              error))
+    if (!saver.context.create(saver.display.display(), saver.display.shm(), saver.display.viewporter(),
+                              framebufferFor(saver.options), error))
         return false;
     saver.context.setSwapInterval(refreshesPerSwap);
     saver.surfaces.onGone([&saver](ShownSurface& shown) {

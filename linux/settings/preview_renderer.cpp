@@ -23,7 +23,7 @@ bool rendersInSoftware()
 {
     EglContext probe;
     std::string error;
-    if (!probe.create(1, 1, saverFramebuffer, error))
+    if (!probe.create(1, 1, framebufferFor(Options{}), error))
         return false;
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     return renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe") ||
@@ -58,7 +58,7 @@ bool PreviewRenderer::fit(int width, int height, std::string& error)
     stop();
     const int newWidth = roundUp(width);
     const int newHeight = roundUp(height);
-    if (!context_.create(newWidth, newHeight, saverFramebuffer, error))
+    if (!context_.create(newWidth, newHeight, framebufferFor(Options{}), error))
         return false;
     // A new pbuffer holds whatever its memory held; the scene only fades it.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -115,12 +115,14 @@ bool PictureBuffer::make(Objects& objects, int width, int height, bool& outOfMem
     while (glGetError() != GL_NO_ERROR) {
     }
     gl_.genFramebuffers(1, &objects.framebuffer);
-    gl_.genRenderbuffers(1, &objects.depth);
-    gl_.bindRenderbuffer(GL_RENDERBUFFER, objects.depth);
-    gl_.renderbufferStorage(GL_RENDERBUFFER, depthStorage(format_), width, height);
     gl_.bindFramebuffer(GL_FRAMEBUFFER, objects.framebuffer);
     makeColour(objects, width, height);
-    gl_.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, objects.depth);
+    if (format_.depthBits > 0) {
+        gl_.genRenderbuffers(1, &objects.depth);
+        gl_.bindRenderbuffer(GL_RENDERBUFFER, objects.depth);
+        gl_.renderbufferStorage(GL_RENDERBUFFER, depthStorage(format_), width, height);
+        gl_.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, objects.depth);
+    }
     const bool complete = gl_.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     gl_.bindFramebuffer(GL_FRAMEBUFFER, objects_.framebuffer);
     // A storage GL could not allocate leaves its attachment incomplete too:

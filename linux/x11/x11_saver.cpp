@@ -92,7 +92,7 @@ bool openWindow(const Options& options, X11Saver& saver, XVisualInfo*& ownVisual
     switch (options.target) {
     case Target::OwnWindow:
     case Target::Fullscreen:
-        ownVisual = chooseVisual(saver.display, saverFramebuffer, error);
+        ownVisual = chooseVisual(saver.display, framebufferFor(options), error);
         return ownVisual && saver.window.create(saver.display, *ownVisual, options.width, options.height,
                                                 options.target == Target::Fullscreen, error);
     case Target::Root:

@@ -165,6 +165,7 @@ using gldouble::record;
 extern "C" {
 
 void APIENTRY glClear(GLbitfield mask) { record("glClear", {double(mask)}); }
+void APIENTRY glFlush() { record("glFlush", {}); }
 void APIENTRY glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { record("glClearColor", {r, g, b, a}); }
 void APIENTRY glEnable(GLenum cap) { record("glEnable", {double(cap)}); }
 void APIENTRY glDisable(GLenum cap) { record("glDisable", {double(cap)}); }
