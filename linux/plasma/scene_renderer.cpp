@@ -1,7 +1,6 @@
 #include "linux/plasma/scene_renderer.h"
 
 #include "front/gl_context.h"
-#include "front/pixel_format.h"
 #include "linux/common/options.h"
 #include "linux/plasma/scene_pace.h"
 #include "scene/fixed_gl_state.h"
@@ -77,9 +76,11 @@ SceneRenderer::~SceneRenderer()
 
 QOpenGLFramebufferObject* SceneRenderer::createFramebufferObject(const QSize& size)
 {
+    // The saver's own choice for its default drawing: no depth buffer, which
+    // software GL fills much quicker.
     QOpenGLFramebufferObjectFormat format;
-    format.setAttachment(saverFramebuffer.depthBits > 0 ? QOpenGLFramebufferObject::Depth
-                                                        : QOpenGLFramebufferObject::NoAttachment);
+    format.setAttachment(framebufferFor(Options{}).depthBits > 0 ? QOpenGLFramebufferObject::Depth
+                                                                 : QOpenGLFramebufferObject::NoAttachment);
     return new QOpenGLFramebufferObject(size, format);
 }
 
