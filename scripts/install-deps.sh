@@ -63,8 +63,8 @@ if [ "${CASCADE_KWIN:-0}" = 1 ]; then packages+=(kwin-wayland); fi
 # Plasma 5.27's greeter for its wallpaper test, only when asked: the greeter
 # with layer-shell-qt and Qt 5's Wayland platform, and the QML of the lock screen it shows
 # (Breeze's, in plasma-workspace-data, and the modules it imports), without
-# which it falls back to a screen of its own: 321 packages (611 MB), about
-# 70 s to install.
+# which it falls back to a screen of its own: 333 packages (645 MB), about
+# 75 s to install.
 if [ "${CASCADE_PLASMA5:-0}" = 1 ]; then
   packages+=(libkscreenlocker5 layer-shell-qt qtwayland5 plasma-workspace-data plasma-framework plasma-workspace
     qml-module-qtgraphicaleffects qml-module-qtquick-controls2 qml-module-qtquick-layouts
