@@ -33,6 +33,7 @@ if [ "$package" = cascade-plasma ]; then
 else
   built=$out/built
 fi
+# shellcheck disable=SC2016 # expanded by that shell
 "${lintian_in[@]}" 'cd "$0" && exec lintian "$@"' "$built" "${lintian_options[@]}" "$(basename "${debs[0]}")" \
   >"$out/lintian.log" 2>&1 || fail "lintian on $(basename "${debs[0]}"): $(grep -v 'root privileges' "$out/lintian.log")"
 [ $status -eq 0 ] && echo "Plasma package OK: $(basename "${debs[0]}"), $(du -k "${debs[0]}" | cut -f1) KB, lintian clean"
