@@ -29,7 +29,7 @@ plasma5=0
 [ "$(dpkg-deb -f "$2" Package 2>/dev/null)" = cascade-plasma5 ] && plasma5=1
 if [ $plasma5 = 1 ]; then
   [ -x "$greeter" ] || {
-    echo "SKIP: Plasma 5's greeter is not installed (CASCADE_PLASMA5=1 scripts/install-deps.sh installs it)"
+    echo "SKIP: Plasma 5's greeter is not installed (scripts/install-deps.sh installs it)"
     exit 77
   }
 else
