@@ -52,6 +52,16 @@ packages=(
   # it through the accessibility bus (which GTK starts itself over D-Bus)
   # with the system Python's pyatspi.
   libgtk-4-dev libadwaita-1-dev python3-pyatspi at-spi2-core
+  # The Plasma wallpaper's module for Plasma 5.27, built against Qt 5.15
+  # (30 packages, 76 MB, 9 s here), and Plasma 5.27's greeter that its test
+  # shows it in: the greeter with layer-shell-qt and Qt 5's Wayland platform,
+  # and the QML of the lock screen it shows (Breeze's, in
+  # plasma-workspace-data, and the modules it imports), without which it
+  # falls back to a screen of its own (333 packages, 645 MB, about 75 s).
+  qtbase5-dev qtdeclarative5-dev
+  libkscreenlocker5 layer-shell-qt qtwayland5 plasma-workspace-data plasma-framework plasma-workspace
+  qml-module-qtgraphicaleffects qml-module-qtquick-controls2 qml-module-qtquick-layouts
+  qml-module-qtquick-window2 qml-module-org-kde-kirigami2
 )
 
 # KWin for its smoke test, only when asked: its 146 packages (176 MB) take

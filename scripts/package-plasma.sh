@@ -5,6 +5,8 @@
 # /var/cache/cascade/trixie, as the tests keep it), against its Qt and
 # Plasma, so that the main package stays as it is. Needs root (the tree is a
 # chroot). Install it on Debian 13 with: apt-get install ./cascade-plasma_*.deb
+# With CASCADE_PLASMA_QT=5, cascade-plasma5 for Debian 12 (Plasma 5.27)
+# instead, built here against Debian 12's Qt 5.15, natively.
 # An argument names another folder for the package (the tests use one).
 set -euo pipefail
 out=$(realpath -m "${1:-$(dirname "$0")/../build/packages}")
@@ -12,6 +14,10 @@ cd "$(dirname "$0")/.."
 source=$PWD
 
 [ -n "${CASCADE_PLASMA_NO_DEPS:-}" ] || scripts/install-deps.sh
+if [ "${CASCADE_PLASMA_QT:-6}" = 5 ]; then
+  linux/plasma/make_package.sh "$source" "$out" 5
+  exit
+fi
 export CASCADE_TRIXIE_TREE=plasma
 cache=${CASCADE_TRIXIE_CACHE:-/var/cache/cascade/trixie}/plasma
 linux/tests/end_to_end/trixie_tree_setup.sh "$cache"

@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Our Plasma wallpaper behind KDE's own lock screen: Plasma 6's greeter
-# (kscreenlocker_greet --testing, a layer-shell surface) in trixie's headless
-# sway, with the package installed by apt and the wallpaper chosen in the
-# user's kscreenlockerrc, as System Settings chooses it; keys typed by place
-# on our virtual keyboard (the greeter's Qt takes no wtype keys), passwords
-# checked by PAM (the greeter's "kde" service falls back to "other", so
-# pam_unix). Checks:
+# Our Plasma wallpaper behind KDE's own lock screen: the greeter
+# (kscreenlocker_greet --testing, a layer-shell surface) in headless sway,
+# with the wallpaper chosen in the user's kscreenlockerrc, as System Settings
+# chooses it; keys typed by place on our virtual keyboard (the greeter's Qt
+# takes no wtype keys), passwords checked by PAM (the greeter's "kde"
+# service falls back to "other", so pam_unix). The package says which:
+#  - cascade-plasma: Plasma 6's greeter in trixie's sway, in the trixie
+#    tree's chroot, the package installed by apt and its user added;
+#  - cascade-plasma5: Debian 12's Plasma 5.27 greeter on this machine, the
+#    package unpacked into the test's folder and found through Qt's and
+#    XDG's paths, and its user seen by the greeter alone, in a mount
+#    namespace of its own, so the machine's packages and users stay as
+#    they are.
+# Checks:
 #  - the scene shows and moves: streaks in the lower half, two pictures differ;
 #  - a key brings the prompt over it (its empty password field, white);
 #  - a wrong password keeps the greeter, the right one ends it with 0;
@@ -17,15 +24,46 @@
 set -uo pipefail
 # shellcheck source=../support/check_support.sh
 . "$(dirname "$0")/../support/check_support.sh"
-[ -d /cascade-test ] || { echo "SKIP: runs only in the trixie tree's chroot (wayland_trixie_test.sh)"; exit 77; }
+readonly greeter=/usr/lib/x86_64-linux-gnu/libexec/kscreenlocker_greet
+plasma5=0
+[ "$(dpkg-deb -f "$2" Package 2>/dev/null)" = cascade-plasma5 ] && plasma5=1
+if [ $plasma5 = 1 ]; then
+  [ -x "$greeter" ] || {
+    echo "SKIP: Plasma 5's greeter is not installed (scripts/install-deps.sh installs it)"
+    exit 77
+  }
+else
+  [ -d /cascade-test ] || { echo "SKIP: runs only in the trixie tree's chroot (wayland_trixie_test.sh)"; exit 77; }
+fi
 wayland_user_id=4246
 # shellcheck source=../support/wayland_support.sh
 . "$(dirname "$0")/../support/wayland_support.sh" "$1" "$5"
 # shellcheck source=../support/keyboard_support.sh
 . "$(dirname "$0")/../support/keyboard_support.sh"
-readonly virtual_keyboard=$3 fault_shim=$4 greeter=/usr/lib/x86_64-linux-gnu/libexec/kscreenlocker_greet
+readonly deb=$2 virtual_keyboard=$3 fault_shim=$4 lock_user=cascade-plasma
+greeter_env=() in_greeter_namespace=()
 # shellcheck source=../support/plasma_support.sh
-. "$(dirname "$0")/../support/plasma_support.sh" "$2" cascade-plasma
+. "$(dirname "$0")/../support/plasma_support.sh"
+if [ $plasma5 = 1 ]; then
+  install_root=$scratch/root
+  dpkg-deb -x "$deb" "$install_root" || { echo "FAIL: the package could not be unpacked"; exit 1; }
+  qml_dir=$install_root/usr/lib/x86_64-linux-gnu/qt5/qml
+  # Qt 5 takes X11 unless told, where Qt 6 takes Wayland.
+  greeter_env=(QT_QPA_PLATFORM=wayland QML2_IMPORT_PATH="$qml_dir" XDG_DATA_DIRS="$install_root/usr/share:/usr/share")
+  # The machine's user files with the test's user added, mounted over
+  # /etc's in the greeter's own namespace: PAM's unix_chkpwd reads them there.
+  for file in passwd group shadow; do cp -p "/etc/$file" "$scratch/$file"; done
+  echo "$lock_user:x:$user_id:$user_id::$scratch/home:/bin/sh" >>"$scratch/passwd"
+  echo "$lock_user:x:$user_id:" >>"$scratch/group"
+  echo "$lock_user:$(openssl passwd -6 "$password"):20000:0:99999:7:::" >>"$scratch/shadow"
+  # shellcheck disable=SC2016 # expanded by the namespace's shell
+  in_greeter_namespace=(unshare --mount --propagation private sh -c 'for file in passwd group shadow; do
+    mount --bind "$0/$file" "/etc/$file" || exit 1; done; exec "$@"' "$scratch")
+else
+  qml_dir=/usr/lib/x86_64-linux-gnu/qt6/qml
+  install_plasma_package "$deb" "$lock_user"
+fi
+choose_lock_wallpaper
 # Qt repeats a key whose release it reads late; on a loaded machine, late
 # is common.
 start_sway "input * repeat_delay 5000"
@@ -34,9 +72,13 @@ start_device keyboard "$virtual_keyboard" us "" ""
 ask keyboard "s 0"
 
 shot() { "${user[@]}" grim -t ppm - >"$work/$1.ppm"; } # NAME
-# The share of the lower half's pixels brighter than half: the waterfall.
-streak_share() { convert "$work/$1.ppm" -crop 800x300+0+300 +repage -colorspace gray -threshold 50% -format '%[fx:mean]' info:; }
-# The lightness of the prompt's empty password field, over the middle.
+# The lower half, the waterfall's: above it the lock screen's clock ticks
+# whether or not the scene moves.
+readonly lower_half=800x300+0+300
+# The share of the lower half's pixels brighter than half: the streaks.
+streak_share() { convert "$work/$1.ppm[$lower_half]" -colorspace gray -threshold 50% -format '%[fx:mean]' info:; }
+# The lightness of the prompt's empty password field, over the middle: the
+# same place at 800x600 in Plasma 6's lock screen and in Plasma 5.27's.
 field_lightness() { convert "$work/$1.ppm" -crop 230x14+265+366 +repage -colorspace gray -format '%[fx:mean]' info:; }
 # Waits, up to the limit, for PREDICATE NAME to hold of a new picture.
 wait_shot() { # NAME PREDICATE
@@ -50,7 +92,7 @@ prompt_shown() { at_least "$(field_lightness "$1")" 0.9; }
 
 greeter_pid=
 start_greeter() { # NAME ENVIRONMENT...
-  "${user[@]}" LANG=C.UTF-8 "${@:2}" "$greeter" --testing >"$work/$1.err" 2>&1 &
+  "${in_greeter_namespace[@]}" "${user[@]}" LANG=C.UTF-8 "${greeter_env[@]}" "${@:2}" "$greeter" --testing >"$work/$1.err" 2>&1 &
   greeter_pid=$!
   helper_pids+=("$greeter_pid")
 }
@@ -77,7 +119,7 @@ start_greeter scene
 wait_shot scene scene_shown || fail "scene: no streaks in the greeter's picture (see $work/scene.ppm)"
 sleep 1
 shot scene-later
-[ "$(compare -metric AE "$work/scene.ppm" "$work/scene-later.ppm" null: 2>&1)" -gt 1000 ] ||
+[ "$(compare -metric AE "$work/scene.ppm[$lower_half]" "$work/scene-later.ppm[$lower_half]" null: 2>&1)" -gt 1000 ] ||
   fail "scene: it does not move (see $work/scene.ppm, $work/scene-later.ppm)"
 prompt_shown scene && fail "scene: the prompt's field is taken to show before any key (see $work/scene.ppm)"
 enter_password wrong plasma42lick
@@ -106,7 +148,7 @@ grep -q "cascade: the scene stops, the background stays black: std::bad_alloc" "
 enter_password throws "$password"
 unlocked throws
 
-rm /usr/lib/x86_64-linux-gnu/qt6/qml/org/cascade/scene/libcascadesceneplugin.so
+rm "$qml_dir/org/cascade/scene/libcascadesceneplugin.so"
 start_greeter no-module
 sleep 3
 wait_shot no-module plain_black || fail "no-module: not a plain background (see $work/no-module.ppm)"

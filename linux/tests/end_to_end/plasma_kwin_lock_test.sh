@@ -26,7 +26,9 @@ wayland_user_id=4247
 . "$(dirname "$0")/../support/keyboard_support.sh"
 readonly virtual_keyboard=$3
 # shellcheck source=../support/plasma_support.sh
-. "$(dirname "$0")/../support/plasma_support.sh" "$2" cascade-kwin
+. "$(dirname "$0")/../support/plasma_support.sh"
+install_plasma_package "$2" cascade-kwin
+choose_lock_wallpaper
 
 install -m 755 "$(command -v kwin_wayland)" "$scratch/kwin_wayland"
 start_system_services

@@ -1,15 +1,20 @@
 # shellcheck shell=bash
 # Sourced by the Plasma wallpaper's stages after wayland_support.sh (with
-# $wayland_user_id set), with the package and the test user's name: the
-# package installed by apt, the user with $password, and our wallpaper
-# chosen for the lock screen in the user's kscreenlockerrc, as System
-# Settings chooses it. It changes the system's users and packages, so it
-# runs only in the trixie tree's chroot, whose changes go with it.
+# $wayland_user_id set): the test user's $password, the package installed
+# by apt with the user made, and our wallpaper chosen for the lock screen in
+# the user's kscreenlockerrc, as System Settings chooses it. Installing
+# changes the system's users and packages, so it is done only in the trixie
+# tree's chroot, whose changes go with it.
 readonly password=plasma42lock
-DEBIAN_FRONTEND=noninteractive apt-get install -y "$1" >"$work/apt.log" 2>&1 ||
-  { echo "FAIL: apt could not install the package: $(grep -E '^(E|W):| : Depends' "$work/apt.log")"; exit 1; }
-/usr/sbin/groupadd -g "$user_id" "$2" && /usr/sbin/useradd -u "$user_id" -g "$user_id" -d "$scratch/home" "$2" &&
-  /usr/sbin/chpasswd <<<"$2:$password" || { echo "FAIL: the test user could not be set up"; exit 1; }
-mkdir -p "$scratch/home/.config"
-printf '[Greeter]\nWallpaperPlugin=%s\n' "${plasma_wallpaper:-org.cascade.scene}" >"$scratch/home/.config/kscreenlockerrc"
-chown -R "$user_id:$user_id" "$scratch/home"
+install_plasma_package() { # DEB USER
+  [ -d /cascade-test ] || { echo "FAIL: the package is installed only in the trixie tree's chroot"; exit 1; }
+  DEBIAN_FRONTEND=noninteractive apt-get install -y "$1" >"$work/apt.log" 2>&1 ||
+    { echo "FAIL: apt could not install the package: $(grep -E '^(E|W):| : Depends' "$work/apt.log")"; exit 1; }
+  /usr/sbin/groupadd -g "$user_id" "$2" && /usr/sbin/useradd -u "$user_id" -g "$user_id" -d "$scratch/home" "$2" &&
+    /usr/sbin/chpasswd <<<"$2:$password" || { echo "FAIL: the test user could not be set up"; exit 1; }
+}
+choose_lock_wallpaper() {
+  mkdir -p "$scratch/home/.config"
+  printf '[Greeter]\nWallpaperPlugin=org.cascade.scene\n' >"$scratch/home/.config/kscreenlockerrc"
+  chown -R "$user_id:$user_id" "$scratch/home"
+}

@@ -1,0 +1,5 @@
+import QtQuick 2.15
+import org.cascade.scene 1.0
+
+CascadeScene {
+}
