@@ -125,9 +125,7 @@ prompt_shown scene && fail "scene: the prompt's field is taken to show before an
 enter_password wrong plasma42lick
 sleep 3
 still_runs "$greeter_pid" || fail "wrong: a wrong password ended the greeter"
-# The field is given back once the greeter has shown the failure.
-sleep 3
-press "$password" RTRN
+type_until_ended "$greeter_pid" "$password"
 unlocked right
 
 touch "$scratch/gl-fails"

@@ -18,3 +18,18 @@ choose_lock_wallpaper() {
   printf '[Greeter]\nWallpaperPlugin=org.cascade.scene\n' >"$scratch/home/.config/kscreenlockerrc"
   chown -R "$user_id:$user_id" "$scratch/home"
 }
+# After a wrong password KDE's greeter shows the failure and takes no keys
+# for a while, longer on a loaded machine; then the field holds the old
+# text, selected. Types PASSWORD over whatever the field holds (Ctrl+A
+# first) until the greeter PID ends, up to three times: keys it dropped are
+# typed again, and a greeter that refuses the password never ends.
+type_until_ended() { # PID PASSWORD
+  local try end
+  for try in 1 2 3; do
+    press +LCTL AC01 -LCTL "$2" RTRN
+    end=$((SECONDS + wait_limit / 2))
+    while still_runs "$1" && [ $SECONDS -lt $end ]; do sleep 0.2; done
+    still_runs "$1" || return 0
+  done
+  return 1
+}
