@@ -17,6 +17,14 @@
 # Needs root (the chroot; sway refuses root, so all runs as a throwaway user).
 #
 #   bench/plasma_greeter_cpu.sh [-p PROGRAM] [-d PLASMA_DEB] [-r ROUNDS] [-s SECONDS_PER_RUN] [-g WIDTHxHEIGHT]
+#                               [-c "CASE..."] [-f plain]
+#
+# CASEs: scene lock image (the default, in that order), lock-egl; scene,
+# lock and image always among them. With -f plain, the lock screen's
+# wallpaper fader (KDE's, which blurs and tints the wallpaper once the prompt
+# shows, and redraws both for every frame of a moving one even while it does
+# neither) is cut down to its states in the chroot's copy, to split its part
+# of the greeter's cost from the rest.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$here/.." || exit 1
@@ -31,12 +39,15 @@ deb=build/packages/cascade-plasma_1.0.0_amd64.deb
 rounds=5
 seconds=20
 size=1024x768
+fader=kde
 # The greeter's QML and the scene's textures take some seconds to load on a
 # loaded machine; its first frames are not what a night costs.
 readonly warm_up=8
 # In the order run each round; scene and lock, the pair a ratio takes, next
-# to each other.
-readonly cases=(scene lock image)
+# to each other. lock-egl, the lock showing its picture through EGL's window
+# surfaces as Qt does (on llvmpipe it chooses its own shared memory), is run
+# where -c names it.
+cases=(scene lock image)
 arguments=("$@")
 while [ $# -ge 2 ]; do
   case $1 in
@@ -45,20 +56,27 @@ while [ $# -ge 2 ]; do
     -r) rounds=$2 ;;
     -s) seconds=$2 ;;
     -g) size=$2 ;;
+    -c) read -r -a cases <<<"$2" ;;
+    -f) fader=$2 ;;
     *) echo "unknown option $1" >&2; exit 1 ;;
   esac
   shift 2
 done
+[[ $fader == kde || $fader == plain ]] || { echo "-f takes kde or plain" >&2; exit 1; }
+for needed in scene lock image; do
+  [[ " ${cases[*]} " == *" $needed "* ]] || { echo "the cases must hold scene, lock and image" >&2; exit 1; }
+done
 plasma_bench_inside || plasma_bench_enter "$program" "$deb" "$here/$(basename "$0")" "${arguments[@]}"
 
 plasma_bench_setup "$size"
+[ "$fader" = plain ] && plain_fader
 stop_compositor
 base_user=("${user[@]:0:${#user[@]}-2}") # without sway's socket and IPC
 
 # Frames the subject had rendered by now, from its log ERR.
 frames_in() { # CASE ERR
   case $1 in
-    lock) grep ' fps$' "$2" | awk '{ s += $2 } END { print s + 0 }' ;;
+    lock*) grep ' fps$' "$2" | awk '{ s += $2 } END { print s + 0 }' ;;
     *) grep -c "frame rendered in" "$2" ;;
   esac
 }
@@ -72,10 +90,12 @@ measure() {
     scene) start_greeter "$case.$round" "$scene_wallpaper" QSG_RENDER_TIMING=1 ;;
     image) start_greeter "$case.$round" "$image_wallpaper" QSG_RENDER_TIMING=1 ;;
     lock) "${user[@]}" DISPLAY=:none "$cascade" -lock -fps-stderr 2>"$err" & ;;
+    lock-egl) "${user[@]}" DISPLAY=:none CASCADE_WAYLAND_PRESENT=egl "$cascade" -lock -fps-stderr 2>"$err" & ;;
   esac
   subject=$!
   sleep "$warm_up"
   still_runs "$subject" || { echo "$case ended early: $(tail -n 3 "$err")" >&2; exit 1; }
+  [ "$case" = scene ] && ! at_least "$(streak_share "$size")" 0.1 && echo "round $round: the scene does not show" >&2
   start=$(date +%s.%N); cpu0=$(cpu_ticks "$subject"); sway0=$(cpu_ticks "$compositor_pid"); frames0=$(frames_in "$case" "$err")
   sleep "$seconds"
   end=$(date +%s.%N); cpu1=$(cpu_ticks "$subject"); sway1=$(cpu_ticks "$compositor_pid"); frames1=$(frames_in "$case" "$err")
@@ -93,6 +113,7 @@ label() {
   case $1 in
     scene) echo "greeter, our scene (a)" ;;
     lock) echo "cascade -lock (b)" ;;
+    lock-egl) echo "cascade -lock, EGL" ;;
     image) echo "greeter, KDE's image (c)" ;;
   esac
 }
@@ -102,7 +123,7 @@ spread() { # CASE N
   echo "$(column "$1" "$2" | median) ($(column "$1" "$2" | sort -g | head -1)-$(column "$1" "$2" | sort -g | tail -1))"
 }
 
-echo "KDE's greeter and cascade -lock at $size on headless sway (pixman, llvmpipe), $seconds s per run," \
+echo "KDE's greeter (its wallpaper fader: $fader) and cascade -lock at $size on headless sway (pixman, llvmpipe), $seconds s per run," \
   "$rounds rounds; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 for ((round = 1; round <= rounds; ++round)); do
   for case in "${cases[@]}"; do measure "$case"; done
@@ -121,4 +142,8 @@ above_floor=$(paste -d' ' "$work/runs.scene" "$work/runs.image" "$work/runs.lock
 echo "a/b per round: $(tr '\n' ' ' <<<"$ratios")-> median $(median <<<"$ratios")x (the issue allows 1.2x)"
 echo "(a-c)/b per round, the wallpaper's part of the greeter: $(tr '\n' ' ' <<<"$above_floor")-> median" \
   "$(median <<<"$above_floor")x"
+if [ -e "$work/runs.lock-egl" ]; then
+  egl=$(paste -d' ' "$work/runs.scene" "$work/runs.lock-egl" | awk '{ printf "%.2f\n", ($4 > 0 ? $1 / $4 : 0) }')
+  echo "a/(lock, EGL) per round: $(tr '\n' ' ' <<<"$egl")-> median $(median <<<"$egl")x"
+fi
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -80,3 +80,19 @@ streak_share() { # WIDTHxHEIGHT
   "${user[@]}" grim -t ppm - | convert - -crop "${width}x$((height / 2))+0+$((height / 2))" +repage \
     -colorspace gray -threshold 50% -format '%[fx:mean]' info:
 }
+
+# KDE's wallpaper fader without its blur and its colour shader: the
+# wallpaper then draws itself. Its module's files are read from the disk
+# instead of the copies built into its plugin.
+plain_fader() {
+  local folder=/usr/lib/x86_64-linux-gnu/qt6/qml/org/kde/breeze/components
+  sed -i '/^prefer /d' "$folder/qmldir"
+  python3 - "$folder/WallpaperFader.qml" <<'CUT' || { echo "KDE's wallpaper fader has changed: no plain one" >&2; exit 1; }
+import sys
+path = sys.argv[1]
+text = open(path).read()
+text = text[:text.index("    FastBlur {")] + text[text.index("    states: ["):]
+text = text.replace("property alias source: wallpaperBlur.source", "property Item source")
+open(path, "w").write(text)
+CUT
+}
