@@ -40,6 +40,7 @@ plasma_bench_enter() { # CASCADE DEB SCRIPT ARGUMENT...
 
 readonly greeter=/usr/lib/x86_64-linux-gnu/libexec/kscreenlocker_greet
 # Ours, and KDE's stock one: an image.
+# shellcheck disable=SC2034 # the scripts that source this use them
 readonly scene_wallpaper=org.cascade.scene image_wallpaper=org.kde.image
 
 plasma_bench_setup() { # WIDTHxHEIGHT
@@ -69,6 +70,7 @@ start_greeter() { # NAME WALLPAPER ENVIRONMENT...
   helper_pids+=("$greeter_pid")
 }
 
+# shellcheck disable=SC2034 # likewise
 ticks=$(getconf CLK_TCK)
 # utime + stime of a process, all its threads, in clock ticks.
 cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
