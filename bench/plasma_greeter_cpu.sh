@@ -9,11 +9,13 @@
 # plasma trixie tree's chroot, measured for SECONDS after a warm-up, and the
 # three take turns, round after round, so that a busy machine weighs on each
 # alike. Prints each run, then the medians and spread (least to most) of the
-# subject's and sway's cores and of the frame rate, the ratio a/b per round
-# and its median, and a-c against b.
+# subject's and sway's cores, of the frame rate and of the subject's CPU
+# milliseconds per frame (fairer where the greeter cannot keep the rate), the
+# ratio a/b per round and its median, of cores and per frame, and a-c
+# against b.
 # Frame rates: the lock's from its own -fps-stderr; the greeter's from Qt
-# Quick's render loop, one line a frame it renders (QSG_RENDER_TIMING; the
-# scene draws one frame of its own for each of those).
+# Quick's render loop, one line a frame it renders (QSG_RENDER_TIMING; with
+# the scene moving, nearly all of them are frames of the scene).
 # Needs root (the chroot; sway refuses root, so all runs as a throwaway user).
 #
 #   bench/plasma_greeter_cpu.sh [-p PROGRAM] [-d PLASMA_DEB] [-r ROUNDS] [-s SECONDS_PER_RUN] [-g WIDTHxHEIGHT]
@@ -104,9 +106,10 @@ measure() {
   stop_compositor
   # The lock's rates are per second, summed: frames over its whole seconds.
   awk -v a="$cpu0" -v b="$cpu1" -v c="$sway0" -v d="$sway1" -v s="$start" -v e="$end" -v t="$ticks" \
-    -v f="$frames0" -v g="$frames1" 'BEGIN { printf "%.3f %.3f %.1f\n", (b - a) / t / (e - s), (d - c) / t / (e - s),
-      (g - f) / (e - s) }' >>"$work/runs.$case"
-  echo "round $round: $case: $(tail -1 "$work/runs.$case") (subject cores, sway cores, fps)"
+    -v f="$frames0" -v g="$frames1" 'BEGIN { cores = (b - a) / t / (e - s); fps = (g - f) / (e - s)
+      printf "%.3f %.3f %.1f %.1f\n", cores, (d - c) / t / (e - s), fps, (fps > 0 ? 1000 * cores / fps : 0) }' \
+    >>"$work/runs.$case"
+  echo "round $round: $case: $(tail -1 "$work/runs.$case") (subject cores, sway cores, fps, subject ms/frame)"
 }
 
 label() {
@@ -129,21 +132,23 @@ for ((round = 1; round <= rounds; ++round)); do
   for case in "${cases[@]}"; do measure "$case"; done
 done
 echo
-row='%-26s %22s %22s %18s\n'
+row='%-26s %22s %22s %18s %18s\n'
 # shellcheck disable=SC2059 # the format is the one above
-printf "$row" "medians of $rounds (spread)" "subject cores" "sway cores" "fps"
+printf "$row" "medians of $rounds (spread)" "subject cores" "sway cores" "fps" "ms/frame"
 for case in "${cases[@]}"; do
   # shellcheck disable=SC2059
-  printf "$row" "$(label "$case")" "$(spread "$case" 1)" "$(spread "$case" 2)" "$(spread "$case" 3)"
+  printf "$row" "$(label "$case")" "$(spread "$case" 1)" "$(spread "$case" 2)" "$(spread "$case" 3)" "$(spread "$case" 4)"
 done
-ratios=$(paste -d' ' "$work/runs.scene" "$work/runs.lock" | awk '{ printf "%.2f\n", ($4 > 0 ? $1 / $4 : 0) }')
+ratios=$(paste -d' ' "$work/runs.scene" "$work/runs.lock" | awk '{ printf "%.2f\n", ($5 > 0 ? $1 / $5 : 0) }')
 above_floor=$(paste -d' ' "$work/runs.scene" "$work/runs.image" "$work/runs.lock" |
-  awk '{ printf "%.2f\n", ($7 > 0 ? ($1 - $4) / $7 : 0) }')
+  awk '{ printf "%.2f\n", ($9 > 0 ? ($1 - $5) / $9 : 0) }')
 echo "a/b per round: $(tr '\n' ' ' <<<"$ratios")-> median $(median <<<"$ratios")x (the issue allows 1.2x)"
+per_frame=$(paste -d' ' "$work/runs.scene" "$work/runs.lock" | awk '{ printf "%.2f\n", ($8 > 0 ? $4 / $8 : 0) }')
+echo "a/b per frame, per round: $(tr '\n' ' ' <<<"$per_frame")-> median $(median <<<"$per_frame")x"
 echo "(a-c)/b per round, the wallpaper's part of the greeter: $(tr '\n' ' ' <<<"$above_floor")-> median" \
   "$(median <<<"$above_floor")x"
 if [ -e "$work/runs.lock-egl" ]; then
-  egl=$(paste -d' ' "$work/runs.scene" "$work/runs.lock-egl" | awk '{ printf "%.2f\n", ($4 > 0 ? $1 / $4 : 0) }')
+  egl=$(paste -d' ' "$work/runs.scene" "$work/runs.lock-egl" | awk '{ printf "%.2f\n", ($5 > 0 ? $1 / $5 : 0) }')
   echo "a/(lock, EGL) per round: $(tr '\n' ' ' <<<"$egl")-> median $(median <<<"$egl")x"
 fi
 echo "load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
