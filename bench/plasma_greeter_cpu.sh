@@ -97,7 +97,7 @@ measure() {
   subject=$!
   sleep "$warm_up"
   still_runs "$subject" || { echo "$case ended early: $(tail -n 3 "$err")" >&2; exit 1; }
-  [ "$case" = scene ] && ! at_least "$(streak_share "$size")" 0.1 && echo "round $round: the scene does not show" >&2
+  [ "$case" = scene ] && ! scene_moves && echo "round $round: the scene does not show" >&2
   start=$(date +%s.%N); cpu0=$(cpu_ticks "$subject"); sway0=$(cpu_ticks "$compositor_pid"); frames0=$(frames_in "$case" "$err")
   sleep "$seconds"
   end=$(date +%s.%N); cpu1=$(cpu_ticks "$subject"); sway1=$(cpu_ticks "$compositor_pid"); frames1=$(frames_in "$case" "$err")

@@ -75,12 +75,11 @@ ticks=$(getconf CLK_TCK)
 # utime + stime of a process, all its threads, in clock ticks.
 cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-# The share of the lower half's pixels brighter than half: the scene's
-# waterfall, as plasma_greeter_test.sh judges it.
-streak_share() { # WIDTHxHEIGHT
-  local width=${1%x*} height=${1#*x}
-  "${user[@]}" grim -t ppm - | convert - -crop "${width}x$((height / 2))+0+$((height / 2))" +repage \
-    -colorspace gray -threshold 50% -format '%[fx:mean]' info:
+# True where two pictures half a second apart differ in more than a
+# thousand pixels: the scene moves, KDE's image and the hidden prompt do not.
+scene_moves() {
+  "${user[@]}" grim -t ppm - >"$work/moves.1.ppm" && sleep 0.5 && "${user[@]}" grim -t ppm - >"$work/moves.2.ppm" &&
+    at_least "$(compare -metric AE "$work/moves.1.ppm" "$work/moves.2.ppm" null: 2>&1)" 1000
 }
 
 # KDE's wallpaper fader without its blur and its colour shader: the
