@@ -8,6 +8,9 @@
 # slope per hour: a least-squares line through all samples, and through the
 # second half alone (after the start-up's caches have filled). The greeter's
 # CPU over the run, and whether the scene still moves at the end, come last.
+# Pss drops while another process maps the same libraries (a second greeter,
+# another test's): on a shared machine its first and last say more than its
+# slope; VmRSS does not depend on others.
 # Needs root (the chroot; sway refuses root, so it runs as a throwaway user).
 #
 #   bench/plasma_greeter_memory.sh [-p PROGRAM] [-d PLASMA_DEB] [-m MINUTES] [-g WIDTHxHEIGHT]
