@@ -1,0 +1,99 @@
+# shellcheck shell=bash
+# Sourced by the Plasma greeter benchmarks. On the host, plasma_bench_enter
+# runs the calling script again in a chroot into the plasma trixie tree (KDE's
+# greeter is in Debian 13 only), with the programs it measures copied under
+# /cascade-test/bin; there, plasma_bench_setup installs the wallpaper's
+# package, makes the user the greeter locks for, and starts headless sway
+# (pixman) at the size asked, and start_greeter brings up KDE's greeter with
+# a wallpaper chosen as System Settings chooses it.
+
+# Where the copies are, in the chroot.
+readonly plasma_bench_bin=/cascade-test/bin
+plasma_bench_inside() { [ -d /cascade-test ]; }
+
+# Runs SCRIPT with ARGUMENTS in the chroot and exits with its status; the
+# work folder (logs, pictures) is kept under /tmp on the host.
+plasma_bench_enter() { # CASCADE DEB SCRIPT ARGUMENT...
+  local cascade=$1 deb=$2 script=$3 out here
+  shift 3
+  here=$(dirname "${BASH_SOURCE[0]}")
+  [ -x "$cascade" ] || { echo "no program at $cascade: build --preset release first" >&2; exit 1; }
+  [ -f "$deb" ] || { echo "no package at $deb: make it with scripts/package-plasma.sh" >&2; exit 1; }
+  export CASCADE_TRIXIE_TREE=plasma
+  # shellcheck source=../linux/tests/support/check_support.sh
+  . "$here/../linux/tests/support/check_support.sh"
+  # shellcheck source=../linux/tests/support/trixie_tree.sh
+  . "$here/../linux/tests/support/trixie_tree.sh"
+  trixie_tree_or_skip "${CASCADE_TRIXIE_CACHE:-/var/cache/cascade/trixie}/plasma"
+  out=$(mktemp -d /tmp/plasma-bench.XXXXXX)
+  trixie_root_up "$out"
+  mkdir -p "$root/cascade-test/bench" "$root/cascade-test/support" "$root$plasma_bench_bin"
+  install -m 644 "$here/../linux/tests/support/"*.sh "$here/plasma_greeter_support.sh" "$root/cascade-test/support/"
+  install -m 755 "$script" "$root/cascade-test/bench/"
+  install -m 755 "$cascade" "$root$plasma_bench_bin/cascade"
+  install -m 644 "$deb" "$root$plasma_bench_bin/cascade-plasma.deb"
+  install -m 644 "$here/../linux/package/pam/cascade" "$root$plasma_bench_bin/pam-cascade"
+  echo "work folder: $out"
+  chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin bash "/cascade-test/bench/$(basename "$script")" "$@"
+  exit $?
+}
+
+readonly greeter=/usr/lib/x86_64-linux-gnu/libexec/kscreenlocker_greet
+# Ours, and KDE's stock one: an image.
+# shellcheck disable=SC2034 # the scripts that source this use them
+readonly scene_wallpaper=org.cascade.scene image_wallpaper=org.kde.image
+
+plasma_bench_setup() { # WIDTHxHEIGHT
+  wayland_user_id=4246
+  # shellcheck source=../linux/tests/support/check_support.sh
+  . /cascade-test/support/check_support.sh
+  # shellcheck source=../linux/tests/support/wayland_support.sh
+  . /cascade-test/support/wayland_support.sh "$plasma_bench_bin/cascade" /cascade-test/out/work
+  DEBIAN_FRONTEND=noninteractive apt-get install -y "$plasma_bench_bin/cascade-plasma.deb" >"$work/apt.log" 2>&1 ||
+    { echo "apt could not install the package: $(grep -E '^(E|W):' "$work/apt.log")" >&2; exit 1; }
+  # The lock's user (the greeter asks for their password), and the PAM
+  # service `cascade -lock` checks it through.
+  /usr/sbin/groupadd -g "$user_id" cascade-bench && /usr/sbin/useradd -u "$user_id" -g "$user_id" -d "$scratch/home" cascade-bench &&
+    install -m 644 "$plasma_bench_bin/pam-cascade" /etc/pam.d/cascade || { echo "the bench user could not be set up" >&2; exit 1; }
+  mkdir -p "$scratch/home/.config"
+  chown -R "$user_id:$user_id" "$scratch/home"
+  start_sway
+  "${user[@]}" swaymsg output HEADLESS-1 mode "$1" >/dev/null || { echo "sway took no mode $1" >&2; exit 1; }
+}
+
+greeter_pid=
+# KDE's greeter showing WALLPAPER, with ENVIRONMENT; its pid in $greeter_pid.
+start_greeter() { # NAME WALLPAPER ENVIRONMENT...
+  printf '[Greeter]\nWallpaperPlugin=%s\n' "$2" >"$scratch/home/.config/kscreenlockerrc"
+  "${user[@]}" LANG=C.UTF-8 "${@:3}" "$greeter" --testing >"$work/$1.err" 2>&1 &
+  greeter_pid=$!
+  helper_pids+=("$greeter_pid")
+}
+
+# shellcheck disable=SC2034 # likewise
+ticks=$(getconf CLK_TCK)
+# utime + stime of a process, all its threads, in clock ticks.
+cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
+median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# True where two pictures half a second apart differ in more than a
+# thousand pixels: the scene moves, KDE's image and the hidden prompt do not.
+scene_moves() {
+  "${user[@]}" grim -t ppm - >"$work/moves.1.ppm" && sleep 0.5 && "${user[@]}" grim -t ppm - >"$work/moves.2.ppm" &&
+    at_least "$(compare -metric AE "$work/moves.1.ppm" "$work/moves.2.ppm" null: 2>&1)" 1000
+}
+
+# KDE's wallpaper fader without its blur and its colour shader: the
+# wallpaper then draws itself. Its module's files are read from the disk
+# instead of the copies built into its plugin.
+plain_fader() {
+  local folder=/usr/lib/x86_64-linux-gnu/qt6/qml/org/kde/breeze/components
+  sed -i '/^prefer /d' "$folder/qmldir"
+  python3 - "$folder/WallpaperFader.qml" <<'CUT' || { echo "KDE's wallpaper fader has changed: no plain one" >&2; exit 1; }
+import sys
+path = sys.argv[1]
+text = open(path).read()
+text = text[:text.index("    FastBlur {")] + text[text.index("    states: ["):]
+text = text.replace("property alias source: wallpaperBlur.source", "property Item source")
+open(path, "w").write(text)
+CUT
+}
