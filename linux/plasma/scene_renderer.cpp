@@ -114,14 +114,20 @@ void SceneRenderer::render()
 void SceneRenderer::drawFrame()
 {
     const QSize size = framebufferObject()->size();
+    // Errors pending now are Qt's; any after this, the scene's start
+    // included, are ours.
+    drainGlErrors();
+    applyFixedGLState();
     startOnce(size);
     if (failed_)
         return;
-    if (sinceFrame_.isValid() && sinceFrame_.elapsed() > scene_pace::longestStepMs)
-        run_.skipTime(sinceFrame_.elapsed() - scene_pace::framePeriodMs);
-    sinceFrame_.start();
-    drainGlErrors();
-    applyFixedGLState();
+    qint64 sinceLast = 0;
+    if (sinceFrame_.isValid())
+        sinceLast = sinceFrame_.restart();
+    else
+        sinceFrame_.start();
+    if (sinceLast > scene_pace::longestStepMs)
+        run_.skipTime(sinceLast - scene_pace::framePeriodMs);
     run_.resize(size.width(), size.height());
     QtQuickFrame frame;
     run_.frame(frame);
@@ -139,8 +145,6 @@ void SceneRenderer::startOnce(const QSize& size)
         return;
     }
     ownsScene_ = true;
-    drainGlErrors();
-    applyFixedGLState();
     run_.useSkippableClock();
     run_.start(Options{}, size.width(), size.height());
 }
