@@ -24,7 +24,7 @@ plasma_bench_enter() { # CASCADE DEB SCRIPT ARGUMENT...
   . "$here/../linux/tests/support/check_support.sh"
   # shellcheck source=../linux/tests/support/trixie_tree.sh
   . "$here/../linux/tests/support/trixie_tree.sh"
-  trixie_tree_or_skip "${CASCADE_TRIXIE_CACHE:-/var/cache/cascade/trixie}/plasma"
+  trixie_tree_or_skip "$trixie_cache_root/plasma"
   out=$(mktemp -d /tmp/plasma-bench.XXXXXX)
   trixie_root_up "$out"
   mkdir -p "$root/cascade-test/bench" "$root/cascade-test/support" "$root$plasma_bench_bin"

@@ -19,12 +19,12 @@ if [ "${CASCADE_PLASMA_QT:-6}" = 5 ]; then
   exit
 fi
 export CASCADE_TRIXIE_TREE=plasma
-cache=${CASCADE_TRIXIE_CACHE:-/var/cache/cascade/trixie}/plasma
-linux/tests/end_to_end/trixie_tree_setup.sh "$cache"
 # shellcheck source=../linux/tests/support/check_support.sh
 . linux/tests/support/check_support.sh
 # shellcheck source=../linux/tests/support/trixie_tree.sh
 . linux/tests/support/trixie_tree.sh
+cache=$trixie_cache_root/plasma
+linux/tests/end_to_end/trixie_tree_setup.sh "$cache"
 trixie_tree_or_skip "$cache"
 mkdir -p "$out"
 trixie_root_up "$out"

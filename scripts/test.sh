@@ -58,10 +58,11 @@ await_background() {
 # Their own failure or skip is the fixtures' to report: here they only start
 # early.
 trixie_log=build/trixie-tree.log
-trixie_cache=${CASCADE_TRIXIE_CACHE:-/var/cache/cascade/trixie}
+# shellcheck source=../linux/tests/support/trixie_tree.sh
+. linux/tests/support/trixie_tree.sh
 mkdir -p build
-start_background "$trixie_log" bash -c "linux/tests/end_to_end/trixie_tree_setup.sh $trixie_cache/sway || true;
-  CASCADE_TRIXIE_TREE=plasma linux/tests/end_to_end/trixie_tree_setup.sh $trixie_cache/plasma || true"
+start_background "$trixie_log" bash -c "linux/tests/end_to_end/trixie_tree_setup.sh $trixie_cache_root/sway || true;
+  CASCADE_TRIXIE_TREE=plasma linux/tests/end_to_end/trixie_tree_setup.sh $trixie_cache_root/plasma || true"
 
 # cascade.scr (32-bit) with its import and x87 checks, and its whole Wine
 # suite: natively where the machine runs 32-bit code, else (or everywhere,
@@ -86,7 +87,7 @@ start_background "$emulated_log" bash -c "cmake --build --preset windows -j $job
 
 for preset in ci ci-asan; do
   stage "$preset"
-  cmake --preset "$preset" -DCASCADE_TRIXIE_CACHE="$trixie_cache" >/dev/null
+  cmake --preset "$preset" -DCASCADE_TRIXIE_CACHE="$trixie_cache_root" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
   # Minutes-long runs measure memory, which a sanitizer's quarantine grows;
   # the package, and the daemon test that runs it, come from the release

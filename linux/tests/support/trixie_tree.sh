@@ -55,8 +55,9 @@ trixie_list_hash() { echo "${trixie_packages[*]}" | sha256sum | cut -c1-8; }
 # Where the trees are kept: outside any clone, so that a fresh clone (CI's)
 # finds this week's trees instead of downloading them again, and every
 # clone on the machine shares them. A tree's name holds its package list, so
-# clones whose lists differ keep a tree each.
-trixie_cache_root() { echo "${CASCADE_TRIXIE_CACHE:-/var/cache/cascade/trixie}"; }
+# clones whose lists differ keep a tree each. The tests' CMake variable
+# CASCADE_TRIXIE_CACHE is set to it.
+trixie_cache_root=${CASCADE_TRIXIE_CACHE:-/var/cache/cascade/trixie}
 # The reason this machine cannot build a tree, or nothing where it can.
 trixie_unbuildable() {
   local probe
