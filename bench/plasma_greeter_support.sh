@@ -49,14 +49,12 @@ plasma_bench_setup() { # WIDTHxHEIGHT
   . /cascade-test/support/check_support.sh
   # shellcheck source=../linux/tests/support/wayland_support.sh
   . /cascade-test/support/wayland_support.sh "$plasma_bench_bin/cascade" /cascade-test/out/work
-  DEBIAN_FRONTEND=noninteractive apt-get install -y "$plasma_bench_bin/cascade-plasma.deb" >"$work/apt.log" 2>&1 ||
-    { echo "apt could not install the package: $(grep -E '^(E|W):' "$work/apt.log")" >&2; exit 1; }
+  # shellcheck source=../linux/tests/support/plasma_support.sh
+  . /cascade-test/support/plasma_support.sh
   # The lock's user (the greeter asks for their password), and the PAM
   # service `cascade -lock` checks it through.
-  /usr/sbin/groupadd -g "$user_id" cascade-bench && /usr/sbin/useradd -u "$user_id" -g "$user_id" -d "$scratch/home" cascade-bench &&
-    install -m 644 "$plasma_bench_bin/pam-cascade" /etc/pam.d/cascade || { echo "the bench user could not be set up" >&2; exit 1; }
-  mkdir -p "$scratch/home/.config"
-  chown -R "$user_id:$user_id" "$scratch/home"
+  install_plasma_package "$plasma_bench_bin/cascade-plasma.deb" cascade-bench
+  install -m 644 "$plasma_bench_bin/pam-cascade" /etc/pam.d/cascade || { echo "no PAM service for the lock" >&2; exit 1; }
   start_sway
   "${user[@]}" swaymsg output HEADLESS-1 mode "$1" >/dev/null || { echo "sway took no mode $1" >&2; exit 1; }
 }
@@ -64,7 +62,7 @@ plasma_bench_setup() { # WIDTHxHEIGHT
 greeter_pid=
 # KDE's greeter showing WALLPAPER, with ENVIRONMENT; its pid in $greeter_pid.
 start_greeter() { # NAME WALLPAPER ENVIRONMENT...
-  printf '[Greeter]\nWallpaperPlugin=%s\n' "$2" >"$scratch/home/.config/kscreenlockerrc"
+  choose_lock_wallpaper "$2"
   "${user[@]}" LANG=C.UTF-8 "${@:3}" "$greeter" --testing >"$work/$1.err" 2>&1 &
   greeter_pid=$!
   helper_pids+=("$greeter_pid")

@@ -1,5 +1,5 @@
 # shellcheck shell=bash
-# Sourced by the Plasma wallpaper's stages after wayland_support.sh (with
+# Sourced by the Plasma wallpaper's stages and benchmarks after wayland_support.sh (with
 # $wayland_user_id set): the test user's $password, the package installed
 # by apt with the user made, and our wallpaper chosen for the lock screen in
 # the user's kscreenlockerrc, as System Settings chooses it. Installing
@@ -13,9 +13,9 @@ install_plasma_package() { # DEB USER
   /usr/sbin/groupadd -g "$user_id" "$2" && /usr/sbin/useradd -u "$user_id" -g "$user_id" -d "$scratch/home" "$2" &&
     /usr/sbin/chpasswd <<<"$2:$password" || { echo "FAIL: the test user could not be set up"; exit 1; }
 }
-choose_lock_wallpaper() {
+choose_lock_wallpaper() { # [PLUGIN], ours where none is named
   mkdir -p "$scratch/home/.config"
-  printf '[Greeter]\nWallpaperPlugin=org.cascade.scene\n' >"$scratch/home/.config/kscreenlockerrc"
+  printf '[Greeter]\nWallpaperPlugin=%s\n' "${1:-org.cascade.scene}" >"$scratch/home/.config/kscreenlockerrc"
   chown -R "$user_id:$user_id" "$scratch/home"
 }
 # After a wrong password KDE's greeter shows the failure and takes no keys
