@@ -6,6 +6,7 @@
 #include "linux/idle/autostart.h"
 #include "linux/settings/cascade_program.h"
 #include "linux/settings/plasma_lock_rows.h"
+#include "linux/settings/preference_rows.h"
 
 #include <adwaita.h>
 
@@ -86,19 +87,4 @@ void DesktopRows::addToXscreensaver()
         if (!alive.expired())
             showProblem_(ok ? "" : "Adding Cascade to XScreenSaver failed: " + problem);
     });
-}
-
-GtkWidget* addButtonRow(GtkWidget* group, const char* title, const char* subtitle, const char* label)
-{
-    GtkWidget* row = adw_action_row_new();
-    adw_preferences_row_set_title(ADW_PREFERENCES_ROW(row), title);
-    if (subtitle)
-        adw_action_row_set_subtitle(ADW_ACTION_ROW(row), subtitle);
-    GtkWidget* button = gtk_button_new_with_label(label);
-    gtk_widget_set_valign(button, GTK_ALIGN_CENTER);
-    adw_action_row_add_suffix(ADW_ACTION_ROW(row), button);
-    // The row's title names the button for screen readers.
-    adw_action_row_set_activatable_widget(ADW_ACTION_ROW(row), button);
-    adw_preferences_group_add(ADW_PREFERENCES_GROUP(group), row);
-    return button;
 }

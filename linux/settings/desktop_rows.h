@@ -15,10 +15,6 @@
 typedef struct _GtkWidget GtkWidget;
 class PlasmaLockRows;
 
-// A row of group with a button labelled label at its end, which the row's
-// title names; the button.
-GtkWidget* addButtonRow(GtkWidget* group, const char* title, const char* subtitle, const char* label);
-
 class DesktopRows {
 public:
     // showProblem(text) puts a failure on the window's problem line ("" clears it).

@@ -4,8 +4,8 @@
 #include "linux/settings/plasma_lock_rows.h"
 
 #include "linux/settings/cascade_program.h"
-#include "linux/settings/desktop_rows.h"
 #include "linux/settings/plasma_lock_wallpaper.h"
+#include "linux/settings/preference_rows.h"
 
 #include <adwaita.h>
 
@@ -35,14 +35,8 @@ PlasmaLockRows::PlasmaLockRows(GtkWidget* group, const SessionFacts& facts,
 
 void PlasmaLockRows::addSwitchRow(GtkWidget* group)
 {
-    GtkWidget* row = adw_action_row_new();
-    adw_preferences_row_set_title(ADW_PREFERENCES_ROW(row), "Show the scene behind the lock");
-    adw_action_row_set_subtitle(ADW_ACTION_ROW(row), ("The lock screen's wallpaper, in " + path_).c_str());
     switch_ = gtk_switch_new();
-    gtk_widget_set_valign(switch_, GTK_ALIGN_CENTER);
-    adw_action_row_add_suffix(ADW_ACTION_ROW(row), switch_);
-    adw_action_row_set_activatable_widget(ADW_ACTION_ROW(row), switch_);
-    adw_preferences_group_add(ADW_PREFERENCES_GROUP(group), row);
+    addControlRow(group, "Show the scene behind the lock", ("The lock screen's wallpaper, in " + path_).c_str(), switch_);
     g_signal_connect_swapped(switch_, "notify::active",
                              G_CALLBACK(+[](PlasmaLockRows* self) { self->switchToggled(); }), this);
 }

@@ -4,6 +4,7 @@
 #include "linux/settings/settings_window.h"
 
 #include "linux/settings/cascade_program.h"
+#include "linux/settings/preference_rows.h"
 
 #include <adwaita.h>
 
@@ -98,17 +99,11 @@ GtkWidget* SettingsWindow::buildStatusGroup()
     adw_preferences_row_set_title(ADW_PREFERENCES_ROW(statusRow_), "Status");
     adw_preferences_group_add(ADW_PREFERENCES_GROUP(group), statusRow_);
 
-    GtkWidget* row = adw_action_row_new();
-    adw_preferences_row_set_title(ADW_PREFERENCES_ROW(row), "Show the saver full screen now");
-    adw_action_row_set_subtitle(ADW_ACTION_ROW(row), "A key, a click or a move of the mouse ends it");
-    GtkWidget* button = gtk_button_new_with_label("Preview");
-    gtk_widget_set_valign(button, GTK_ALIGN_CENTER);
+    GtkWidget* button = addButtonRow(group, "Show the saver full screen now",
+                                     "A key, a click or a move of the mouse ends it", "Preview");
     gtk_widget_set_sensitive(button, !cascade_.empty());
     g_signal_connect_swapped(button, "clicked", G_CALLBACK(+[](SettingsWindow* self) { self->runPreview(); }),
                              this);
-    adw_action_row_add_suffix(ADW_ACTION_ROW(row), button);
-    adw_action_row_set_activatable_widget(ADW_ACTION_ROW(row), button);
-    adw_preferences_group_add(ADW_PREFERENCES_GROUP(group), row);
     return group;
 }
 

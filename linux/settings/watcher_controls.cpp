@@ -3,6 +3,7 @@
 #include "linux/settings/watcher_controls.h"
 
 #include "linux/settings/cascade_program.h"
+#include "linux/settings/preference_rows.h"
 
 #include <adwaita.h>
 
@@ -21,15 +22,8 @@ constexpr unsigned applyDelayMs = 700;
 
 GtkWidget* spinRow(GtkWidget* group, const char* title, const char* subtitle, GtkWidget*& spin)
 {
-    GtkWidget* row = adw_action_row_new();
-    adw_preferences_row_set_title(ADW_PREFERENCES_ROW(row), title);
-    adw_action_row_set_subtitle(ADW_ACTION_ROW(row), subtitle);
     spin = gtk_spin_button_new_with_range(1, maxMinutes, 1);
-    gtk_widget_set_valign(spin, GTK_ALIGN_CENTER);
-    adw_action_row_add_suffix(ADW_ACTION_ROW(row), spin);
-    adw_action_row_set_activatable_widget(ADW_ACTION_ROW(row), spin);
-    adw_preferences_group_add(ADW_PREFERENCES_GROUP(group), row);
-    return row;
+    return addControlRow(group, title, subtitle, spin);
 }
 
 // The lock's choices, in minutes; 0 is never.
@@ -82,14 +76,8 @@ WatcherControls::~WatcherControls()
 
 void WatcherControls::buildWatcherRows()
 {
-    GtkWidget* row = adw_action_row_new();
-    adw_preferences_row_set_title(ADW_PREFERENCES_ROW(row), "Start when idle");
-    adw_action_row_set_subtitle(ADW_ACTION_ROW(row), "From each login on, and now");
     startSwitch_ = gtk_switch_new();
-    gtk_widget_set_valign(startSwitch_, GTK_ALIGN_CENTER);
-    adw_action_row_add_suffix(ADW_ACTION_ROW(row), startSwitch_);
-    adw_action_row_set_activatable_widget(ADW_ACTION_ROW(row), startSwitch_);
-    adw_preferences_group_add(ADW_PREFERENCES_GROUP(group_), row);
+    addControlRow(group_, "Start when idle", "From each login on, and now", startSwitch_);
     g_signal_connect_swapped(startSwitch_, "notify::active",
                              G_CALLBACK(+[](WatcherControls* self) { self->switchToggled(); }), this);
 
@@ -107,18 +95,13 @@ void WatcherControls::buildLockRows(bool logindAnswers)
     // user can name the locker.
     // A plain entry in an action row, not libadwaita 1.2's entry row, whose
     // focus screen readers are not told of.
-    lockCommandRow_ = adw_action_row_new();
-    adw_preferences_row_set_title(ADW_PREFERENCES_ROW(lockCommandRow_), "Lock command");
-    adw_action_row_set_subtitle(ADW_ACTION_ROW(lockCommandRow_), "Nothing on this system locks by itself; Enter sets it");
     lockCommand_ = gtk_entry_new();
     gtk_entry_set_placeholder_text(GTK_ENTRY(lockCommand_), "swaylock -f");
-    gtk_widget_set_valign(lockCommand_, GTK_ALIGN_CENTER);
-    adw_action_row_add_suffix(ADW_ACTION_ROW(lockCommandRow_), lockCommand_);
-    adw_action_row_set_activatable_widget(ADW_ACTION_ROW(lockCommandRow_), lockCommand_);
+    lockCommandRow_ = addControlRow(group_, "Lock command", "Nothing on this system locks by itself; Enter sets it",
+                                    lockCommand_);
     gtk_widget_set_visible(lockCommandRow_, !logindAnswers);
     g_signal_connect_swapped(lockCommand_, "activate", G_CALLBACK(+[](WatcherControls* self) { self->apply(); }),
                              this);
-    adw_preferences_group_add(ADW_PREFERENCES_GROUP(group_), lockCommandRow_);
 }
 
 Options WatcherControls::chosenOptions() const
