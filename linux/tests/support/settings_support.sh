@@ -62,17 +62,23 @@ entry_says() { grep -q "^Exec=.*-idle $1\$" "$entry" 2>/dev/null; }
 # The pixel's "R G B" in a picture.
 pixel() { convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:; }
 
+# Picture N of the preview at X Y (WIDTH x HEIGHT) on OUTPUT shows the scene.
+preview_shown() { # OUTPUT N X Y WIDTH HEIGHT
+  output_shot "$work/window-$2.$shot_type" "$1" &&
+    convert "$work/window-$2.$shot_type" -crop "${5}x${6}+$3+$4" +repage "$work/preview-$2.ppm" &&
+    background=$(pixel "$work/window-$2.$shot_type" $(($3 + 8)) $(($4 + $6 + 8))) covered "$work/preview-$2.ppm"
+}
 # The preview moves, and shows the scene: neither black nor the window's own
-# background, which an empty picture shows. The window's coordinates are the
-# output's, plus $window_x and $window_y where it does not sit at 0 0.
+# background, which an empty picture shows. A preview just started is still
+# fading its sky up from black: each picture is taken again until it shows
+# the scene, up to the limit. The window's coordinates are the output's, plus
+# $window_x and $window_y where it does not sit at 0 0.
 preview_moves() { # OUTPUT
   local x y width height i
   read -r x y width height < <(driver extents "Live preview of the Cascade screen saver")
   x=$((x + ${window_x:-0})) y=$((y + ${window_y:-0}))
   for i in 1 2; do
-    output_shot "$work/window-$i.$shot_type" "$1"
-    convert "$work/window-$i.$shot_type" -crop "${width}x${height}+$x+$y" +repage "$work/preview-$i.ppm"
-    background=$(pixel "$work/window-$i.$shot_type" $((x + 8)) $((y + height + 8))) covered "$work/preview-$i.ppm" ||
+    eventually preview_shown "$1" "$i" "$x" "$y" "$width" "$height" ||
       fail "preview $i: the preview does not show the scene (see $work/preview-$i.ppm)"
     sleep 0.3
   done
