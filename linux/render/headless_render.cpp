@@ -2,6 +2,7 @@
 
 #include "linux/common/messages.h"
 #include "linux/common/quoted_text.h"
+#include "linux/common/rasterizer_threads.h"
 #include "linux/common/scene_run.h"
 #include "linux/common/stop_signals.h"
 #include "linux/render/egl_context.h"
@@ -21,6 +22,7 @@ constexpr int maxDrainedErrors = 64;
 // Draws the frames and reads the last one back.
 bool drawPicture(const Options& options, std::vector<std::uint8_t>& pixels, std::string& error)
 {
+    chooseRasterizerThreads(static_cast<long long>(options.width) * options.height);
     EglContext context;
     if (!context.create(options.width, options.height, framebufferFor(options), error))
         return false;

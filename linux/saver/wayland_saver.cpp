@@ -11,6 +11,7 @@
 
 #include "linux/common/fps_meter.h"
 #include "linux/common/messages.h"
+#include "linux/common/rasterizer_threads.h"
 #include "linux/common/scene_run.h"
 #include "linux/lock/crash_refusal.h"
 #include "linux/lock/memory_cushion.h"
@@ -118,6 +119,23 @@ bool lockSession(WaylandSaver& saver, SceneRun& run, std::string& error)
     return saver.lock->ask(saver.display, error);
 }
 
+// The rasterizer's threads fit the picture, which is as large as the largest
+// output on which it covers the screen: the outputs' sizes come a round trip
+// after the globals that named them. A lost compositor shows at the next
+// round trip; here the size is only unknown.
+void chooseThreads(WaylandSaver& saver)
+{
+    if (saver.options.target == Target::OwnWindow) {
+        chooseRasterizerThreads(static_cast<long long>(saver.options.width) * saver.options.height);
+        return;
+    }
+    int width = 0;
+    int height = 0;
+    if (saver.display.roundTrip())
+        saver.surfaces.largestOutput(width, height);
+    chooseRasterizerThreads(static_cast<long long>(width) * height);
+}
+
 bool open(WaylandSaver& saver, std::string& error)
 {
     const bool fullscreen = saver.options.target != Target::OwnWindow;
@@ -129,6 +147,7 @@ bool open(WaylandSaver& saver, std::string& error)
         error = "the Wayland compositor offers no xdg_wm_base, so no window (-fullscreen may work)";
         return false;
     }
+    chooseThreads(saver);
     if (!saver.context.create(saver.display.display(), saver.display.shm(), saver.display.viewporter(),
                               framebufferFor(saver.options), error))
         return false;

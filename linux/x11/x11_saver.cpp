@@ -2,6 +2,7 @@
 
 #include "linux/common/fps_meter.h"
 #include "linux/common/messages.h"
+#include "linux/common/rasterizer_threads.h"
 #include "linux/common/scene_run.h"
 #include "linux/x11/glx_context.h"
 #include "linux/x11/glx_fps_overlay.h"
@@ -85,20 +86,36 @@ struct X11Saver {
     GlxContext context;
 };
 
+// Adopts a window made by another program (the root, XScreenSaver's): GLX is
+// not yet started, so the rasterizer's threads fit the window's size.
+bool adoptWindow(X11Saver& saver, Window window, std::string& error)
+{
+    if (!saver.window.adopt(saver.display, window, error))
+        return false;
+    chooseRasterizerThreads(static_cast<long long>(saver.window.width()) * saver.window.height());
+    return true;
+}
+
 // Makes or adopts the window the options name. ownVisual is the visual chosen
 // for a window of our own (the caller frees it), null for an adopted one.
 bool openWindow(const Options& options, X11Saver& saver, XVisualInfo*& ownVisual, std::string& error)
 {
     switch (options.target) {
     case Target::OwnWindow:
-    case Target::Fullscreen:
+    case Target::Fullscreen: {
+        const int screen = DefaultScreen(saver.display);
+        chooseRasterizerThreads(options.target == Target::Fullscreen
+                                    ? static_cast<long long>(DisplayWidth(saver.display, screen)) *
+                                          DisplayHeight(saver.display, screen)
+                                    : static_cast<long long>(options.width) * options.height);
         ownVisual = chooseVisual(saver.display, framebufferFor(options), error);
         return ownVisual && saver.window.create(saver.display, *ownVisual, options.width, options.height,
                                                 options.target == Target::Fullscreen, error);
+    }
     case Target::Root:
-        return saver.window.adopt(saver.display, DefaultRootWindow(saver.display), error);
+        return adoptWindow(saver, DefaultRootWindow(saver.display), error);
     case Target::ForeignWindow:
-        return saver.window.adopt(saver.display, static_cast<Window>(options.windowId), error);
+        return adoptWindow(saver, static_cast<Window>(options.windowId), error);
     case Target::Render:
     case Target::Lock:
         break;

@@ -99,6 +99,9 @@ pointer a $((1024 + 320)) 240 $layout
 start travel -fullscreen
 wait_covered travel
 moving travel
+# The picture, 1024x768, is laid on the drawing thread alone.
+helpers=$(cat /proc/"$pid"/task/*/comm | grep -c '^llvmpipe-' || true)
+[ "$helpers" = 0 ] || fail "travel: $helpers rasterizer helper threads for a 1024x768 picture"
 # Of the square parts of the picture, left, middle or right, the middle one
 # is what the square output shows, scaled.
 shot "$work/shapes.ppm"

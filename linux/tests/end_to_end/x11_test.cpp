@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -15,6 +17,18 @@ std::string hex(unsigned long id)
     char text[32];
     std::snprintf(text, sizeof text, "0x%lx", id);
     return text;
+}
+
+// The software rasterizer's helper threads in a process, by their names.
+int rasterizerHelpers(pid_t pid)
+{
+    int count = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task")) {
+        std::string name;
+        std::getline(std::ifstream(task.path() / "comm"), name);
+        count += name.rfind("llvmpipe-", 0) == 0;
+    }
+    return count;
 }
 
 } // namespace
@@ -266,6 +280,34 @@ TEST_F(X11Test, OwnWindowEndsOnEscapeQAndClose)
         const ProcessResult result = child.wait(10.0);
         EXPECT_TRUE(result.exited) << how;
         EXPECT_EQ(result.exitCode, 0) << how << ": " << result.errorText;
+    }
+}
+
+TEST_F(X11Test, PicturesUpTo1920x1200AreLaidWithoutRasterizerHelpers)
+{
+    // Counted once frames show, so that the context, which starts the
+    // helpers, exists. The user's own LP_NUM_THREADS stands; a larger
+    // picture keeps llvmpipe's default, a helper a core where there are two.
+    const long cores = sysconf(_SC_NPROCESSORS_ONLN);
+    struct Case {
+        const char* size;
+        const char* setting;
+        int helpers;
+    };
+    for (const Case& c : {Case{"1920x1200", "", 0}, Case{"800x600", "LP_NUM_THREADS=2", 2},
+                          Case{"1920x1201", "", cores > 1 ? static_cast<int>(cores) : 0}}) {
+        std::vector<std::string> environment = env();
+        if (*c.setting)
+            environment.push_back(c.setting);
+        ChildProcess child({program, "-size", c.size}, environment);
+        const Window window = waitForSaverWindow(child);
+        ASSERT_NE(window, 0u) << c.size;
+        const double deadline = monotonicSeconds() + 20.0;
+        while (monotonicSeconds() < deadline && census(window, 64, 64).darkBlue == 0)
+            usleep(50000);
+        EXPECT_EQ(rasterizerHelpers(child.pid()), c.helpers) << c.size << " " << c.setting;
+        kill(child.pid(), SIGTERM);
+        EXPECT_TRUE(child.wait(10.0).exited) << c.size;
     }
 }
 
