@@ -9,15 +9,10 @@ constexpr const char* drawingThreadAlone = "0";
 
 } // namespace
 
-const char* rasterizerThreadsFor(long long picturePixels, const char* userSetting)
+void chooseRasterizerThreads(int width, int height)
 {
-    if (userSetting || picturePixels <= 0 || picturePixels > drawingThreadPixelLimit)
-        return nullptr;
-    return drawingThreadAlone;
-}
-
-void chooseRasterizerThreads(long long picturePixels)
-{
-    if (const char* threads = rasterizerThreadsFor(picturePixels, std::getenv(threadsSetting)))
-        setenv(threadsSetting, threads, 0);
+    const long long pixels = static_cast<long long>(width) * height;
+    // Not overwritten: a user's own setting stands.
+    if (pixels > 0 && pixels <= drawingThreadPixelLimit)
+        setenv(threadsSetting, drawingThreadAlone, 0);
 }

@@ -11,13 +11,10 @@
 // 1920x1200, some 8 ms a frame on one core here, 4K nearly 30.
 constexpr long long drawingThreadPixelLimit = 1920LL * 1200;
 
-// The value to give llvmpipe's LP_NUM_THREADS for a picture of so many
-// pixels, or null to leave its own choice: where the user has set it
-// (userSetting non-null), where the size is not known (0 pixels) or where
-// the picture is large.
-const char* rasterizerThreadsFor(long long picturePixels, const char* userSetting);
-
-// Applies that choice. Call before the first call into OpenGL, GLX or EGL,
-// while the process has one thread: the driver reads it once, as it starts.
-// Drivers other than llvmpipe do not read it.
-void chooseRasterizerThreads(long long picturePixels);
+// Asks llvmpipe (LP_NUM_THREADS) for no helpers where a picture of this
+// size is at most drawingThreadPixelLimit; leaves its own choice where the
+// user has set one, where the size is not known (0) or the picture is large.
+// Call before the first call into OpenGL, GLX or EGL, while the process has
+// one thread: the driver reads it once, as it starts. Drivers other than
+// llvmpipe do not read it.
+void chooseRasterizerThreads(int width, int height);

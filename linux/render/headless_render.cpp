@@ -22,7 +22,7 @@ constexpr int maxDrainedErrors = 64;
 // Draws the frames and reads the last one back.
 bool drawPicture(const Options& options, std::vector<std::uint8_t>& pixels, std::string& error)
 {
-    chooseRasterizerThreads(static_cast<long long>(options.width) * options.height);
+    chooseRasterizerThreads(options.width, options.height);
     EglContext context;
     if (!context.create(options.width, options.height, framebufferFor(options), error))
         return false;

@@ -126,14 +126,14 @@ bool lockSession(WaylandSaver& saver, SceneRun& run, std::string& error)
 void chooseThreads(WaylandSaver& saver)
 {
     if (saver.options.target == Target::OwnWindow) {
-        chooseRasterizerThreads(static_cast<long long>(saver.options.width) * saver.options.height);
+        chooseRasterizerThreads(saver.options.width, saver.options.height);
         return;
     }
     int width = 0;
     int height = 0;
     if (saver.display.roundTrip())
         saver.surfaces.largestOutput(width, height);
-    chooseRasterizerThreads(static_cast<long long>(width) * height);
+    chooseRasterizerThreads(width, height);
 }
 
 bool open(WaylandSaver& saver, std::string& error)

@@ -92,7 +92,7 @@ bool adoptWindow(X11Saver& saver, Window window, std::string& error)
 {
     if (!saver.window.adopt(saver.display, window, error))
         return false;
-    chooseRasterizerThreads(static_cast<long long>(saver.window.width()) * saver.window.height());
+    chooseRasterizerThreads(saver.window.width(), saver.window.height());
     return true;
 }
 
@@ -104,10 +104,10 @@ bool openWindow(const Options& options, X11Saver& saver, XVisualInfo*& ownVisual
     case Target::OwnWindow:
     case Target::Fullscreen: {
         const int screen = DefaultScreen(saver.display);
-        chooseRasterizerThreads(options.target == Target::Fullscreen
-                                    ? static_cast<long long>(DisplayWidth(saver.display, screen)) *
-                                          DisplayHeight(saver.display, screen)
-                                    : static_cast<long long>(options.width) * options.height);
+        if (options.target == Target::Fullscreen)
+            chooseRasterizerThreads(DisplayWidth(saver.display, screen), DisplayHeight(saver.display, screen));
+        else
+            chooseRasterizerThreads(options.width, options.height);
         ownVisual = chooseVisual(saver.display, framebufferFor(options), error);
         return ownVisual && saver.window.create(saver.display, *ownVisual, options.width, options.height,
                                                 options.target == Target::Fullscreen, error);
