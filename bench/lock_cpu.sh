@@ -12,23 +12,23 @@
 #   bench/lock_cpu.sh [-p PROGRAM] [-b BEFORE] [-r ROUNDS] [-s SECONDS_PER_RUN]
 #
 # In the chroot the same file runs as the stage: lock_cpu.sh PROGRAM BEFORE
-# PAM_SERVICE SETTINGS WORK_DIR.
+# PAM_SERVICE SETTINGS CPU_SUPPORT WORK_DIR.
 set -uo pipefail
 if [ -d /cascade-test ]; then
   # shellcheck source=../linux/tests/support/check_support.sh
   . "$(dirname "$0")/../support/check_support.sh"
   wayland_user_id=4243 lock_user=cascade-bench
   # shellcheck source=../linux/tests/support/lock_support.sh
-  . "$(dirname "$0")/../support/lock_support.sh" "$1" "$3" "$5"
+  . "$(dirname "$0")/../support/lock_support.sh" "$1" "$3" "$6"
   # shellcheck source=/dev/null
   . "$4"
+  # shellcheck source=cpu_support.sh
+  . "$5"
   programs=("$cascade")
   [ "$compare" = 1 ] && install -m 755 "$2" "$scratch/before" && programs+=("$scratch/before")
   start_lock_sway
   swaymsg output HEADLESS-2 disable
   swaymsg output HEADLESS-1 mode 1920x1080
-  ticks=$(getconf CLK_TCK)
-  cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
   for round in $(seq "$rounds"); do
     for which in "${!programs[@]}"; do
       name=run$round.$which
@@ -70,13 +70,15 @@ done
 . linux/tests/support/check_support.sh
 # shellcheck source=../linux/tests/support/trixie_tree.sh
 . linux/tests/support/trixie_tree.sh
+# shellcheck source=cpu_support.sh
+. bench/cpu_support.sh
 trixie_tree_or_skip "$trixie_cache_root/sway"
 out=$(mktemp -d)
 compare=1
 [ "$before" = none ] && compare=0 before=$program
 echo "rounds=$rounds seconds=$seconds compare=$compare" >"$out/settings"
-trixie_run "$out" lock "$0" "$program" "$before" linux/package/pam/cascade "$out/settings" | tee "$out/runs"
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+trixie_run "$out" lock "$0" "$program" "$before" linux/package/pam/cascade "$out/settings" bench/cpu_support.sh |
+  tee "$out/runs"
 figures() { grep "$1" "$out/runs" | sed 's|.*, \([0-9.]*\) ms/frame|\1|'; } # WHICH
 echo "this build: $(figures 'this build' | median) ms/frame (median of $rounds)"
 if [ "$compare" = 1 ]; then

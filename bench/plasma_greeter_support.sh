@@ -28,7 +28,8 @@ plasma_bench_enter() { # CASCADE DEB SCRIPT ARGUMENT...
   out=$(mktemp -d /tmp/plasma-bench.XXXXXX)
   trixie_root_up "$out"
   mkdir -p "$root/cascade-test/bench" "$root/cascade-test/support" "$root$plasma_bench_bin"
-  install -m 644 "$here/../linux/tests/support/"*.sh "$here/plasma_greeter_support.sh" "$root/cascade-test/support/"
+  install -m 644 "$here/../linux/tests/support/"*.sh "$here/plasma_greeter_support.sh" "$here/cpu_support.sh" \
+    "$root/cascade-test/support/"
   install -m 755 "$script" "$root/cascade-test/bench/"
   install -m 755 "$cascade" "$root$plasma_bench_bin/cascade"
   install -m 644 "$deb" "$root$plasma_bench_bin/cascade-plasma.deb"
@@ -68,11 +69,8 @@ start_greeter() { # NAME WALLPAPER ENVIRONMENT...
   helper_pids+=("$greeter_pid")
 }
 
-# shellcheck disable=SC2034 # likewise
-ticks=$(getconf CLK_TCK)
-# utime + stime of a process, all its threads, in clock ticks.
-cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# shellcheck source=cpu_support.sh
+. "$(dirname "${BASH_SOURCE[0]}")/cpu_support.sh"
 # True where two pictures half a second apart differ in more than a
 # thousand pixels: the scene moves, KDE's image and the hidden prompt do not.
 scene_moves() {

@@ -55,17 +55,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# utime + stime of a process, in clock ticks (fields 14 and 15 after the
-# command name, which may hold spaces).
-cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
+# shellcheck source=cpu_support.sh
+. bench/cpu_support.sh
 
 exec {display_fd}<> <(:)
 Xvfb -displayfd "$display_fd" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 read -r -t 20 display <&"$display_fd" || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$display"
-
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # One run of program number $1 with configuration $2 in round $3; appends
 # "saver-cores Xvfb-cores fps saver-ms-per-frame" to $workdir/runs.CONFIGURATION.PROGRAM.

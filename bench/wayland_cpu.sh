@@ -79,13 +79,11 @@ Xvfb -displayfd "$display_fd" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>
 xvfb_pid=$!
 read -r -t 20 display <&"$display_fd" || { echo "Xvfb did not start" >&2; exit 1; }
 
-ticks=$(getconf CLK_TCK)
-# utime + stime of a process, in clock ticks (fields 14 and 15).
-cpu_ticks() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'; }
+# shellcheck source=cpu_support.sh
+. bench/cpu_support.sh
 # Page faults the kernel served without I/O (field 10): memory handed back
 # and taken again, which a steady saver should not do.
 minor_faults() { sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $8 }'; }
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # One run, CASE one of the cases below, of PROGRAM ($cascade unless given);
 # appends "saver server fps saver-ms/frame +server-ms/frame faults/frame" to
